@@ -1,0 +1,7 @@
+# LUMENMETA_SANITIZE=address,undefined builds everything with those sanitizers;
+# any report stops the process, so a test that trips one fails.
+if(LUMENMETA_SANITIZE)
+  add_compile_options(-fsanitize=${LUMENMETA_SANITIZE} -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${LUMENMETA_SANITIZE})
+endif()

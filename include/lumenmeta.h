@@ -1,0 +1,182 @@
+/*
+ * lumenmeta: read, edit and write the Exif, IPTC and XMP metadata of image
+ * files through a flat, handle-based C interface.
+ *
+ * A host opens an image from a path or from memory and receives a
+ * MetaHandle. Reads and edits act on the handle's working copies of the three
+ * metadata families; nothing reaches a file before a write call. Every handle
+ * is closed with CloseMetaHandle.
+ *
+ * Conventions kept by every export:
+ *  - Failures are reported by the result; no exception crosses this
+ *    interface. A NULL handle, key, path or output pointer gives the export's
+ *    failure result and changes nothing.
+ *  - Outputs are left untouched when a read finds nothing.
+ *  - Strings and buffers passed in stay the caller's. A BSTR handed out by
+ *    the library belongs to the caller, who frees it with SysFreeString.
+ *  - Keys are narrow, NUL-terminated Exiv2 keys: "Exif.Image.Artist",
+ *    "Iptc.Application2.Caption", "Xmp.dc.title".
+ *  - Wide text is UTF-16 (WCHAR). Narrow text is in code page 0
+ *    (Windows-1252) or UTF-8 as each export states.
+ *  - Different handles may be used on different threads at the same time;
+ *    one handle must be used by one thread at a time.
+ */
+#ifndef LUMENMETA_H
+#define LUMENMETA_H
+
+#include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
+#if defined(__GNUC__)
+#define LUMENMETA_API __attribute__((visibility("default")))
+#else
+#define LUMENMETA_API
+#endif
+
+#ifdef __cplusplus
+typedef char16_t WCHAR;
+#else
+typedef uint16_t WCHAR;
+#endif
+typedef WCHAR OLECHAR;
+
+/* A length-prefixed, NUL-terminated UTF-16 string in the OLE layout: a 4-byte
+ * byte count stands just before the text and one zero unit just after it.
+ * Allocated by SysAllocString or SysAllocStringLen, freed by SysFreeString. */
+typedef WCHAR* BSTR;
+
+/* The per-image working record. Opaque to C; declared in full for C++. */
+typedef struct MetaHandle MetaHandle;
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- OLE strings ------------------------------------------------------- */
+
+/* A new BSTR holding `text` up to its first zero unit. NULL text gives NULL;
+ * NULL is also the result when memory is short. Free with SysFreeString. */
+LUMENMETA_API BSTR SysAllocString(const OLECHAR* text);
+
+/* A new BSTR of `length` units: copied from `text` when it is not NULL (zero
+ * units included), left zero-filled otherwise, and terminated after the last
+ * unit. NULL when memory is short. Free with SysFreeString. */
+LUMENMETA_API BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length);
+
+/* Frees a BSTR made by this library (or by any allocator of the same layout
+ * that uses malloc). NULL is ignored. */
+LUMENMETA_API void SysFreeString(BSTR text);
+
+/* The length of a BSTR in units, from its prefix (zero units inside count).
+ * NULL gives 0. */
+LUMENMETA_API uint32_t SysStringLen(BSTR text);
+
+/* ---- Handle ------------------------------------------------------------ */
+
+/* Opens the image at `path` (narrow, passed to the file system byte for byte)
+ * and reads its metadata into a new handle. With `startEmpty` non-zero, or a
+ * NULL path, the handle starts from a new empty JPEG held in memory; the path
+ * is only remembered, the file is not touched.
+ * Result: a new handle, owned by the caller and released with
+ * CloseMetaHandle. A file that cannot be opened or read still gives a handle,
+ * marked invalid: reads find nothing in it and writers refuse it. NULL only
+ * when memory for the record cannot be had. Traces "No Exif Data there" when
+ * the file holds no Exif. */
+LUMENMETA_API MetaHandle* OpenMetaHandle(const char* path, int startEmpty);
+
+/* Opens an image held in memory: `size` bytes at `data`. The bytes are not
+ * copied: they must stay valid and unchanged until the handle is closed.
+ * Result: a new handle (release with CloseMetaHandle), or NULL when the bytes
+ * are not an image that can be read (NULL data, size 0 or less included). */
+LUMENMETA_API MetaHandle* OpenMemImage(const unsigned char* data, int32_t size);
+
+/* Releases a handle and everything it owns, including the buffer last
+ * returned by a write to memory. NULL is a harmless no-op. */
+LUMENMETA_API void CloseMetaHandle(MetaHandle* handle);
+
+/* 1 when the handle's image had Exif data at open or an Exif value has since
+ * been read from it, else 0 (also for a NULL handle). */
+LUMENMETA_API int HadExifData(MetaHandle* handle);
+
+/* 1 once an IPTC value has been read from the handle, else 0 (also NULL). */
+LUMENMETA_API int HadIptcData(MetaHandle* handle);
+
+/* 1 once an XMP value has been read from the handle, else 0 (also NULL). */
+LUMENMETA_API int HadXmpData(MetaHandle* handle);
+
+/* Stores the image's pixel width and height (0 where they are not known) and
+ * returns 1. Returns 0 and stores nothing for an invalid handle, a NULL
+ * handle or a NULL output pointer. */
+LUMENMETA_API int GetImageSize(MetaHandle* handle, int* width, int* height);
+
+/* Kept for hosts that call it: takes no action. */
+LUMENMETA_API void SetExifLibraryErrorStream(void);
+
+/* ---- Diagnostics ------------------------------------------------------- */
+
+/* Receives the library's debug trace, one call per piece of a message (its
+ * fixed text, then each variable part, then mostly a line feed). `piece` is
+ * NUL-terminated and valid only during the call. The sink may be called from
+ * several threads at once. */
+typedef void (*DebugTraceSink)(const char* piece, void* context);
+
+/* Sets the process-wide trace sink and the context handed to it; NULL
+ * switches the trace off (the default: pieces are dropped). */
+LUMENMETA_API void SetDebugTraceSink(DebugTraceSink sink, void* context);
+
+/* Sets the level from which Exiv2 logs its own warnings and errors about
+ * damaged files to the standard error stream, for the whole process:
+ * 0 debug, 1 info, 2 warning (the default), 3 error, 4 mute. Other values are
+ * ignored. */
+LUMENMETA_API void SetExiv2LogLevel(int level);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#ifdef __cplusplus
+/*
+ * C++ hosts: the full handle record and the exports that pass library
+ * objects. These need a host built with the same C++ standard library (and
+ * the same libstdc++ string ABI) and the same Exiv2 as the library.
+ */
+#include <exiv2/exiv2.hpp>
+
+#include <memory>
+#include <set>
+#include <string>
+
+struct MetaHandle {
+    Exiv2::ExifData exifData;             /* working Exif, in the image's order */
+    Exiv2::IptcData iptcData;             /* working IPTC, sorted by key at open */
+    Exiv2::XmpData xmpData;               /* working XMP, sorted by key at open */
+    std::unique_ptr<Exiv2::Image> image;  /* the opened or created image */
+    bool isValid = false;                 /* false once opening failed */
+    bool hadExif = false;
+    bool hadIptc = false;
+    bool hadXmp = false;
+    int32_t iptcCodePage = -1;            /* -1 not yet detected, 0 or 65001 */
+    std::string filePath;                 /* the path given at open, or empty */
+    std::set<std::string> deletedKeys;    /* keys cleared by the host */
+    unsigned char* memBuffer = nullptr;   /* last write to memory (new[]) */
+};
+
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+extern "C" {
+
+/* A copy of the path the handle was opened with; empty for a NULL handle, a
+ * memory image and a handle opened without a path. */
+LUMENMETA_API std::string GetMetaDataFilePath(MetaHandle* handle);
+
+} /* extern "C" */
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
+#endif /* __cplusplus */
+
+#endif /* LUMENMETA_H */

@@ -1,0 +1,3 @@
+#include "handle/handle_access.h"
+
+extern "C" void CloseMetaHandle(MetaHandle* handle) { lumenmeta::DestroyHandle(handle); }

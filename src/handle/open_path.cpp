@@ -1,0 +1,59 @@
+#include "handle/handle_access.h"
+#include "handle/process_setup.h"
+#include "platform/debug_trace.h"
+
+#include <exiv2/exiv2.hpp>
+
+#include <exception>
+#include <new>
+
+namespace lumenmeta {
+
+namespace {
+
+// Opens the file at the handle's path and reads its metadata.
+void ReadFromFile(MetaHandle& handle) {
+    handle.image.reset(Exiv2::ImageFactory::open(handle.filePath, true).release());
+    handle.image->readMetadata();
+    LoadWorkingSet(handle);
+    handle.hadExif = handle.exifData.count() != 0;
+    handle.hadIptc = false;
+    handle.hadXmp = false;
+    if (handle.exifData.count() == 0) TracePiece("No Exif Data there");
+}
+
+// Starts from a new, empty JPEG held in memory.
+void StartEmpty(MetaHandle& handle) {
+    handle.image.reset(Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg).release());
+    handle.image->readMetadata();
+    LoadWorkingSet(handle);
+    handle.hadExif = false;
+    handle.hadIptc = false;
+    handle.hadXmp = false;
+}
+
+}  // namespace
+
+}  // namespace lumenmeta
+
+extern "C" MetaHandle* OpenMetaHandle(const char* path, int startEmpty) {
+    using namespace lumenmeta;
+    MetaHandle* handle = new (std::nothrow) MetaHandle();
+    if (!handle) return nullptr;
+    handle->isValid = true;
+    try {
+        EnsureProcessSetup();
+        if (path) handle->filePath = path;
+        if (path && startEmpty == 0) {
+            ReadFromFile(*handle);
+        } else {
+            StartEmpty(*handle);
+        }
+    } catch (...) {
+        // An unreadable or unrecognised file (or memory running out while
+        // reading one) leaves an invalid handle that the host still closes.
+        handle->isValid = false;
+    }
+    handle->hadExif = handle->exifData.count() != 0;
+    return handle;
+}

@@ -1,0 +1,21 @@
+// Case-insensitive comparisons of narrow text that fold ASCII letters only,
+// whatever the locale (the semantics of _stricmp and _strnicmp).
+#pragma once
+
+#include <cstddef>
+
+namespace lumenmeta {
+
+// < 0, 0 or > 0 as `a` sorts before, equal to or after `b`, letters folded to
+// lower case.
+int CompareNoCase(const char* a, const char* b);
+
+// The same over at most `count` characters.
+int CompareNoCaseN(const char* a, const char* b, size_t count);
+
+inline bool EqualNoCase(const char* a, const char* b) { return CompareNoCase(a, b) == 0; }
+
+// True when `text` begins with `prefix`, letters folded.
+bool StartsWithNoCase(const char* text, const char* prefix);
+
+}  // namespace lumenmeta

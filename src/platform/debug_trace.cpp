@@ -1,0 +1,41 @@
+#include "platform/debug_trace.h"
+
+#include "lumenmeta.h"
+
+#include <mutex>
+
+namespace lumenmeta {
+
+namespace {
+
+// The sink and its context are set and read together; the sink itself is
+// called outside the lock, so it may trace from several threads at once.
+struct TraceTarget {
+    DebugTraceSink sink = nullptr;
+    void* context = nullptr;
+};
+
+std::mutex traceMutex;
+TraceTarget traceTarget;
+
+TraceTarget CurrentTarget() {
+    std::lock_guard<std::mutex> lock(traceMutex);
+    return traceTarget;
+}
+
+}  // namespace
+
+void TracePiece(const char* piece) {
+    const TraceTarget target = CurrentTarget();
+    if (target.sink && piece) target.sink(piece, target.context);
+}
+
+void TracePiece(const std::string& piece) { TracePiece(piece.c_str()); }
+
+}  // namespace lumenmeta
+
+extern "C" void SetDebugTraceSink(DebugTraceSink sink, void* context) {
+    std::lock_guard<std::mutex> lock(lumenmeta::traceMutex);
+    lumenmeta::traceTarget.sink = sink;
+    lumenmeta::traceTarget.context = sink ? context : nullptr;
+}

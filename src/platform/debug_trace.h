@@ -1,0 +1,13 @@
+// The debug trace: developer diagnostics sent piece by piece to the sink the
+// host installed with SetDebugTraceSink, and dropped when there is none.
+#pragma once
+
+#include <string>
+
+namespace lumenmeta {
+
+// Sends one piece to the sink (one sink call per piece).
+void TracePiece(const char* piece);
+void TracePiece(const std::string& piece);
+
+}  // namespace lumenmeta
