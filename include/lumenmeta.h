@@ -114,6 +114,14 @@ LUMENMETA_API int GetImageSize(MetaHandle* handle, int* width, int* height);
 /* Kept for hosts that call it: takes no action. */
 LUMENMETA_API void SetExifLibraryErrorStream(void);
 
+/* ---- Reading ----------------------------------------------------------- */
+
+/* ---- Editing ----------------------------------------------------------- */
+
+/* ---- Saving ------------------------------------------------------------ */
+
+/* ---- Copying, sidecars and variables ------------------------------------ */
+
 /* ---- Diagnostics ------------------------------------------------------- */
 
 /* Receives the library's debug trace, one call per piece of a message (its
@@ -172,6 +180,8 @@ extern "C" {
 /* A copy of the path the handle was opened with; empty for a NULL handle, a
  * memory image and a handle opened without a path. */
 LUMENMETA_API std::string GetMetaDataFilePath(MetaHandle* handle);
+
+/* ---- Merging ----------------------------------------------------------- */
 
 } /* extern "C" */
 #if defined(__clang__)
