@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds lumenmeta with its tests and runs them all.
+# With --sanitize the build uses AddressSanitizer and UndefinedBehaviorSanitizer
+# (any report fails the test, leaks included).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+if [ "${1:-}" = "--sanitize" ]; then
+  dir=build/sanitize
+  scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Debug -DLUMENMETA_BUILD_TESTS=ON \
+    -DLUMENMETA_SANITIZE=address,undefined
+  export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
+  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+else
+  dir=build/test
+  scripts/build.sh "$dir" -DLUMENMETA_BUILD_TESTS=ON
+fi
+cd "$dir"
+ctest -j"$(nproc)" --output-on-failure
