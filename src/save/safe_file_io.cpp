@@ -1,0 +1,192 @@
+#include "save/safe_file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace lumenmeta {
+
+namespace {
+
+std::atomic<unsigned> temporaryCounter{0};
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a write must reach: the target itself, or what its symbolic
+// links finally name.
+std::string ResolveTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved)) return resolved;
+    return path;
+}
+
+[[noreturn]] void ThrowTransferFailed(const std::string& path, int error) {
+    errno = error;
+    throw Exiv2::Error(Exiv2::kerTransferFailed, path, Exiv2::strError());
+}
+
+bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool ReadAll(int fd, std::vector<unsigned char>& bytes) {
+    unsigned char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof(chunk));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+}
+
+std::vector<unsigned char> ReadSource(Exiv2::BasicIo& src) {
+    if (src.open() != 0) {
+        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, src.path(), Exiv2::strError());
+    }
+    Exiv2::IoCloser closer(src);
+    std::vector<unsigned char> bytes(src.size());
+    if (!bytes.empty() && src.read(bytes.data(), static_cast<long>(bytes.size())) !=
+                              static_cast<long>(bytes.size())) {
+        throw Exiv2::Error(Exiv2::kerInputDataReadFailed);
+    }
+    return bytes;
+}
+
+// Creates a new file beside the target with the given creation mode.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& temporary) {
+    const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".lumenmeta-" +
+                             std::to_string(getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = stem + std::to_string(temporaryCounter++);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Overwrites the file in place with `bytes`; true when all of it is on disk.
+bool OverwriteInPlace(const std::string& target, const std::vector<unsigned char>& bytes) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool done = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && done;
+}
+
+// Stores `bytes` as the new content of `target` (see SafeFileIo).
+void ReplaceContent(const std::string& path, const std::vector<unsigned char>& bytes) {
+    const std::string target = ResolveTarget(path);
+    struct stat original {};
+    const bool exists = ::stat(target.c_str(), &original) == 0;
+    if (exists) {
+        const int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (probe < 0) throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
+        ::close(probe);
+    }
+
+    // Until it is complete, a replacement is readable by us alone; a new file
+    // gets the usual mode, less the umask.
+    std::string temporary;
+    const int fd = CreateTemporary(target, exists ? 0600 : 0666, temporary);
+    if (fd < 0) ThrowTransferFailed(path, errno);
+    bool written = WriteAll(fd, bytes);
+    int error = errno;
+    if (written && exists) {
+        if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+            // Not permitted: the file gets our owner but keeps its permission bits.
+        }
+        written = ::fchmod(fd, original.st_mode & 07777) == 0;
+        error = errno;
+    }
+    if (written) {
+        written = ::fsync(fd) == 0;
+        error = errno;
+    }
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(temporary.c_str());
+        ThrowTransferFailed(path, error);
+    }
+
+    if (exists && original.st_nlink > 1) {
+        // Renaming would split the links; copy the content over the one file
+        // they share instead, keeping the old content to put back on failure.
+        std::vector<unsigned char> old;
+        const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool saved = in >= 0 && ReadAll(in, old);
+        if (in >= 0) ::close(in);
+        if (!saved || !OverwriteInPlace(target, bytes)) {
+            error = errno;
+            if (saved) OverwriteInPlace(target, old);
+            ::unlink(temporary.c_str());
+            ThrowTransferFailed(path, error);
+        }
+        ::unlink(temporary.c_str());
+        return;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporary.c_str());
+        ThrowTransferFailed(path, error);
+    }
+    SyncFolder(FolderOf(target));
+}
+
+}  // namespace
+
+SafeFileIo::SafeFileIo(const std::string& path) : Exiv2::FileIo(path) {}
+
+void SafeFileIo::transfer(Exiv2::BasicIo& src) {
+    const bool wasOpen = isopen();
+    close();
+    ReplaceContent(path(), ReadSource(src));
+    if (wasOpen && open("rb") != 0) {
+        throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
+    }
+}
+
+std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Exiv2::BasicIo::AutoPtr io(new SafeFileIo(path));
+    std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(io).release());
+#pragma GCC diagnostic pop
+    if (!image) throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType, path);
+    return image;
+}
+
+}  // namespace lumenmeta

@@ -1,0 +1,165 @@
+#include "save/safe_file_io.h"
+
+#include "support/fixture_image.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+namespace lumenmeta {
+namespace {
+
+using test::ReadBack;
+using test::ReadBytes;
+using test::SampleFixture;
+using test::TempDir;
+
+std::set<std::string> Entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+void SetArtist(const std::string& path, const std::string& artist) {
+    std::unique_ptr<Exiv2::Image> image = OpenImageForWriting(path);
+    image->readMetadata();
+    image->exifData()["Exif.Image.Artist"] = artist;
+    image->writeMetadata();
+}
+
+// Runs `body` in a child process and returns its exit code.
+int InChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) _exit(body());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(SafeFileIo, ReplacesTheFileKeepingItsPermissionsAndLeavingNothingBehind) {
+    TempDir dir;
+    const std::string path = SampleFixture().WriteTo(dir.File("photo.jpg"));
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    SetArtist(path, "Bea Example");
+
+    const test::FileMetadata onDisk = ReadBack(path);
+    EXPECT_EQ(onDisk.exif.findKey(Exiv2::ExifKey("Exif.Image.Artist"))->toString(), "Bea Example");
+    EXPECT_EQ(onDisk.exif.findKey(Exiv2::ExifKey("Exif.Image.Model"))->toString(), "LX-1");
+    EXPECT_EQ(onDisk.width, 16);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"photo.jpg"});
+}
+
+TEST(SafeFileIo, WritesThroughSymbolicLinksAndKeepsHardLinks) {
+    TempDir dir;
+    const std::string real = SampleFixture().WriteTo(dir.File("real.jpg"));
+    const std::string link = dir.File("link.jpg");
+    const std::string second = dir.File("second-name.jpg");
+    ASSERT_EQ(symlink("real.jpg", link.c_str()), 0);
+    SetArtist(link, "Through the link");
+    struct stat info {};
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadBack(real).exif.findKey(Exiv2::ExifKey("Exif.Image.Artist"))->toString(),
+              "Through the link");
+
+    ASSERT_EQ(::link(real.c_str(), second.c_str()), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(real.c_str(), &before), 0);
+    SetArtist(real, "Both names");
+    struct stat after {}, other {};
+    ASSERT_EQ(stat(real.c_str(), &after), 0);
+    ASSERT_EQ(stat(second.c_str(), &other), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(other.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(ReadBack(second).exif.findKey(Exiv2::ExifKey("Exif.Image.Artist"))->toString(),
+              "Both names");
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"real.jpg", "link.jpg", "second-name.jpg"}));
+}
+
+TEST(SafeFileIo, RefusesATargetItMayNotWriteBeforeWritingAnything) {
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    const std::string path = SampleFixture().WriteTo(dir.File("locked.jpg"));
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const std::vector<unsigned char> before = ReadBytes(path);
+    const int code = InChild([&] {
+        // As root, permission bits stop nothing: become an ordinary user.
+        if (getuid() == 0 && setuid(65534) != 0) return 3;
+        try {
+            SetArtist(path, "Not allowed");
+        } catch (const Exiv2::AnyError& error) {
+            return error.code() == Exiv2::kerFileOpenFailed ? 0 : 4;
+        }
+        return 5;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"locked.jpg"});
+}
+
+TEST(SafeFileIo, AWriteThatRunsOutOfSpaceLeavesTheOriginalAndNoTemporaryFile) {
+    TempDir dir;
+    test::FixtureImage fixture = SampleFixture();
+    fixture.xmp["Xmp.dc.description"] = std::string(40000, 'x');  // well over the limit below
+    const std::string path = fixture.WriteTo(dir.File("big.jpg"));
+    const std::vector<unsigned char> before = ReadBytes(path);
+    const int code = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        const rlimit limit{16384, 16384};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        try {
+            SetArtist(path, "No room");
+        } catch (const Exiv2::AnyError& error) {
+            return error.code() == Exiv2::kerTransferFailed ? 0 : 4;
+        }
+        return 5;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"big.jpg"});
+}
+
+// The error code Exiv2's own open raises for `path`, or -1 when it opens.
+int Exiv2OpenError(const std::string& path) {
+    try {
+        Exiv2::ImageFactory::open(path);
+    } catch (const Exiv2::AnyError& error) {
+        return error.code();
+    }
+    return -1;
+}
+
+TEST(SafeFileIo, OpeningFailsAsExiv2sOwnOpenDoes) {
+    TempDir dir;
+    test::WriteBytes(dir.File("text.jpg"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    test::WriteBytes(dir.File("unknown.bin"), std::vector<unsigned char>(64, 0x42));
+    for (const std::string& path :
+         {dir.File("missing.jpg"), dir.File("text.jpg"), dir.File("unknown.bin")}) {
+        const int expected = Exiv2OpenError(path);
+        ASSERT_NE(expected, -1) << path;
+        try {
+            OpenImageForWriting(path);
+            ADD_FAILURE() << path << " opened";
+        } catch (const Exiv2::AnyError& error) {
+            EXPECT_EQ(error.code(), expected) << path;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumenmeta
