@@ -122,6 +122,32 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 
 /* ---- Copying, sidecars and variables ------------------------------------ */
 
+/* Copies all Exif, IPTC and XMP metadata and the comment of the image file at
+ * `source` into the image file at `target`, replacing each of the target's
+ * containers (and its comment) as a whole; no merge takes place. The source
+ * is read into memory first, so `target` may name the same file. When no
+ * file exists at `target`, a new JPEG image is created there. With
+ * `readTarget` non-zero the target's own metadata is read before it is
+ * replaced.
+ * Result: 1 when the target was written; 0 otherwise: a NULL path, a source
+ * that is missing or not an image, a target that cannot be opened, created
+ * or read, a target that keeps no comment (an XMP sidecar), or a failed
+ * write. Only a failed write is traced: "Could not write metadata to: ",
+ * then the target path. Paths are passed to the file system byte for byte. */
+LUMENMETA_API int CopyImageMetaData(const char* source, const char* target, int readTarget);
+
+/* Copies the first Exif datum under `key` from the working set of `source`
+ * into the working set of `target`, replacing every datum the target held
+ * under that key. The value keeps its type and bytes. Neither file is
+ * written; the datum reaches a file with the target's next write. `source`
+ * and `target` may be the same handle.
+ * Result: 1 when the datum was copied; 0 for a NULL argument, a key whose
+ * family is not "Exif" exactly (IPTC and XMP keys are never copied), a key
+ * the source does not hold or holds with an empty value, and a key Exiv2
+ * does not know; the last also writes "Catched Exiv2::AnyError" to the
+ * standard error stream. When the result is 0 the target is unchanged. */
+LUMENMETA_API int CopyExifDataValue(MetaHandle* source, MetaHandle* target, const char* key);
+
 /* ---- Diagnostics ------------------------------------------------------- */
 
 /* Receives the library's debug trace, one call per piece of a message (its
