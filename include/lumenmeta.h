@@ -148,6 +148,16 @@ LUMENMETA_API int CopyImageMetaData(const char* source, const char* target, int 
  * standard error stream. When the result is 0 the target is unchanged. */
 LUMENMETA_API int CopyExifDataValue(MetaHandle* source, MetaHandle* target, const char* key);
 
+/* Creates an XMP sidecar file without properties at `path`, used unchanged
+ * (no extension is added or tested). With `overwrite` false an existing file
+ * is left alone; with `overwrite` true it is replaced.
+ * Result: 1 when the sidecar was created and written; 0 when a file exists
+ * and `overwrite` is false (nothing traced), for a NULL path, when the file
+ * cannot be created (traced: "CreateXmpSidecar: Could not create file: ")
+ * or when it cannot be written (traced: "CreateXmpSidecar: Could not write
+ * metadata to: ", then the path; the created file stays). */
+LUMENMETA_API int CreateXmpSidecar(const char* path, bool overwrite);
+
 /* ---- Diagnostics ------------------------------------------------------- */
 
 /* Receives the library's debug trace, one call per piece of a message (its

@@ -197,5 +197,15 @@ TEST(CopyImageMetaData, BadSourcesAndTargetsGiveZeroAndTouchNothing) {
     EXPECT_TRUE(trace.pieces().empty());  // only a failed write is traced
 }
 
+TEST(CopyImageMetaData, ASidecarTargetKeepsNoCommentAndIsLeftAlone) {
+    TempDir dir;
+    const std::string source = WriteSource(dir.File("source.jpg"));
+    const std::string sidecar = dir.File("target.xmp");
+    ASSERT_EQ(CreateXmpSidecar(sidecar.c_str(), false), 1);
+    const std::vector<unsigned char> before = ReadBytes(sidecar);
+    EXPECT_EQ(CopyImageMetaData(source.c_str(), sidecar.c_str(), 1), 0);
+    EXPECT_EQ(ReadBytes(sidecar), before);
+}
+
 }  // namespace
 }  // namespace lumenmeta
