@@ -158,6 +158,29 @@ LUMENMETA_API int CopyExifDataValue(MetaHandle* source, MetaHandle* target, cons
  * metadata to: ", then the path; the created file stays). */
 LUMENMETA_API int CreateXmpSidecar(const char* path, bool overwrite);
 
+/* Lists the keys of the handle's private-namespace properties
+ * ("Xmp.Lumenframe.<name>") in the working set, in container order, full
+ * keys joined by `separator` (NULL means "|"; "" puts nothing between). A key
+ * held by several datums is listed once per datum. Three groups, each listed
+ * when its flag is true:
+ *  - unresolved: "Xmp.Lumenframe.VarU" and keys beginning with
+ *    "Xmp.Lumenframe.VarUnresolved.";
+ *  - system: "Xmp.Lumenframe.Guid", ".FileType", ".Filter1", ".Filter2",
+ *    ".RawSettings", ".RawVersion", ".Dir" and keys beginning with
+ *    "Xmp.Lumenframe._";
+ *  - variables: every other key of the namespace.
+ * All comparisons are case-sensitive.
+ * `*size` is the capacity of `buffer` in bytes on entry and the bytes the
+ * whole list needs, its NUL included, on return. Result: true when the
+ * capacity was larger than the list's length; then the list and its NUL are
+ * copied into `buffer` unless it is NULL. False when the list does not fit
+ * (`buffer` untouched, `*size` still set), so a NULL buffer with capacity 0
+ * asks for the size. A NULL handle or size gives false with `*size`
+ * untouched. The buffer stays the caller's. */
+LUMENMETA_API bool CollectLumenframeVarNames(MetaHandle* handle, char* buffer, int32_t* size,
+                                             bool listVariables, bool listUnresolved,
+                                             bool listSystem, const char* separator);
+
 /* ---- Diagnostics ------------------------------------------------------- */
 
 /* Receives the library's debug trace, one call per piece of a message (its
