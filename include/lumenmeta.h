@@ -122,6 +122,65 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 
 /* ---- Copying, sidecars and variables ------------------------------------ */
 
+/* Copies all Exif, IPTC and XMP metadata and the comment of the image file at
+ * `source` into the image file at `target`, replacing each of the target's
+ * containers (and its comment) as a whole; no merge takes place. The source
+ * is read into memory first, so `target` may name the same file. When no
+ * file exists at `target`, a new JPEG image is created there. With
+ * `readTarget` non-zero the target's own metadata is read before it is
+ * replaced.
+ * Result: 1 when the target was written; 0 otherwise: a NULL path, a source
+ * that is missing or not an image, a target that cannot be opened, created
+ * or read, a target that keeps no comment (an XMP sidecar), or a failed
+ * write. Only a failed write is traced: "Could not write metadata to: ",
+ * then the target path. Paths are passed to the file system byte for byte. */
+LUMENMETA_API int CopyImageMetaData(const char* source, const char* target, int readTarget);
+
+/* Copies the first Exif datum under `key` from the working set of `source`
+ * into the working set of `target`, replacing every datum the target held
+ * under that key. The value keeps its type and bytes. Neither file is
+ * written; the datum reaches a file with the target's next write. `source`
+ * and `target` may be the same handle.
+ * Result: 1 when the datum was copied; 0 for a NULL argument, a key whose
+ * family is not "Exif" exactly (IPTC and XMP keys are never copied), a key
+ * the source does not hold or holds with an empty value, and a key Exiv2
+ * does not know; the last also writes "Catched Exiv2::AnyError" to the
+ * standard error stream. When the result is 0 the target is unchanged. */
+LUMENMETA_API int CopyExifDataValue(MetaHandle* source, MetaHandle* target, const char* key);
+
+/* Creates an XMP sidecar file without properties at `path`, used unchanged
+ * (no extension is added or tested). With `overwrite` false an existing file
+ * is left alone; with `overwrite` true it is replaced.
+ * Result: 1 when the sidecar was created and written; 0 when a file exists
+ * and `overwrite` is false (nothing traced), for a NULL path, when the file
+ * cannot be created (traced: "CreateXmpSidecar: Could not create file: ")
+ * or when it cannot be written (traced: "CreateXmpSidecar: Could not write
+ * metadata to: ", then the path; the created file stays). */
+LUMENMETA_API int CreateXmpSidecar(const char* path, bool overwrite);
+
+/* Lists the keys of the handle's private-namespace properties
+ * ("Xmp.Lumenframe.<name>") in the working set, in container order, full
+ * keys joined by `separator` (NULL means "|"; "" puts nothing between). A key
+ * held by several datums is listed once per datum. Three groups, each listed
+ * when its flag is true:
+ *  - unresolved: "Xmp.Lumenframe.VarU" and keys beginning with
+ *    "Xmp.Lumenframe.VarUnresolved.";
+ *  - system: "Xmp.Lumenframe.Guid", ".FileType", ".Filter1", ".Filter2",
+ *    ".RawSettings", ".RawVersion", ".Dir" and keys beginning with
+ *    "Xmp.Lumenframe._";
+ *  - variables: every other key of the namespace.
+ * All comparisons are case-sensitive.
+ * `*size` is the capacity of `buffer` in bytes on entry and the bytes the
+ * whole list needs, its NUL included, on return. Result: true when the
+ * capacity was larger than the list's length; then the list and its NUL are
+ * copied into `buffer` unless it is NULL. False when the list does not fit
+ * (`buffer` untouched, `*size` still set), so a NULL buffer with capacity 0
+ * asks for the size. A NULL handle or size gives false with `*size`
+ * untouched. The buffer stays the caller's. */
+LUMENMETA_API bool CollectLumenframeVarNames(MetaHandle* handle, char* buffer, int32_t* size,
+                                             bool listVariables, bool listUnresolved,
+                                             bool listSystem, const char* separator);
+
 /* ---- Diagnostics ------------------------------------------------------- */
 
 /* Receives the library's debug trace, one call per piece of a message (its

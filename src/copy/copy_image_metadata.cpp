@@ -1,0 +1,82 @@
+// Copies the whole metadata of one image file into another, without a merge.
+#include "lumenmeta.h"
+
+#include "copy/store_image_file.h"
+#include "handle/process_setup.h"
+#include "platform/debug_trace.h"
+#include "platform/file_access.h"
+
+#include <exiv2/exiv2.hpp>
+
+#include <memory>
+#include <string>
+
+namespace lumenmeta {
+
+namespace {
+
+using ImagePtr = std::unique_ptr<Exiv2::Image>;
+
+// The target: the existing file, or a new JPEG made at the path when nothing
+// is there yet. Null when Exiv2 recognises no image.
+ImagePtr OpenOrCreateTarget(const std::string& path) {
+    if (!FileExists(path.c_str())) {
+        return ImagePtr(Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg, path).release());
+    }
+    return ImagePtr(Exiv2::ImageFactory::open(path, true).release());
+}
+
+int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget) {
+    // The source's bytes are held in memory for the whole copy, so that
+    // writing the target cannot disturb them even when both paths name the
+    // same file. The file itself is closed again by the transfer.
+    Exiv2::MemIo sourceBytes;
+    {
+        Exiv2::FileIo sourceFile(sourcePath);
+        sourceBytes.transfer(sourceFile);
+    }
+    if (sourceBytes.size() <= 0) return 0;
+    // The image reads the bytes in place; `sourceBytes` outlives it.
+    ImagePtr source(
+        Exiv2::ImageFactory::open(sourceBytes.mmap(), sourceBytes.size()).release());
+    if (!source) return 0;
+    source->readMetadata();
+
+    const std::string target(targetPath);
+    ImagePtr image = OpenOrCreateTarget(target);
+    if (!image) return 0;
+    if (readTarget != 0) image->readMetadata();
+
+    image->setIptcData(source->iptcData());
+    image->setExifData(source->exifData());
+    image->setXmpData(source->xmpData());
+    image->setComment(source->comment());
+
+    try {
+        StoreImageFile(*image);
+    } catch (const Exiv2::AnyError&) {
+        TracePiece("Could not write metadata to: ");
+        TracePiece(target);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+}  // namespace lumenmeta
+
+extern "C" int CopyImageMetaData(const char* source, const char* target, int readTarget) {
+    if (!source || !target) return 0;
+    try {
+        // The source's private-namespace properties are read under the
+        // library's own prefix, as in every other operation.
+        lumenmeta::EnsureProcessSetup();
+        return lumenmeta::CopyMetadata(source, target, readTarget);
+    } catch (...) {
+        // A source that is missing or no image, a target that cannot be
+        // opened, created or read, or one that cannot take a container: the
+        // images are released on the way out and nothing was written.
+        return 0;
+    }
+}

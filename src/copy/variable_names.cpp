@@ -1,0 +1,67 @@
+// Lists the keys of the host application's private-namespace properties.
+#include "lumenmeta.h"
+
+#include "copy/variable_groups.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace lumenmeta {
+
+namespace {
+
+struct GroupChoice {
+    bool variables;
+    bool unresolved;
+    bool system;
+
+    bool Lists(VariableGroup group) const {
+        switch (group) {
+            case VariableGroup::Variables: return variables;
+            case VariableGroup::Unresolved: return unresolved;
+            case VariableGroup::System: return system;
+            case VariableGroup::None: break;
+        }
+        return false;
+    }
+};
+
+// The chosen keys of the working XMP, in container order, joined by
+// `separator`.
+std::string JoinedKeys(const Exiv2::XmpData& xmp, GroupChoice choice, const char* separator) {
+    std::string list;
+    for (const Exiv2::Xmpdatum& datum : xmp) {
+        const std::string key = datum.key();
+        if (!choice.Lists(GroupOfKey(key))) continue;
+        if (!list.empty()) list += separator;
+        list += key;
+    }
+    return list;
+}
+
+}  // namespace
+
+}  // namespace lumenmeta
+
+extern "C" bool CollectLumenframeVarNames(MetaHandle* handle, char* buffer, int32_t* size,
+                                          bool listVariables, bool listUnresolved,
+                                          bool listSystem, const char* separator) {
+    using namespace lumenmeta;
+    if (!handle || !size) return false;
+    std::string list;
+    try {
+        list = JoinedKeys(handle->xmpData, {listVariables, listUnresolved, listSystem},
+                          separator ? separator : "|");
+    } catch (...) {
+        return false;  // memory ran out; size is left as it was
+    }
+    // The needed size must itself fit the 32-bit size.
+    if (list.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
+    const int32_t length = static_cast<int32_t>(list.size());
+    const bool fits = *size > length;
+    if (fits && buffer) std::memcpy(buffer, list.c_str(), list.size() + 1);
+    *size = length + 1;
+    return fits;
+}
