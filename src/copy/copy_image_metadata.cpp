@@ -5,6 +5,7 @@
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
+#include "save/safe_file_io.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -17,13 +18,11 @@ namespace {
 
 using ImagePtr = std::unique_ptr<Exiv2::Image>;
 
-// The target: the existing file, or a new JPEG made at the path when nothing
-// is there yet. Null when Exiv2 recognises no image.
+// The target: the existing file, or a new JPEG for the path when nothing is
+// there yet. Either way the file is replaced crash-safely when written.
 ImagePtr OpenOrCreateTarget(const std::string& path) {
-    if (!FileExists(path.c_str())) {
-        return ImagePtr(Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg, path).release());
-    }
-    return ImagePtr(Exiv2::ImageFactory::open(path, true).release());
+    if (!FileExists(path.c_str())) return CreateImageForWriting(Exiv2::ImageType::jpeg, path);
+    return OpenImageForWriting(path);
 }
 
 int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget) {

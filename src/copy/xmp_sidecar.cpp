@@ -4,6 +4,7 @@
 #include "copy/store_image_file.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
+#include "save/safe_file_io.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -18,8 +19,8 @@ int CreateSidecar(const char* path, bool overwrite) {
     if (!overwrite && FileExists(path)) return 0;
     std::unique_ptr<Exiv2::Image> sidecar;
     try {
-        // Creating the image creates (or empties) the file.
-        sidecar.reset(Exiv2::ImageFactory::create(Exiv2::ImageType::xmp, path).release());
+        // The file is created (or replaced) when the empty sidecar is written.
+        sidecar = CreateImageForWriting(Exiv2::ImageType::xmp, path);
     } catch (...) {
         TracePiece("CreateXmpSidecar: Could not create file: ");
         return 0;

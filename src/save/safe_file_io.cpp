@@ -41,10 +41,10 @@ std::string ResolveTarget(const std::string& path) {
     throw Exiv2::Error(Exiv2::kerTransferFailed, path, Exiv2::strError());
 }
 
-bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t written = ::write(fd, data + done, size - done);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return false;
         done += static_cast<size_t>(written);
@@ -96,21 +96,27 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Overwrites the file in place with `bytes`; true when all of it is on disk.
-bool OverwriteInPlace(const std::string& target, const std::vector<unsigned char>& bytes) {
+bool OverwriteInPlace(const std::string& target, const unsigned char* data, size_t size) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool done = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool done = WriteAll(fd, data, size) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && done;
 }
 
-// Stores `bytes` as the new content of `target` (see SafeFileIo).
-void ReplaceContent(const std::string& path, const std::vector<unsigned char>& bytes) {
+// Throws the error Exiv2 raises when it cannot open `path` for writing.
+[[noreturn]] void ThrowNotWritable(const std::string& path) {
+    throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
+}
+
+// Stores `size` bytes at `data` as the new content of the file at `path`
+// (see SafeFileIo).
+void ReplaceContent(const std::string& path, const unsigned char* data, size_t size) {
     const std::string target = ResolveTarget(path);
     struct stat original {};
     const bool exists = ::stat(target.c_str(), &original) == 0;
     if (exists) {
         const int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (probe < 0) throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
+        if (probe < 0) ThrowNotWritable(path);
         ::close(probe);
     }
 
@@ -119,7 +125,7 @@ void ReplaceContent(const std::string& path, const std::vector<unsigned char>& b
     std::string temporary;
     const int fd = CreateTemporary(target, exists ? 0600 : 0666, temporary);
     if (fd < 0) ThrowTransferFailed(path, errno);
-    bool written = WriteAll(fd, bytes);
+    bool written = WriteAll(fd, data, size);
     int error = errno;
     if (written && exists) {
         if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
@@ -149,9 +155,9 @@ void ReplaceContent(const std::string& path, const std::vector<unsigned char>& b
         const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
         const bool saved = in >= 0 && ReadAll(in, old);
         if (in >= 0) ::close(in);
-        if (!saved || !OverwriteInPlace(target, bytes)) {
+        if (!saved || !OverwriteInPlace(target, data, size)) {
             error = errno;
-            if (saved) OverwriteInPlace(target, old);
+            if (saved) OverwriteInPlace(target, old.data(), old.size());
             ::unlink(temporary.c_str());
             ThrowTransferFailed(path, error);
         }
@@ -173,7 +179,8 @@ SafeFileIo::SafeFileIo(const std::string& path) : Exiv2::FileIo(path) {}
 void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     const bool wasOpen = isopen();
     close();
-    ReplaceContent(path(), ReadSource(src));
+    const std::vector<unsigned char> bytes = ReadSource(src);
+    ReplaceContent(path(), bytes.data(), bytes.size());
     if (wasOpen && open("rb") != 0) {
         throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
     }
@@ -187,6 +194,25 @@ std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
 #pragma GCC diagnostic pop
     if (!image) throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType, path);
     return image;
+}
+
+std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string& path) {
+    // The checks opening the path with "w+b" would make, without touching it.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (probe < 0) ThrowNotWritable(path);
+        ::close(probe);
+    } else if (errno != ENOENT || ::access(FolderOf(path).c_str(), W_OK | X_OK) != 0) {
+        ThrowNotWritable(path);
+    }
+    std::unique_ptr<Exiv2::Image> blank(Exiv2::ImageFactory::create(type).release());
+    Exiv2::BasicIo& io = blank->io();
+    if (io.open() != 0) throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, io.path(), Exiv2::strError());
+    const Exiv2::DataBuf bytes = io.read(static_cast<long>(io.size()));
+    io.close();
+    ReplaceContent(path, bytes.pData_, static_cast<size_t>(bytes.size_));
+    return OpenImageForWriting(path);
 }
 
 }  // namespace lumenmeta

@@ -32,4 +32,10 @@ public:
 // replaces it crash-safely. Throws as Exiv2::ImageFactory::open(path) does.
 std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path);
 
+// Creates (or empties) the file at `path` as a new, empty image of Exiv2
+// image type `type`, as Exiv2::ImageFactory::create(type, path) does, but
+// crash-safely, and opens it like OpenImageForWriting. A path that cannot be
+// created or written is refused with the error that call raises.
+std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string& path);
+
 }  // namespace lumenmeta

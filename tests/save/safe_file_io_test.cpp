@@ -161,5 +161,32 @@ TEST(SafeFileIo, OpeningFailsAsExiv2sOwnOpenDoes) {
     }
 }
 
+TEST(SafeFileIo, CreatingAnImageWritesItsBlankFormOrRefusesAsExiv2Does) {
+    TempDir dir;
+    const std::string sidecar = dir.File("photo.xmp");
+    test::WriteBytes(sidecar, std::vector<unsigned char>(100, 'x'));  // emptied by the create
+    std::unique_ptr<Exiv2::Image> image = CreateImageForWriting(Exiv2::ImageType::xmp, sidecar);
+    EXPECT_EQ(Exiv2::ImageFactory::getType(sidecar), Exiv2::ImageType::xmp);
+    image->readMetadata();
+    image->xmpData()["Xmp.dc.format"] = "image/jpeg";
+    image->writeMetadata();
+    EXPECT_EQ(ReadBack(sidecar).xmp.findKey(Exiv2::XmpKey("Xmp.dc.format"))->toString(),
+              "image/jpeg");
+
+    const std::string jpeg = dir.File("new.jpg");
+    CreateImageForWriting(Exiv2::ImageType::jpeg, jpeg);
+    EXPECT_EQ(Exiv2::ImageFactory::getType(jpeg), Exiv2::ImageType::jpeg);
+
+    for (const std::string& bad : {dir.File("no-folder/new.jpg"), dir.path()}) {
+        try {
+            CreateImageForWriting(Exiv2::ImageType::jpeg, bad);
+            ADD_FAILURE() << bad << " was created";
+        } catch (const Exiv2::AnyError& error) {
+            EXPECT_EQ(error.code(), Exiv2::kerFileOpenFailed) << bad;
+        }
+    }
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"photo.xmp", "new.jpg"}));
+}
+
 }  // namespace
 }  // namespace lumenmeta
