@@ -118,6 +118,30 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 
 /* ---- Editing ----------------------------------------------------------- */
 
+/* Edits change only the handle's working set; they reach a file or memory
+ * with the next write. */
+
+/* Stores `value` under `key` in the working set. The key's family decides
+ * the text form: XMP keys get UTF-8 text; "Xmp.Lumenframe.Var" and
+ * "Xmp.Lumenframe.VarU" collect their values as items of one bag; the
+ * rational XMP keys (such as "Xmp.exif.FNumber") get "/1" appended when the
+ * text holds no "/" (5.6 becomes 5.6/1). IPTC keys get Windows-1252 text,
+ * "?" for characters it lacks. Exif keys get UTF-8 text parsed as the tag's
+ * own type; "Exif.Image.XP..." tags get the UTF-16LE bytes of the text and a
+ * zero unit. The value ends at its first zero unit. An empty or NULL value
+ * clears the key, as ClearMetaData does.
+ * Result: 1 stored or cleared; 0 when Exiv2 rejected the key or the value
+ * (or memory ran out), or for a NULL handle or key. Changes made before a
+ * failure stay. `key` and `value` stay the caller's. */
+LUMENMETA_API int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value);
+
+/* Erases every datum with `key` from the working set and records the key, as
+ * written, so that a later write removes it from the target file too.
+ * Result: the number of datums erased (0 when there were none; the key is
+ * recorded all the same); -1 when Exiv2 rejects the key, for a NULL handle
+ * or key, and when memory runs out (nothing is recorded then). */
+LUMENMETA_API int ClearMetaData(MetaHandle* handle, const char* key);
+
 /* ---- Saving ------------------------------------------------------------ */
 
 /* ---- Copying, sidecars and variables ------------------------------------ */
