@@ -135,6 +135,28 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
  * failure stay. `key` and `value` stay the caller's. */
 LUMENMETA_API int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value);
 
+/* AddMetaDataW with the key and the value as NUL-terminated wide strings; the
+ * key is converted to code page 0. Traces the key, then the value (code page
+ * 0; empty for NULL), then "\n". A NULL value clears the key.
+ * Result: that of AddMetaDataW; 0 for a NULL handle or key, and when memory
+ * runs out. */
+LUMENMETA_API int AddMetaDataWide(MetaHandle* handle, const WCHAR* key, const WCHAR* value);
+
+/* Cuts `items` at the characters of `separators` and stores each piece under
+ * `key` with AddMetaDataW, in order: an array property such as a bag gets
+ * them all as items, a plain one keeps the last. Pieces keep a separator in
+ * two cases: one at the start of a piece (with ";" as the set, "a;;b" gives
+ * "a" and ";b") and one standing alone at the very end ("a;b;" gives "a"
+ * and "b;"). A NULL or empty `separators` makes the whole text one piece.
+ * Pieces end at a zero unit; empty pieces are skipped, so nothing is ever
+ * cleared from here.
+ * Result: 1 when every piece was stored, also when `items` is empty or NULL
+ * (nothing is stored or cleared then); 0 when a piece failed (the pieces
+ * before it stay stored), for a NULL handle or key, and when memory runs
+ * out. Every argument stays the caller's. */
+LUMENMETA_API int AddMetaDataWContainer(MetaHandle* handle, const char* key, BSTR items,
+                                        const WCHAR* separators);
+
 /* Erases every datum with `key` from the working set and records the key, as
  * written, so that a later write removes it from the target file too.
  * Result: the number of datums erased (0 when there were none; the key is
