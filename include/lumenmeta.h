@@ -157,6 +157,47 @@ LUMENMETA_API int AddMetaDataWide(MetaHandle* handle, const WCHAR* key, const WC
 LUMENMETA_API int AddMetaDataWContainer(MetaHandle* handle, const char* key, BSTR items,
                                         const WCHAR* separators);
 
+/* The typed setters. Each stores narrow text as a value of Exiv2 type `type`
+ * (an Exiv2 TypeId number; 0 asks for the IPTC dataset's own type, or ASCII
+ * text for every Exif key), trying the IPTC container first and the Exif
+ * container second. A text that opens and closes with a double quote is
+ * stored without them (a lone quote gives the empty text). AddMeta and
+ * ModifyMetaDataValueAsString store an empty text as the empty text. XMP keys
+ * are not handled, no text is converted and nothing is recorded as cleared.
+ * Results shared by the three:
+ *   0   stored;
+ *  -1   NULL handle, key or value;
+ *   1   the key was accepted but Exiv2 could not make, read or store the
+ *       value (also: an unknown type number, memory running out);
+ *   2   neither an IPTC nor an Exif key;
+ *   6   AddMeta only: a second copy of an IPTC dataset that does not repeat;
+ *       nothing was changed.
+ * Changes made before a failure stay. */
+
+/* Appends a new datum, even when one with the key exists (two Exif datums
+ * with one key can result). The IPTC container is tried for every key. */
+LUMENMETA_API int AddMeta(MetaHandle* handle, const char* key, const char* value, int type);
+
+/* Replaces the value of the first datum with the key, or appends one when
+ * there is none. The IPTC container is tried only for keys that begin with
+ * "I" or "i". */
+LUMENMETA_API int ModifyMetaDataValueAsString(MetaHandle* handle, const char* key,
+                                              const char* value, int type);
+
+/* As ModifyMetaDataValueAsString, from text or from a binary value. `size`
+ * is the byte count of a binary value at `value`; with `size` 0, a short (3,
+ * 8), long (4, 9) or rational (5, 10) `type` still reads 2, 4 or 8 bytes, and
+ * every other type takes `value` as NUL-terminated text. The bytes are read
+ * as a little-endian value of `type`, and Exiv2's text of it is what is
+ * stored (the rational 1, 4 becomes "1/4", stored as one quarter).
+ * Results as above, and: 2 for an empty text; 1 when the bytes cannot be read
+ * as `type`; -1 also for a negative size; 0 at once, with nothing done, when
+ * the handle is not valid. Every failure in the Exif container (an XMP or
+ * misspelt key, a value Exiv2 refuses) marks the handle invalid: from then on
+ * this function gives 0 and writers refuse the handle until it is closed. */
+LUMENMETA_API int ModifyExifIptcMeta(MetaHandle* handle, const char* key, const char* value,
+                                     int type, int size);
+
 /* Erases every datum with `key` from the working set and records the key, as
  * written, so that a later write removes it from the target file too.
  * Result: the number of datums erased (0 when there were none; the key is
