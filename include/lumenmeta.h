@@ -205,6 +205,27 @@ LUMENMETA_API int ModifyExifIptcMeta(MetaHandle* handle, const char* key, const 
  * or key, and when memory runs out (nothing is recorded then). */
 LUMENMETA_API int ClearMetaData(MetaHandle* handle, const char* key);
 
+/* Decodes a raw Exif block, `size` bytes at `data`, into the working Exif:
+ * 10 bytes that are skipped (APP1 marker, segment length, "Exif\0\0"), then
+ * the TIFF structure. Its tags are added to those already there and the
+ * handle reports Exif. A block that cannot be read (no TIFF structure,
+ * damaged, shorter than 10 bytes) empties the working Exif, what was there
+ * before included, and the handle reports no Exif. Size 0, a NULL handle or
+ * NULL data change nothing. The bytes stay the caller's; none is kept. */
+LUMENMETA_API void SetExifMetaData(MetaHandle* handle, const unsigned char* data, uint32_t size);
+
+/* Stores `size` bytes at `data` as the working set's JPEG Exif thumbnail,
+ * replacing one that was there. The bytes are copied and not checked. A
+ * NULL handle or data, or a size of 0 or less, changes nothing. */
+LUMENMETA_API void SetThumbnail(MetaHandle* handle, const unsigned char* data, int32_t size);
+
+/* Copies the working set's Exif thumbnail to `buffer`, which holds `size`
+ * bytes. Result: the number of bytes copied; 0 when there is no thumbnail
+ * (nothing written), also for a NULL handle or a thumbnail Exiv2 cannot
+ * read; -1 when the buffer is too small (a NULL buffer counts as one of 0
+ * bytes), the buffer untouched: ask again with a larger one. */
+LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, int32_t size);
+
 /* ---- Saving ------------------------------------------------------------ */
 
 /* ---- Copying, sidecars and variables ------------------------------------ */
