@@ -118,6 +118,114 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 
 /* ---- Editing ----------------------------------------------------------- */
 
+/* Edits change only the handle's working set; they reach a file or memory
+ * with the next write. */
+
+/* Stores `value` under `key` in the working set. The key's family decides
+ * the text form: XMP keys get UTF-8 text; "Xmp.Lumenframe.Var" and
+ * "Xmp.Lumenframe.VarU" collect their values as items of one bag; the
+ * rational XMP keys (such as "Xmp.exif.FNumber") get "/1" appended when the
+ * text holds no "/" (5.6 becomes 5.6/1). IPTC keys get Windows-1252 text,
+ * "?" for characters it lacks. Exif keys get UTF-8 text parsed as the tag's
+ * own type; "Exif.Image.XP..." tags get the UTF-16LE bytes of the text and a
+ * zero unit. The value ends at its first zero unit. An empty or NULL value
+ * clears the key, as ClearMetaData does.
+ * Result: 1 stored or cleared; 0 when Exiv2 rejected the key or the value
+ * (or memory ran out), or for a NULL handle or key. Changes made before a
+ * failure stay. `key` and `value` stay the caller's. */
+LUMENMETA_API int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value);
+
+/* AddMetaDataW with the key and the value as NUL-terminated wide strings; the
+ * key is converted to code page 0. Traces the key, then the value (code page
+ * 0; empty for NULL), then "\n". A NULL value clears the key.
+ * Result: that of AddMetaDataW; 0 for a NULL handle or key, and when memory
+ * runs out. */
+LUMENMETA_API int AddMetaDataWide(MetaHandle* handle, const WCHAR* key, const WCHAR* value);
+
+/* Cuts `items` at the characters of `separators` and stores each piece under
+ * `key` with AddMetaDataW, in order: an array property such as a bag gets
+ * them all as items, a plain one keeps the last. Pieces keep a separator in
+ * two cases: one at the start of a piece (with ";" as the set, "a;;b" gives
+ * "a" and ";b") and one standing alone at the very end ("a;b;" gives "a"
+ * and "b;"). A NULL or empty `separators` makes the whole text one piece.
+ * Pieces end at a zero unit; empty pieces are skipped, so nothing is ever
+ * cleared from here.
+ * Result: 1 when every piece was stored, also when `items` is empty or NULL
+ * (nothing is stored or cleared then); 0 when a piece failed (the pieces
+ * before it stay stored), for a NULL handle or key, and when memory runs
+ * out. Every argument stays the caller's. */
+LUMENMETA_API int AddMetaDataWContainer(MetaHandle* handle, const char* key, BSTR items,
+                                        const WCHAR* separators);
+
+/* The typed setters. Each stores narrow text as a value of Exiv2 type `type`
+ * (an Exiv2 TypeId number; 0 asks for the IPTC dataset's own type, or ASCII
+ * text for every Exif key), trying the IPTC container first and the Exif
+ * container second. A text that opens and closes with a double quote is
+ * stored without them (a lone quote gives the empty text). AddMeta and
+ * ModifyMetaDataValueAsString store an empty text as the empty text. XMP keys
+ * are not handled, no text is converted and nothing is recorded as cleared.
+ * Results shared by the three:
+ *   0   stored;
+ *  -1   NULL handle, key or value;
+ *   1   the key was accepted but Exiv2 could not make, read or store the
+ *       value (also: an unknown type number, memory running out);
+ *   2   neither an IPTC nor an Exif key;
+ *   6   AddMeta only: a second copy of an IPTC dataset that does not repeat;
+ *       nothing was changed.
+ * Changes made before a failure stay. */
+
+/* Appends a new datum, even when one with the key exists (two Exif datums
+ * with one key can result). The IPTC container is tried for every key. */
+LUMENMETA_API int AddMeta(MetaHandle* handle, const char* key, const char* value, int type);
+
+/* Replaces the value of the first datum with the key, or appends one when
+ * there is none. The IPTC container is tried only for keys that begin with
+ * "I" or "i". */
+LUMENMETA_API int ModifyMetaDataValueAsString(MetaHandle* handle, const char* key,
+                                              const char* value, int type);
+
+/* As ModifyMetaDataValueAsString, from text or from a binary value. `size`
+ * is the byte count of a binary value at `value`; with `size` 0, a short (3,
+ * 8), long (4, 9) or rational (5, 10) `type` still reads 2, 4 or 8 bytes, and
+ * every other type takes `value` as NUL-terminated text. The bytes are read
+ * as a little-endian value of `type`, and Exiv2's text of it is what is
+ * stored (the rational 1, 4 becomes "1/4", stored as one quarter).
+ * Results as above, and: 2 for an empty text; 1 when the bytes cannot be read
+ * as `type`; -1 also for a negative size; 0 at once, with nothing done, when
+ * the handle is not valid. Every failure in the Exif container (an XMP or
+ * misspelt key, a value Exiv2 refuses) marks the handle invalid: from then on
+ * this function gives 0 and writers refuse the handle until it is closed. */
+LUMENMETA_API int ModifyExifIptcMeta(MetaHandle* handle, const char* key, const char* value,
+                                     int type, int size);
+
+/* Erases every datum with `key` from the working set and records the key, as
+ * written, so that a later write removes it from the target file too.
+ * Result: the number of datums erased (0 when there were none; the key is
+ * recorded all the same); -1 when Exiv2 rejects the key, for a NULL handle
+ * or key, and when memory runs out (nothing is recorded then). */
+LUMENMETA_API int ClearMetaData(MetaHandle* handle, const char* key);
+
+/* Decodes a raw Exif block, `size` bytes at `data`, into the working Exif:
+ * 10 bytes that are skipped (APP1 marker, segment length, "Exif\0\0"), then
+ * the TIFF structure. Its tags are added to those already there and the
+ * handle reports Exif. A block that cannot be read (no TIFF structure,
+ * damaged, shorter than 10 bytes) empties the working Exif, what was there
+ * before included, and the handle reports no Exif. Size 0, a NULL handle or
+ * NULL data change nothing. The bytes stay the caller's; none is kept. */
+LUMENMETA_API void SetExifMetaData(MetaHandle* handle, const unsigned char* data, uint32_t size);
+
+/* Stores `size` bytes at `data` as the working set's JPEG Exif thumbnail,
+ * replacing one that was there. The bytes are copied and not checked. A
+ * NULL handle or data, or a size of 0 or less, changes nothing. */
+LUMENMETA_API void SetThumbnail(MetaHandle* handle, const unsigned char* data, int32_t size);
+
+/* Copies the working set's Exif thumbnail to `buffer`, which holds `size`
+ * bytes. Result: the number of bytes copied; 0 when there is no thumbnail
+ * (nothing written), also for a NULL handle or a thumbnail Exiv2 cannot
+ * read; -1 when the buffer is too small (a NULL buffer counts as one of 0
+ * bytes), the buffer untouched: ask again with a larger one. */
+LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, int32_t size);
+
 /* ---- Saving ------------------------------------------------------------ */
 
 /* ---- Copying, sidecars and variables ------------------------------------ */

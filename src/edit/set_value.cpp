@@ -1,0 +1,118 @@
+#include "edit/set_value.h"
+
+#include "edit/clear_metadata.h"
+#include "handle/key_family.h"
+#include "handle/rational_xmp_keys.h"
+#include "platform/ascii.h"
+#include "platform/code_page.h"
+#include "platform/ole_string.h"
+
+#include <exiv2/exiv2.hpp>
+
+#include <memory>
+#include <string>
+
+namespace lumenmeta {
+
+namespace {
+
+// The host's variable keys: every value set on one of them is added to a bag
+// instead of replacing what is there.
+constexpr const char* kVariableKeys[] = {"Xmp.Lumenframe.Var", "Xmp.Lumenframe.VarU"};
+
+constexpr const char* kWindowsXpTagPrefix = "Exif.Image.XP";
+
+bool IsVariableKey(const char* key) {
+    for (const char* variable : kVariableKeys) {
+        if (EqualNoCase(key, variable)) return true;
+    }
+    return false;
+}
+
+// The value in a code page, ending at the first zero byte of the result (a
+// U+0000 in the value cuts it there).
+std::string NarrowText(std::u16string_view value, int codePage) {
+    std::string text = CodePageFromWide(value, codePage);
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    return text;
+}
+
+void SetXmpValue(MetaHandle& handle, const char* key, std::string text) {
+    if (IsVariableKey(key)) {
+        const Exiv2::XmpKey xmpKey(key);
+        if (handle.xmpData.findKey(xmpKey) == handle.xmpData.end()) {
+            std::unique_ptr<Exiv2::Value> bag(Exiv2::Value::create(Exiv2::xmpBag).release());
+            bag->read(text);
+            handle.xmpData.add(xmpKey, bag.get());
+        } else {
+            // Assigning text to a bag datum adds it as one more item.
+            handle.xmpData[key] = text;
+        }
+        return;
+    }
+    if (IsRationalXmpKey(key) && text.find('/') == std::string::npos) text += "/1";
+    handle.xmpData[key] = text;
+}
+
+// Stores the text of an XP tag as the UTF-16LE bytes of its units and a zero
+// unit, the form Windows reads.
+void SetWindowsXpValue(MetaHandle& handle, const char* key, const std::string& utf8) {
+    std::u16string units = WideFromCodePage(utf8, kCodePageUtf8);
+    units.push_back(u'\0');
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (const char16_t unit : units) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    // The assignment creates the datum when there is none yet; its parsed
+    // value is then replaced by the bytes.
+    handle.exifData[key] = utf8;
+    const auto datum = handle.exifData.findKey(Exiv2::ExifKey(key));
+    if (datum == handle.exifData.end()) return;
+    Exiv2::DataValue value(Exiv2::unsignedByte);
+    value.read(reinterpret_cast<const Exiv2::byte*>(bytes.data()), static_cast<long>(bytes.size()),
+               Exiv2::invalidByteOrder);
+    datum->setValue(&value);
+}
+
+}  // namespace
+
+int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
+    try {
+        if (value.empty()) {
+            ClearKey(handle, key);
+            return 1;
+        }
+        switch (FamilyOfKey(key)) {
+            case KeyFamily::Xmp:
+                SetXmpValue(handle, key, NarrowText(value, kCodePageUtf8));
+                break;
+            case KeyFamily::Iptc:
+                handle.iptcData[key] = NarrowText(value, kCodePageAnsi);
+                break;
+            case KeyFamily::Exif: {
+                const std::string text = NarrowText(value, kCodePageUtf8);
+                if (StartsWithNoCase(key, kWindowsXpTagPrefix)) {
+                    SetWindowsXpValue(handle, key, text);
+                } else {
+                    handle.exifData[key] = text;
+                }
+                break;
+            }
+        }
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace lumenmeta
+
+extern "C" int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value) {
+    if (!handle || !key) return 0;
+    const std::u16string_view text =
+        value ? std::u16string_view(value, lumenmeta::BstrLen(value)) : std::u16string_view();
+    return lumenmeta::SetValue(*handle, key, text);
+}
