@@ -161,15 +161,15 @@ LUMENMETA_API int AddMetaDataWContainer(MetaHandle* handle, const char* key, BST
  * (an Exiv2 TypeId number; 0 asks for the IPTC dataset's own type, or ASCII
  * text for every Exif key), trying the IPTC container first and the Exif
  * container second. A text that opens and closes with a double quote is
- * stored without them (a lone quote gives the empty text). AddMeta and
- * ModifyMetaDataValueAsString store an empty text as the empty text. XMP keys
+ * stored without them (a lone quote gives the empty text). An empty text
+ * stores nothing and gives 2 in all three (nothing to store). XMP keys
  * are not handled, no text is converted and nothing is recorded as cleared.
  * Results shared by the three:
  *   0   stored;
  *  -1   NULL handle, key or value;
  *   1   the key was accepted but Exiv2 could not make, read or store the
  *       value (also: an unknown type number, memory running out);
- *   2   neither an IPTC nor an Exif key;
+ *   2   neither an IPTC nor an Exif key, or an empty text;
  *   6   AddMeta only: a second copy of an IPTC dataset that does not repeat;
  *       nothing was changed.
  * Changes made before a failure stay. */

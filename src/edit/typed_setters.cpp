@@ -8,6 +8,7 @@ using namespace lumenmeta;
 
 extern "C" int AddMeta(MetaHandle* handle, const char* key, const char* value, int type) {
     if (!handle || !key || !value) return kTypedBadArgument;
+    if (*value == '\0') return kTypedKeyRefused;  // as ModifyExifIptcMeta treats empty text
     try {
         return SetTypedValue(*handle, key, value, type, kAddMeta);
     } catch (...) {
@@ -18,6 +19,7 @@ extern "C" int AddMeta(MetaHandle* handle, const char* key, const char* value, i
 extern "C" int ModifyMetaDataValueAsString(MetaHandle* handle, const char* key, const char* value,
                                            int type) {
     if (!handle || !key || !value) return kTypedBadArgument;
+    if (*value == '\0') return kTypedKeyRefused;  // as ModifyExifIptcMeta treats empty text
     try {
         return SetTypedValue(*handle, key, value, type, kModifyAsString);
     } catch (...) {

@@ -27,8 +27,13 @@ TEST(AddMeta, AppendsWithTheQuoteRuleAndTheFamilyCodes) {
     EXPECT_EQ(FindIptc(*h, "Iptc.Application2.DateCreated")->typeId(), Exiv2::date);
 
     EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "abc\"", 0), 0);
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "", 0), 0);  // empty text, stored empty
-    EXPECT_EQ(h->exifData.count(), 2);                          // two datums, one key
+    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "def", 0), 0);
+    EXPECT_EQ(h->exifData.count(), 2);  // two datums, one key
+    // An empty text stores nothing, in every family.
+    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "", 0), 2);
+    EXPECT_EQ(AddMeta(h, "Iptc.Application2.Caption", "", 0), 2);
+    EXPECT_EQ(ModifyMetaDataValueAsString(h, "Exif.Image.Orientation", "", 0), 2);
+    EXPECT_EQ(h->exifData.count(), 2);
     EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->typeId(), Exiv2::asciiString);
     EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->toString(), "abc\"");
 
