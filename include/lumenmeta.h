@@ -183,6 +183,38 @@ LUMENMETA_API std::string GetMetaDataFilePath(MetaHandle* handle);
 
 /* ---- Merging ----------------------------------------------------------- */
 
+/* Merges the handle's working set into the image `*target` holds, as a write
+ * does between reading its target and storing it: cleared keys removed, the
+ * three families merged, invalid dates dropped, Exif, IPTC and XMP converted
+ * into each other and the private description, rights and creator texts
+ * mirrored into Exif. Changes only the image's metadata containers: the
+ * image is not written, the handle not changed, and the image stays the
+ * caller's. A NULL handle or target, or an empty pointer, does nothing. An
+ * error stops the merge quietly, with the steps already done kept. Traces one
+ * line per datum merged; an unknown cleared Exif key writes
+ * "Catched Exiv2::AnyError" to the standard error stream. */
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+LUMENMETA_API void MergeMetaData(MetaHandle* handle, Exiv2::Image::AutoPtr* target);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+/* Each of these carries one family from `source` into `target`: every key of
+ * `source` replaces, with all its occurrences, the target's values for it,
+ * appended after the datums the target keeps; other keys of the target stay.
+ * The Exif merge takes only the standard Exif tags (not the thumbnail,
+ * maker-note or other tags). `source` is only read; merging a container into
+ * itself changes nothing. Traces "Exif-Key: ", "IPTC-Key: " or "XMP-Key: ",
+ * the key, " Value: " and the value for every datum added, and the same with
+ * "Unable to write " in front for one that cannot be added. An error stops
+ * the merge quietly, with the steps already done kept. */
+LUMENMETA_API void MergeMetaDataExif(Exiv2::ExifData& source, Exiv2::ExifData& target);
+LUMENMETA_API void MergeMetaDataIptc(Exiv2::IptcData& source, Exiv2::IptcData& target);
+LUMENMETA_API void MergeMetaDataXmp(Exiv2::XmpData& source, Exiv2::XmpData& target);
+
 } /* extern "C" */
 #if defined(__clang__)
 #pragma clang diagnostic pop
