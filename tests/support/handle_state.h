@@ -8,6 +8,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include <iosfwd>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -53,6 +54,14 @@ HandleSnapshot Snapshot(const MetaHandle& handle);
 std::vector<std::string> ValuesOf(const Exiv2::ExifData& data, const std::string& key);
 std::vector<std::string> ValuesOf(const Exiv2::IptcData& data, const std::string& key);
 std::vector<std::string> ValuesOf(const Exiv2::XmpData& data, const std::string& key);
+
+// Removes every datum with `key`.
+template <typename Container>
+void EraseAll(Container& data, const std::string& key) {
+    for (auto it = data.begin(); it != data.end();) {
+        it = it->key() == key ? data.erase(it) : std::next(it);
+    }
+}
 
 // The keys of a container, in order.
 template <typename Container>
