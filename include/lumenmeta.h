@@ -146,7 +146,8 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
  * or written (traced as "Unable to write into file: " with the path and
  * Exiv2's reason; the file may be partly written). A source file that cannot
  * be read is traced ("Unable to read from srcfile: ") and the write goes on
- * without it. Every call traces "Writing into file: " and the path first. */
+ * without it. Any other call first traces "Writing into file: " and the
+ * path (empty when the handle has none). */
 LUMENMETA_API int WriteData(MetaHandle* handle, const char* targetPath, int xmpMode,
                             int keepTargetUnread);
 

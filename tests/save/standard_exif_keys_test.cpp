@@ -1,6 +1,11 @@
 #include "save/standard_exif_keys.h"
 
+#include "lumenmeta.h"
 #include "platform/ascii.h"
+
+#include "support/fixture_image.h"
+#include "support/handle_state.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +90,25 @@ TEST(StandardExifKeys, KeyTestsAreExactAndCaseSensitive) {
     }
     EXPECT_TRUE(IsCarriedExifKey("Exif.Photo.MakerNote"));
     EXPECT_TRUE(IsCarriedExifKey("Exif.GPSInfo.GPSLatitude"));
+}
+
+TEST(StandardExifKeys, TheSetIsFilledOnlyWhenSourceExifIsCarried) {
+    // Run alone (as ctest runs each test) the set starts empty here.
+    const size_t sizeBefore = StandardExifKeySet().size();
+    test::TempDir dir;
+    test::FixtureImage xmpOnly;
+    xmpOnly.xmp["Xmp.dc.format"] = "image/jpeg";
+    const std::string source = xmpOnly.WriteTo(dir.File("xmp-only.jpg"));
+    const std::string target = test::FixtureImage().WriteTo(dir.File("target.jpg"));
+    test::OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    ASSERT_EQ(WriteData(handle.get(), target.c_str(), 0, 0), 1);
+    EXPECT_EQ(StandardExifKeySet().size(), sizeBefore);
+
+    test::FixtureImage withExif;
+    withExif.exif["Exif.Image.Artist"] = "Ann";
+    withExif.WriteTo(source);
+    ASSERT_EQ(WriteData(handle.get(), target.c_str(), 0, 0), 1);
+    EXPECT_EQ(StandardExifKeySet().size(), 160u);
 }
 
 }  // namespace
