@@ -3,16 +3,10 @@
 if(LUMENMETA_SANITIZE)
   add_compile_options(-fsanitize=${LUMENMETA_SANITIZE} -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${LUMENMETA_SANITIZE})
   # GCC's flow analysis gives false "may be used uninitialized" reports in
   # the standard library's <regex> and <functional> once the sanitizers'
   # instrumentation is in; the plain build keeps the warning.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    add_compile_options(-Wno-maybe-uninitialized)
-  endif()
-  add_link_options(-fsanitize=${LUMENMETA_SANITIZE})
-  # GCC's flow analysis sees the sanitizers' instrumentation and reports
-  # uninitialised reads inside libstdc++ (std::regex, std::function) that are
-  # not there; the plain build keeps the warning.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     add_compile_options(-Wno-maybe-uninitialized)
   endif()

@@ -228,6 +228,55 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
 
 /* ---- Saving ------------------------------------------------------------ */
 
+/* Writes the handle's working set into an image file and returns 1, or 0 when
+ * nothing could be written. A write is always a merge: the target file is
+ * opened and read afresh, the metadata of the file the handle was opened from
+ * is read again and carried in (all its IPTC and XMP, and of its Exif the
+ * standard and maker-note tags; the target keeps its other Exif tags), every
+ * key cleared on the handle is removed, the handle's Exif, IPTC and XMP are
+ * merged in (each key replacing the target's values for it), invalid dates
+ * are dropped and description, rights and creator text are mirrored between
+ * XMP, Exif and IPTC. The handle itself is not changed, so it can be written
+ * again, to the same or another target.
+ *
+ * `targetPath`: the file to write (narrow, used byte for byte), which must
+ * exist and be an image or an XMP sidecar; NULL writes back into the file the
+ * handle was opened from (0 for a handle opened from memory or without a
+ * path). `keepTargetUnread` non-zero, with a target path: the target's own
+ * metadata is not read, so it holds only what this write puts in.
+ * `xmpMode`: 1 removes all XMP from the target unless the source file had
+ * XMP; 2 removes all XMP; 3 stores the XMP as a compact packet without packet
+ * wrapper, and does not read a target whose path contains ".xmp" and whose
+ * file has fewer than 40 bytes; any other value writes the merged XMP.
+ *
+ * Result 0 for a NULL or invalid handle (nothing traced, nothing opened), for
+ * no path on a handle without one, and when the target cannot be opened, read
+ * or written (traced as "Unable to write into file: " with the path and
+ * Exiv2's reason; the file may be partly written). A source file that cannot
+ * be read is traced ("Unable to read from srcfile: ") and the write goes on
+ * without it. Any other call first traces "Writing into file: " and the
+ * path (empty when the handle has none). */
+LUMENMETA_API int WriteData(MetaHandle* handle, const char* targetPath, int xmpMode,
+                            int keepTargetUnread);
+
+/* WriteData(handle, targetPath, 0, 0). */
+LUMENMETA_API int WriteDataStd(MetaHandle* handle, const char* targetPath);
+
+/* Writes the handle's working set into an image held in memory: the `*size`
+ * bytes at `data` are the target, merged exactly as by WriteData with a
+ * target path (always read; the ".xmp" rule does not apply). The caller's
+ * bytes are only read and may be released when the call returns.
+ * Result: the written image, in a buffer owned by the handle, and its length
+ * in `*size`. The buffer stays valid until the next successful WriteDataToMem
+ * on the handle or until CloseMetaHandle; the host never frees it and copies
+ * the bytes out to keep them longer.
+ * NULL, with `*size` and the previous buffer unchanged, for a NULL or invalid
+ * handle, NULL data or size, a size of 0 or less, bytes that are not an image
+ * Exiv2 can write, a source file that cannot be read, or any other failure.
+ * Nothing is traced. */
+LUMENMETA_API unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char* data,
+                                            int32_t* size, int xmpMode);
+
 /* ---- Copying, sidecars and variables ------------------------------------ */
 
 /* Copies all Exif, IPTC and XMP metadata and the comment of the image file at
@@ -349,6 +398,38 @@ extern "C" {
 LUMENMETA_API std::string GetMetaDataFilePath(MetaHandle* handle);
 
 /* ---- Merging ----------------------------------------------------------- */
+
+/* Merges the handle's working set into the image `*target` holds, as a write
+ * does between reading its target and storing it: cleared keys removed, the
+ * three families merged, invalid dates dropped, Exif, IPTC and XMP converted
+ * into each other and the private description, rights and creator texts
+ * mirrored into Exif. Changes only the image's metadata containers: the
+ * image is not written, the handle not changed, and the image stays the
+ * caller's. A NULL handle or target, or an empty pointer, does nothing. An
+ * error stops the merge quietly, with the steps already done kept. Traces one
+ * line per datum merged; an unknown cleared Exif key writes
+ * "Catched Exiv2::AnyError" to the standard error stream. */
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+LUMENMETA_API void MergeMetaData(MetaHandle* handle, Exiv2::Image::AutoPtr* target);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+/* Each of these carries one family from `source` into `target`: every key of
+ * `source` replaces, with all its occurrences, the target's values for it,
+ * appended after the datums the target keeps; other keys of the target stay.
+ * The Exif merge takes only the standard Exif tags (not the thumbnail,
+ * maker-note or other tags). `source` is only read; merging a container into
+ * itself changes nothing. Traces "Exif-Key: ", "IPTC-Key: " or "XMP-Key: ",
+ * the key, " Value: " and the value for every datum added, and the same with
+ * "Unable to write " in front for one that cannot be added. An error stops
+ * the merge quietly, with the steps already done kept. */
+LUMENMETA_API void MergeMetaDataExif(Exiv2::ExifData& source, Exiv2::ExifData& target);
+LUMENMETA_API void MergeMetaDataIptc(Exiv2::IptcData& source, Exiv2::IptcData& target);
+LUMENMETA_API void MergeMetaDataXmp(Exiv2::XmpData& source, Exiv2::XmpData& target);
 
 } /* extern "C" */
 #if defined(__clang__)

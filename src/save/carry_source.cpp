@@ -1,0 +1,52 @@
+#include "save/carry_source.h"
+
+#include "merge/container_ops.h"
+#include "save/standard_exif_keys.h"
+
+#include <string>
+
+namespace lumenmeta {
+
+namespace {
+
+bool TakeEveryKey(const std::string&) { return true; }
+
+// Removes, then adds, so that keys the source holds several times arrive in
+// full and the target's former values for them are all gone.
+template <typename Container, typename Takes>
+void CarryFamily(const Container& source, Container& target, Takes takes) {
+    for (const auto& datum : source) {
+        const std::string key = datum.key();
+        if (takes(key)) EraseEveryDatum(target, key);
+    }
+    for (const auto& datum : source) {
+        const std::string key = datum.key();
+        if (takes(key)) AddDatum(target, key, datum.value());
+    }
+}
+
+}  // namespace
+
+bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target) {
+    bool sourceHadXmp = false;
+    if (source.xmpData().count() != 0) {
+        sourceHadXmp = true;
+        Exiv2::syncExifWithXmp(source.exifData(), source.xmpData());
+        Exiv2::copyXmpToIptc(source.xmpData(), source.iptcData());
+    }
+    source.iptcData().sortByKey();
+    source.xmpData().sortByKey();
+    if (!source.iptcData().empty()) {
+        CarryFamily(source.iptcData(), target.iptcData(), TakeEveryKey);
+    }
+    if (!source.exifData().empty()) {
+        EnsureStandardExifKeySet();
+        CarryFamily(source.exifData(), target.exifData(), IsCarriedExifKey);
+    }
+    if (!source.xmpData().empty()) {
+        CarryFamily(source.xmpData(), target.xmpData(), TakeEveryKey);
+    }
+    return sourceHadXmp;
+}
+
+}  // namespace lumenmeta

@@ -1,0 +1,21 @@
+// Opening the images a write works on.
+#pragma once
+
+#include <exiv2/exiv2.hpp>
+
+#include <memory>
+#include <string>
+
+namespace lumenmeta {
+
+using ImagePtr = std::unique_ptr<Exiv2::Image>;
+
+// Opens the image file at `path` (not yet read). Raises Exiv2's error when
+// there is no file or it is not an image Exiv2 knows.
+ImagePtr OpenImageFile(const std::string& path);
+
+// Opens an image on `size` bytes at `data`, read in place (not yet read).
+// Raises Exiv2's error when the bytes are not an image Exiv2 knows.
+ImagePtr OpenImageBytes(const unsigned char* data, long size);
+
+}  // namespace lumenmeta

@@ -1,0 +1,75 @@
+// Writing a handle's working set into an image held in memory; the written
+// image is handed back in a buffer the handle owns.
+#include "lumenmeta.h"
+#include "merge/merge_driver.h"
+#include "save/carry_source.h"
+#include "save/open_image.h"
+#include "save/xmp_mode.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace lumenmeta {
+
+namespace {
+
+// The written image, copied out of Exiv2's memory I/O.
+struct WrittenImage {
+    std::unique_ptr<unsigned char[]> bytes;
+    int32_t size = 0;
+};
+
+WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, int32_t size,
+                          int xmpMode) {
+    ImagePtr target = OpenImageBytes(data, size);
+    target->readMetadata();
+    target->iptcData().sortByKey();
+    target->xmpData().sortByKey();
+    bool sourceHadXmp = false;
+    if (!handle.filePath.empty()) {
+        // Unlike the file writer, a source that cannot be read ends the
+        // write.
+        ImagePtr source = OpenImageFile(handle.filePath);
+        source->readMetadata();
+        sourceHadXmp = CarrySourceMetadata(*source, *target);
+    }
+    MergeHandleIntoImage(handle, *target);
+    ApplyXmpMode(*target, xmpMode, sourceHadXmp);
+    // Exiv2 builds the new image in memory of its own; the caller's bytes
+    // are only read.
+    target->writeMetadata();
+
+    Exiv2::BasicIo& io = target->io();
+    const long written = io.size();
+    if (written <= 0 || written > INT32_MAX) throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+    WrittenImage image;
+    image.size = static_cast<int32_t>(written);
+    image.bytes.reset(new unsigned char[static_cast<size_t>(written)]);
+    io.seek(0, Exiv2::BasicIo::beg);
+    if (io.read(image.bytes.get(), written) != written) {
+        throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+    }
+    return image;
+}
+
+}  // namespace
+
+}  // namespace lumenmeta
+
+extern "C" unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char* data,
+                                         int32_t* size, int xmpMode) {
+    using namespace lumenmeta;
+    if (!handle || !data || !size || *size <= 0 || !handle->isValid) return nullptr;
+    WrittenImage image;
+    try {
+        image = WriteToBytes(*handle, data, *size, xmpMode);
+    } catch (...) {
+        return nullptr;
+    }
+    // The previous buffer is released and the new one stored in one step, so
+    // a failed call above leaves the last result valid.
+    delete[] handle->memBuffer;
+    handle->memBuffer = image.bytes.release();
+    *size = image.size;
+    return handle->memBuffer;
+}
