@@ -5,6 +5,7 @@
 #include "support/fixture_image.h"
 #include "support/handle_state.h"
 #include "support/minimal_jpeg.h"
+#include "support/run_unprivileged.h"
 #include "support/temp_dir.h"
 #include "support/trace_capture.h"
 #include "support/write_fixtures.h"

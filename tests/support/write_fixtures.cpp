@@ -67,29 +67,4 @@ std::string CommentOf(const std::string& path) {
     return image->comment();
 }
 
-std::string RunUnprivileged(const std::function<std::string()>& work) {
-    constexpr uid_t kNobody = 65534;
-    int channel[2];
-    if (pipe(channel) != 0) return std::string();
-    const pid_t child = fork();
-    if (child < 0) return std::string();
-    if (child == 0) {
-        close(channel[0]);
-        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(1);
-        const std::string text = work();
-        const ssize_t written = write(channel[1], text.data(), text.size());
-        _exit(written == static_cast<ssize_t>(text.size()) ? 0 : 1);
-    }
-    close(channel[1]);
-    std::string text;
-    char buffer[512];
-    for (ssize_t got; (got = read(channel[0], buffer, sizeof(buffer))) > 0;) {
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : std::string();
-}
-
 }  // namespace lumenmeta::test

@@ -29,8 +29,4 @@ std::vector<unsigned char> TinyJpegWithComment();
 // The comment of the image file at `path`, read with Exiv2.
 std::string CommentOf(const std::string& path);
 
-// Runs `work` in a child process as an unprivileged user (nobody) and returns
-// the text it produced; empty when the child could not be run that way.
-std::string RunUnprivileged(const std::function<std::string()>& work);
-
 }  // namespace lumenmeta::test
