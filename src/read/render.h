@@ -21,7 +21,7 @@ struct RenderRequest {
     const char* key = "";  // the key as the host gave it
     int index = 0;         // which element of an XMP bag
     bool asDecimal = false;
-    int codePage = 0;      // of the value's text: 0 or 65001
+    int codePage = 0;  // of the value's text: 0 or 65001
     bool isXmp = false;
 };
 

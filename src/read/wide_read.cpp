@@ -26,8 +26,8 @@ WideValue ReadWideValue(MetaHandle& handle, const char* key, int index, bool asD
                 break;
             }
             case KeyFamily::Iptc: {
-                const Exiv2::Iptcdatum* datum = FindIptcOccurrence(
-                    handle.iptcData, key, index, EmptyIptcValue::NotFound);
+                const Exiv2::Iptcdatum* datum =
+                    FindIptcOccurrence(handle.iptcData, key, index, EmptyIptcValue::NotFound);
                 if (!datum) return WideValue();
                 handle.hadIptc = true;
                 value = &datum->value();

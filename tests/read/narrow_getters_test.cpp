@@ -6,203 +6,101 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
+#include <functional>
 
 namespace lumenmeta::test {
 namespace {
 
-// A buffer of 32 bytes filled with '#', so that every byte a getter writes,
-// and every byte it leaves alone, can be checked.
-struct Buffer {
-    char bytes[32];
-    Buffer() { std::memset(bytes, '#', sizeof(bytes)); }
-    std::string First(size_t n) const { return std::string(bytes, n); }
-};
-
-TEST(GetExifData, TextOrLittleEndianBinaryByTypeAndSize) {
-    TempDir dir;
-    Handle handle = OpenFixture(ReadingFixture(), dir);
-    {
-        Buffer b;  // a short that fits: two bytes, nothing else written
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Orientation", b.bytes, 16), 1);
-        EXPECT_EQ(b.First(18), std::string("\x01\x00", 2) + std::string(16, '#'));
-    }
-    {
-        Buffer b;  // does not fit in binary: its text, zero-padded to the size
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Orientation", b.bytes, 2), 1);
-        EXPECT_EQ(b.First(3), std::string("1\0#", 3));
-    }
-    {
-        Buffer b;  // 8 bytes of rational in a 16-byte buffer
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.XResolution", b.bytes, 16), 1);
-        EXPECT_EQ(b.First(9), std::string("\x48\0\0\0\x01\0\0\0#", 9));
-    }
-    {
-        Buffer b;  // ... and in an 8-byte one: text
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.XResolution", b.bytes, 8), 1);
-        EXPECT_EQ(b.First(9), std::string("72/1\0\0\0\0#", 9));
-    }
-    {
-        Buffer b;  // ASCII exactly as long as the buffer: no terminator
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Artist", b.bytes, 11), 1);
-        EXPECT_EQ(b.First(12), "Ann Example#");
-    }
-    {
-        Buffer b;  // ASCII in a larger buffer: zero-padded to its size
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Artist", b.bytes, 14), 1);
-        EXPECT_EQ(b.First(15), std::string("Ann Example\0\0\0#", 15));
-    }
-    {
-        Buffer b;  // undefined values go as Exiv2's text, bytes unconverted
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Photo.UserComment", b.bytes, 30), 1);
-        EXPECT_EQ(b.First(26), std::string("charset=Ascii Hello there\0", 26));
-        Buffer c;
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Copyright", c.bytes, 30), 1);
-        EXPECT_EQ(c.First(31), "Caf\xE9 Lumen" + std::string(20, '\0') + "#");
-    }
-    {
-        Buffer b;  // size 0: found, nothing written
-        EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Artist", b.bytes, 0), 1);
-        EXPECT_EQ(b.First(32), std::string(32, '#'));
-    }
-    for (const char* key : {"Exif.Image.Model", "Exif.Image.Software", "exif.image.artist",
-                            "Iptc.Application2.Caption", ""}) {
-        SCOPED_TRACE(key);
-        Buffer b;
-        EXPECT_EQ(GetExifData(handle.get(), key, b.bytes, 16), 0);
-        EXPECT_EQ(b.First(32), std::string(32, '#'));
-    }
-    Buffer b;
-    EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Artist", b.bytes, -1), 0);
-    EXPECT_EQ(GetExifData(nullptr, "Exif.Image.Artist", b.bytes, 16), 0);
-    EXPECT_EQ(GetExifData(handle.get(), nullptr, b.bytes, 16), 0);
-    EXPECT_EQ(GetExifData(handle.get(), "Exif.Image.Artist", nullptr, 16), 0);
-    EXPECT_EQ(b.First(32), std::string(32, '#'));
+// Runs a getter on 24 bytes of '#' and returns its result and the whole
+// buffer, so that both the bytes written and those left alone are checked.
+std::pair<int, std::string> Fill(const std::function<int(char*)>& getter) {
+    std::string buffer(24, '#');
+    const int result = getter(buffer.data());
+    return {result, buffer};
 }
 
-TEST(GetIptcData, OccurrencesAlwaysTerminated) {
+std::string Padded(std::string_view written) {
+    return std::string(written) + std::string(24 - written.size(), '#');
+}
+
+TEST(NarrowGetters, BytesAsExiv2HoldsThem) {
     TempDir dir;
     Handle handle = OpenFixture(ReadingFixture(), dir);
-    EXPECT_EQ(HadIptcData(handle.get()), 0);
-    const char* keywords[] = {"harbour", "boats", "gulls"};
-    for (int index = 0; index < 3; ++index) {
-        Buffer b;
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Keywords", b.bytes, 16, index), 1);
-        const size_t length = std::strlen(keywords[index]);
-        EXPECT_EQ(b.First(length + 2), keywords[index] + std::string("\0#", 2));
+    MetaHandle* h = handle.get();
+    struct Case {
+        const char* key;
+        int size;
+        int index;  // for GetIptcData; -2 reads through GetMetaData
+        std::string_view written;
+    };
+    using namespace std::string_view_literals;
+    const Case cases[] = {
+        // Exif: binary when it fits (nothing else written), else strncpy'd text.
+        {"Exif.Image.Orientation", 16, -2, "\x01\0"sv},
+        {"Exif.Image.Orientation", 2, -2, "1\0"sv},
+        {"Exif.Image.XResolution", 16, -2, "\x48\0\0\0\x01\0\0\0"sv},
+        {"Exif.Image.XResolution", 8, -2, "72/1\0\0\0\0"sv},
+        {"Exif.Image.Artist", 11, -2, "Ann Example"sv},
+        {"Exif.Image.Artist", 13, -2, "Ann Example\0\0"sv},
+        {"Exif.Image.Copyright", 10, -2, "Caf\xE9 Lumen"sv},
+        {"Exif.Photo.UserComment", 20, -2, "charset=Ascii Hello "sv},
+        {"Exif.Image.Artist", 0, -2, ""sv},
+        // XMP: its UTF-8 text, unterminated, no clean-up; cut to the size.
+        {"Xmp.dc.subject", 20, -2, "red, green, blue"sv},
+        {"Xmp.dc.title", 20, -2, "lang=\"x-default\" Har"sv},
+        {"Xmp.xmp.Label", 4, -2, "Caf\xC3"sv},
+        // IPTC: always terminated, at most `size` text bytes.
+        {"Iptc.Application2.Keywords", 16, -2, "harbour\0"sv},
+        {"Iptc.Application2.Keywords", 16, 2, "gulls\0"sv},
+        {"Iptc.Application2.Keywords", 4, 1, "boat\0"sv},
+        {"Iptc.Application2.Caption", 20, 0, "Caf\xE9 by the sea\0"sv},
+        {"Iptc.Application2.Byline", 16, 0, "\0"sv},  // empty: delivered
+        {"Iptc.Application2.Headline", 16, 0, "ab\0"sv},
+        {"Iptc.Application2.Caption", 0, 0, "\0"sv},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " size " + std::to_string(c.size));
+        const auto [result, buffer] = Fill([&](char* b) {
+            return c.index == -2 ? GetMetaData(h, c.key, b, c.size)
+                                 : GetIptcData(h, c.key, b, c.size, c.index);
+        });
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(buffer, Padded(c.written));
     }
-    EXPECT_EQ(HadIptcData(handle.get()), 1);
-    {
-        Buffer b;  // size 4, five characters: four, then a zero in the fifth byte
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Keywords", b.bytes, 4, 1), 1);
-        EXPECT_EQ(b.First(6), std::string("boat\0#", 6));
-    }
-    {
-        Buffer b;  // bytes as stored, no code page conversion
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Caption", b.bytes, 30, 0), 1);
-        EXPECT_EQ(b.First(17), std::string("Caf\xE9 by the sea\0#", 17));
-    }
-    {
-        Buffer b;  // an empty dataset is delivered as an empty string
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Byline", b.bytes, 16, 0), 1);
-        EXPECT_EQ(b.First(2), std::string("\0#", 2));
-    }
-    {
-        Buffer b;  // the text ends at its first zero byte
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Headline", b.bytes, 16, 0), 1);
-        EXPECT_EQ(b.First(4), std::string("ab\0#", 4));
-    }
-    {
-        Buffer b;  // size 0 still terminates
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Caption", b.bytes, 0, 0), 1);
-        EXPECT_EQ(b.First(2), std::string("\0#", 2));
+    EXPECT_EQ(HadExifData(h) + HadIptcData(h) + HadXmpData(h), 3);
+}
+
+TEST(NarrowGetters, FailuresWriteNothing) {
+    TempDir dir;
+    Handle handle = OpenFixture(ReadingFixture(), dir);
+    MetaHandle* h = handle.get();
+    // Lower-case families still pick their getter, whose key check fails.
+    for (const char* key : {"iptc.application2.keywords", "xmp.dc.subject", "exif.image.artist",
+                            "Zmp.dc.subject", "Xmp.dc.source", "Exif.Image.Software",
+                            "Iptc.Application2.0x0019", "Exif.Nowhere.X", ""}) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(Fill([&](char* b) { return GetMetaData(h, key, b, 16); }),
+                  std::make_pair(0, Padded("")));
+        EXPECT_EQ(Fill([&](char* b) { return GetExifData(h, key, b, 16); }).first, 0);
     }
     for (int index : {3, -1, INT_MIN, INT_MAX}) {
-        SCOPED_TRACE(index);
-        Buffer b;
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Keywords", b.bytes, 16, index), 0);
-        EXPECT_EQ(b.First(32), std::string(32, '#'));
+        EXPECT_EQ(Fill([&](char* b) {
+                      return GetIptcData(h, "Iptc.Application2.Keywords", b, 16, index);
+                  }),
+                  std::make_pair(0, Padded("")));
     }
-    for (const char* key : {"iptc.application2.keywords", "Iptc.Nowhere.Keywords",
-                            "Iptc.Application2.0x0019", "Iptc.Application2.Subject",
-                            "Exif.Image.Artist", ""}) {
-        SCOPED_TRACE(key);
-        Buffer b;
-        EXPECT_EQ(GetIptcData(handle.get(), key, b.bytes, 16, 0), 0);
-        EXPECT_EQ(b.First(32), std::string(32, '#'));
-    }
-    Buffer b;
-    EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Caption", b.bytes, -1, 0), 0);
-    EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Caption", nullptr, 16, 0), 0);
-    EXPECT_EQ(GetIptcData(nullptr, "Iptc.Application2.Caption", b.bytes, 16, 0), 0);
-    EXPECT_EQ(b.First(32), std::string(32, '#'));
-}
-
-TEST(GetIptcData, SeparatedRepeatsAreCountedByPosition) {
-    TempDir dir;
-    Handle handle = OpenFixture(SeparatedKeywordsFixture(), dir);
-    AppendSeparatedKeyword(*handle, "late");
-    const std::pair<int, const char*> expected[] = {
-        {0, "first"}, {1, "second"}, {2, nullptr}, {3, "late"}, {4, nullptr}};
-    for (const auto& [index, text] : expected) {
-        SCOPED_TRACE(index);
-        Buffer b;
-        EXPECT_EQ(GetIptcData(handle.get(), "Iptc.Application2.Keywords", b.bytes, 16, index),
-                  text ? 1 : 0);
-        if (text) {
-            EXPECT_STREQ(b.bytes, text);
-        } else {
-            EXPECT_EQ(b.First(32), std::string(32, '#'));
-        }
-    }
-}
-
-TEST(GetMetaData, PicksTheGetterByTheFirstCharacter) {
-    TempDir dir;
-    Handle handle = OpenFixture(ReadingFixture(), dir);
-    {
-        Buffer b;  // IPTC: the first occurrence, terminated
-        EXPECT_EQ(GetMetaData(handle.get(), "Iptc.Application2.Keywords", b.bytes, 16), 1);
-        EXPECT_EQ(b.First(9), std::string("harbour\0#", 9));
-    }
-    {
-        Buffer b;  // XMP: the UTF-8 text, unterminated when shorter than the buffer
-        EXPECT_EQ(HadXmpData(handle.get()), 0);
-        EXPECT_EQ(GetMetaData(handle.get(), "Xmp.dc.subject", b.bytes, 20), 1);
-        EXPECT_EQ(b.First(17), "red, green, blue#");
-        EXPECT_EQ(HadXmpData(handle.get()), 1);
-    }
-    {
-        Buffer b;  // ... with no language clean-up
-        EXPECT_EQ(GetMetaData(handle.get(), "Xmp.dc.title", b.bytes, 32), 1);
-        EXPECT_EQ(b.First(32), "lang=\"x-default\" Harbour at dawn");
-    }
-    {
-        Buffer b;  // ... and cut to the buffer when it does not fit
-        EXPECT_EQ(GetMetaData(handle.get(), "Xmp.xmp.Label", b.bytes, 4), 1);
-        EXPECT_EQ(b.First(5), "Caf\xC3#");
-    }
-    {
-        Buffer b;  // Exif for every other first character
-        EXPECT_EQ(GetMetaData(handle.get(), "Exif.Image.Orientation", b.bytes, 16), 1);
-        EXPECT_EQ(b.First(3), std::string("\x01\0#", 3));
-    }
-    // Lower-case families still pick their getter, whose key check fails;
-    // other first letters go to Exif, which rejects them.
-    for (const char* key : {"iptc.application2.keywords", "xmp.dc.subject", "exif.image.artist",
-                            "Zmp.dc.subject", "Xmp.dc.source", "Xmp.dc.format", ""}) {
-        SCOPED_TRACE(key);
-        Buffer b;
-        EXPECT_EQ(GetMetaData(handle.get(), key, b.bytes, 16), 0);
-        EXPECT_EQ(b.First(32), std::string(32, '#'));
-    }
-    Buffer b;
-    EXPECT_EQ(GetMetaData(handle.get(), nullptr, b.bytes, 16), 0);
-    EXPECT_EQ(GetMetaData(nullptr, "Xmp.dc.subject", b.bytes, 16), 0);
-    EXPECT_EQ(GetMetaData(handle.get(), "Xmp.dc.subject", nullptr, 16), 0);
-    EXPECT_EQ(GetMetaData(handle.get(), "Xmp.dc.subject", b.bytes, -3), 0);
-    EXPECT_EQ(GetXmpData(handle.get(), "Xmp.dc.subject", b.bytes, -3), 0);
-    EXPECT_EQ(b.First(32), std::string(32, '#'));
+    const auto nothing = Fill([&](char* b) {
+        return GetMetaData(h, nullptr, b, 16) + GetMetaData(nullptr, "Xmp.dc.subject", b, 16) +
+               GetMetaData(h, "Xmp.dc.subject", nullptr, 16) +
+               GetMetaData(h, "Xmp.dc.subject", b, -3) + GetXmpData(h, "Xmp.dc.subject", b, -3) +
+               GetExifData(h, "Exif.Image.Artist", b, -1) +
+               GetExifData(h, "Exif.Image.Artist", nullptr, 8) +
+               GetIptcData(h, "Iptc.Application2.Caption", b, -1, 0) +
+               GetIptcData(nullptr, "Iptc.Application2.Caption", b, 8, 0);
+    });
+    EXPECT_EQ(nothing, std::make_pair(0, Padded("")));
+    EXPECT_EQ(HadExifData(h), 1);  // from the open
+    EXPECT_EQ(HadIptcData(h) + HadXmpData(h), 0);
 }
 
 }  // namespace

@@ -11,9 +11,12 @@ void AddBytes(Exiv2::ExifData& exif, const char* key, const std::vector<unsigned
     exif.add(Exiv2::ExifKey(key), &value);
 }
 
-void AddIptcText(Exiv2::IptcData& iptc, const char* key, const std::string& text) {
-    Exiv2::StringValue value(text);
-    iptc.add(Exiv2::IptcKey(key), &value);
+// Adds datasets with add(), which keeps repeats and their order.
+void AddIptc(Exiv2::IptcData& iptc, const char* key, std::initializer_list<std::string> texts) {
+    for (const std::string& text : texts) {
+        Exiv2::StringValue value(text);
+        iptc.add(Exiv2::IptcKey(key), &value);
+    }
 }
 
 void AddXmpArray(Exiv2::XmpData& xmp, const char* key, Exiv2::TypeId type,
@@ -42,9 +45,7 @@ FixtureImage ReadingFixture() {
     exif["Exif.Image.Copyright"] = "Caf\xE9 Lumen";
     exif["Exif.Image.ImageDescription"] = "Caf\xC3\xA9";
     exif["Exif.Image.Orientation"] = uint16_t(1);
-    Exiv2::UShortValue speeds;
-    speeds.read("100 200 300");
-    exif.add(Exiv2::ExifKey("Exif.Photo.ISOSpeedRatings"), &speeds);
+    exif["Exif.Photo.ISOSpeedRatings"] = "100 200 300";  // three shorts
     exif["Exif.Image.TimeZoneOffset"] = int16_t(-5);
     exif["Exif.Photo.PixelXDimension"] = uint32_t(4000);
     exif["Exif.Image.ImageWidth"] = uint32_t(3000000000u);
@@ -58,19 +59,16 @@ FixtureImage ReadingFixture() {
     Exiv2::AsciiValue empty("");
     exif.add(Exiv2::ExifKey("Exif.Image.Software"), &empty);
     const char comment[] = "ASCII\0\0\0Hello there";
-    AddBytes(exif, "Exif.Photo.UserComment",
-             std::vector<unsigned char>(comment, comment + sizeof(comment) - 1),
+    AddBytes(exif, "Exif.Photo.UserComment", {comment, comment + sizeof(comment) - 1},
              Exiv2::undefined);
 
     Exiv2::IptcData& iptc = fixture.iptc;
     iptc["Iptc.Envelope.ModelVersion"] = uint16_t(4);
-    for (const char* keyword : {"harbour", "boats", "gulls"}) {
-        AddIptcText(iptc, "Iptc.Application2.Keywords", keyword);
-    }
-    AddIptcText(iptc, "Iptc.Application2.Caption", "Caf\xE9 by the sea");
+    AddIptc(iptc, "Iptc.Application2.Keywords", {"harbour", "boats", "gulls"});
+    AddIptc(iptc, "Iptc.Application2.Caption", {"Caf\xE9 by the sea"});
     iptc["Iptc.Application2.DateCreated"] = "2024-05-01";
-    AddIptcText(iptc, "Iptc.Application2.Byline", "");
-    AddIptcText(iptc, "Iptc.Application2.Headline", std::string("ab\0cd", 5));
+    AddIptc(iptc, "Iptc.Application2.Byline", {""});
+    AddIptc(iptc, "Iptc.Application2.Headline", {std::string("ab\0cd", 5)});
 
     Exiv2::XmpData& xmp = fixture.xmp;
     xmp["Xmp.dc.title"] = "lang=x-default Harbour at dawn";
@@ -91,17 +89,20 @@ FixtureImage ReadingFixture() {
 
 FixtureImage Utf8IptcFixture() {
     FixtureImage fixture;
-    AddIptcText(fixture.iptc, "Iptc.Application2.Caption", "Caf\xC3\xA9");
-    AddIptcText(fixture.iptc, "Iptc.Application2.Keywords", "Gr\xC3\xBC\xC3\x9F" "e");
-    AddIptcText(fixture.iptc, "Iptc.Application2.Keywords", "Stra\xC3\x9F" "e");
+    AddIptc(fixture.iptc, "Iptc.Application2.Caption", {"Caf\xC3\xA9"});
+    AddIptc(fixture.iptc, "Iptc.Application2.Keywords",
+            {"Gr\xC3\xBC\xC3\x9F"
+             "e",
+             "Stra\xC3\x9F"
+             "e"});
     return fixture;
 }
 
 FixtureImage SeparatedKeywordsFixture() {
     FixtureImage fixture;
-    AddIptcText(fixture.iptc, "Iptc.Application2.Keywords", "first");
-    AddIptcText(fixture.iptc, "Iptc.Application2.Caption", "between");
-    AddIptcText(fixture.iptc, "Iptc.Application2.Keywords", "second");
+    AddIptc(fixture.iptc, "Iptc.Application2.Keywords", {"first"});
+    AddIptc(fixture.iptc, "Iptc.Application2.Caption", {"between"});
+    AddIptc(fixture.iptc, "Iptc.Application2.Keywords", {"second"});
     return fixture;
 }
 
