@@ -116,6 +116,120 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 
 /* ---- Reading ----------------------------------------------------------- */
 
+/* Reads one value as wide text. The family is chosen by the key's prefix,
+ * case ignored: "xmp." XMP, "iptc." IPTC, anything else Exif; the key itself
+ * must spell its family "Xmp", "Iptc" or "Exif". `index` (0-based) selects
+ * the occurrence of a repeated XMP property or of an IPTC dataset repeated
+ * in adjacent positions, or the element of an XMP bag; Exif keys take index
+ * 0 only. An empty value counts as absent.
+ * The text: XMP as UTF-8, IPTC as UTF-8 when the handle's IPTC declares or
+ * holds UTF-8 (decided on the first IPTC read and kept) else code page 0,
+ * other Exif in code page 0; byte values (the "XP" tags) as UTF-16LE text;
+ * integers as the decimal of their first component; rationals as the text
+ * "72/1", or with `asDecimal` as "%f" of their first component
+ * (72.000000); with `asDecimal` the rational XMP properties (FNumber,
+ * ExposureTime and the like) as decimal numbers too. An XMP language
+ * alternative gives its x-default entry alone; the user comment comes
+ * without its "charset=..." prefix, and one with an invalid character set
+ * or binary content is not delivered (traced as
+ * "Invalid Exif.Photo.UserComment: ", the text, a line end).
+ * Result: the Exiv2 type code of the value (2 ascii, 3 short, 5 rational,
+ * 0x10005 XMP text, 0x10009 language alternative, ...; 2 for a bag element),
+ * with a new BSTR stored in *value that the caller frees with SysFreeString.
+ * 0 when nothing is delivered (absent key, a key Exiv2 rejects, an index past
+ * the values, a negative index, NULL handle, key or value, memory short);
+ * *value is then untouched. A value found sets HadExifData, HadIptcData or
+ * HadXmpData even when it is then not delivered. */
+LUMENMETA_API int GetMetaDataW(MetaHandle* handle, const char* key, BSTR* value, int index,
+                               bool asDecimal);
+
+/* Stores the first component of an Exif value as a 32-bit integer (a
+ * rational gives its integer quotient). Result 1 when stored; 0 when the key
+ * is absent, empty, rejected by Exiv2 or not an Exif key, when the value does
+ * not convert, or for a NULL argument, with *value untouched. */
+LUMENMETA_API int GetExifDataL(MetaHandle* handle, const char* key, int32_t* value);
+
+/* The same function as GetExifDataL under a second name. */
+LUMENMETA_API int GetExifDataN(MetaHandle* handle, const char* key, int32_t* value);
+
+/* Stores component `n` (0-based) of an Exif value, converted to an integer
+ * and cut to 16 bits. *value is set to 0 first, so it is 0 whenever the
+ * result is 0 (absent, empty or rejected key, no component `n`). Result 1
+ * when stored. A NULL handle, key or value gives 0 and stores nothing. */
+LUMENMETA_API int GetExifDataS(MetaHandle* handle, const char* key, int16_t* value, int32_t n);
+
+/* Stores the first component of an Exif value as Exiv2's single-precision
+ * number, widened: 1/250 gives 0.004000000189989805. Result 1 when stored;
+ * 0 as for GetExifDataL, with *value untouched. */
+LUMENMETA_API int GetExifDataD(MetaHandle* handle, const char* key, double* value);
+
+/* The size in bytes of an Exif value: what GetExifDataBinary needs. 0 when
+ * the key is absent, empty or rejected, or for a NULL argument. Does not
+ * change HadExifData. */
+LUMENMETA_API int32_t GetExifDataLength(MetaHandle* handle, const char* key);
+
+/* Copies an Exif value's bytes into `buffer` (`size` bytes): numbers in
+ * little-endian order, rationals as numerator then denominator. All or
+ * nothing: result the number of bytes copied, or 0 with the buffer untouched
+ * when the value does not fit, the key is absent, empty or rejected, or an
+ * argument is NULL. The rest of the buffer is never written. */
+LUMENMETA_API int32_t GetExifDataBinary(MetaHandle* handle, const char* key, unsigned char* buffer,
+                                        int32_t size);
+
+/* Copies one value as Exiv2 holds it, with no code page conversion, into
+ * `buffer` of `size` bytes. Keys starting with "I" or "i" read IPTC as
+ * GetIptcData with index 0, keys starting with "X" or "x" read XMP, all
+ * others read Exif as GetExifData. XMP values are copied as their UTF-8 text:
+ * unterminated, and the rest of the buffer untouched, when shorter than the
+ * buffer; cut to `size` bytes otherwise (zero the buffer first to get a
+ * terminated string). Result 1 when copied, 0 otherwise with the buffer
+ * untouched (absent, empty or rejected key, NULL argument, negative size). */
+LUMENMETA_API int GetMetaData(MetaHandle* handle, const char* key, char* buffer, int size);
+
+/* Copies an Exif value into `buffer` of `size` bytes. ASCII and undefined
+ * values, and values whose binary form has `size` bytes or more, are copied
+ * as text the way strncpy does: at most `size` bytes, the rest zero-filled,
+ * no terminator when the text fills the buffer. Other values are copied in
+ * binary, little-endian, unterminated, the rest of the buffer untouched.
+ * Result 1 when copied; 0 with the buffer untouched when the key is absent,
+ * empty or rejected, an argument is NULL or `size` is negative. */
+LUMENMETA_API int GetExifData(MetaHandle* handle, const char* key, char* buffer, int size);
+
+/* Copies occurrence `index` (0-based) of an IPTC dataset's text, as stored,
+ * into `buffer`, which must have room for `size` + 1 bytes: at most `size`
+ * text bytes, always followed by a zero byte; nothing past that zero is
+ * written. Repeated datasets are reachable by index while they stand next to
+ * each other. An empty dataset gives an empty string. Result 1 when copied;
+ * 0 with the buffer untouched when there is no such occurrence, the key is
+ * rejected, an argument is NULL or `size` is negative. */
+LUMENMETA_API int GetIptcData(MetaHandle* handle, const char* key, char* buffer, int size,
+                              int index);
+
+/* Joins every value of a key, as GetMetaDataW renders them with `asDecimal`
+ * (all elements of an XMP bag, all adjacent occurrences of an IPTC dataset,
+ * otherwise the single value), with `separator` between them (NULL joins
+ * them with nothing). Result: the length of the joined text in wide
+ * characters, with the new, NUL-terminated text stored in *result; the
+ * caller frees it with FreeMetaDataWContainer (not SysFreeString). 0 when
+ * the key has no value, for a NULL handle, key or result, or when memory is
+ * short; *result is then untouched. When every value is empty text and
+ * there is no separator text between them, nothing is stored and the result
+ * is the number of values minus one. */
+LUMENMETA_API int GetMetaDataWContainer(MetaHandle* handle, const char* key, WCHAR** result,
+                                        const WCHAR* separator);
+
+/* Frees the text stored by GetMetaDataWContainer. NULL is ignored. */
+LUMENMETA_API void FreeMetaDataWContainer(WCHAR* text);
+
+/* Reads one value as GetMetaDataW does with `asDecimal`, for a key given as
+ * wide text (converted to code page 0; characters it lacks become "?"), into
+ * `buffer` of `count` wide characters the way wcsncpy does: at most `count`
+ * characters, the rest zero-filled, no terminator when the text fills the
+ * buffer. Result: GetMetaDataW's type code, or 0 with the buffer untouched
+ * when nothing is delivered, for a NULL argument or a negative count. */
+LUMENMETA_API int GetMetaDataWide(MetaHandle* handle, const WCHAR* key, WCHAR* buffer, int count,
+                                  int index);
+
 /* ---- Editing ----------------------------------------------------------- */
 
 /* Edits change only the handle's working set; they reach a file or memory

@@ -75,8 +75,9 @@ void CopyIptcTextToBuffer(std::string_view text, char* buffer, int size) {
     if (!buffer || size < 0) return;
     // Copying min(size, L + 1) bytes and then terminating at min(L, size)
     // leaves the same bytes as copying min(size, L) and terminating after.
-    const size_t copied = std::min(static_cast<size_t>(size), text.size());
-    std::memcpy(buffer, text.data(), copied);
+    const std::string_view kept = UpToFirstZeroByte(text);
+    const size_t copied = std::min(static_cast<size_t>(size), kept.size());
+    std::memcpy(buffer, kept.data(), copied);
     buffer[copied] = '\0';
 }
 

@@ -46,9 +46,10 @@ void CopyTextToNarrowBuffer(std::string_view text, char* buffer, int size);
 // order, unterminated, the rest of the buffer untouched.
 void CopyValueToNarrowBuffer(const Exiv2::Value& value, char* buffer, int size);
 
-// Fills a caller's byte buffer with IPTC text: min(size, L + 1) bytes of the
-// text of length L, then a zero byte at min(L, size). The buffer needs room
-// for size + 1 bytes; the result is always terminated.
+// Fills a caller's byte buffer with IPTC text: with L the text's length up to
+// its first zero byte, min(size, L + 1) bytes, then a zero byte at
+// min(L, size). The buffer needs room for size + 1 bytes; the result is
+// always terminated.
 void CopyIptcTextToBuffer(std::string_view text, char* buffer, int size);
 
 }  // namespace lumenmeta

@@ -105,6 +105,10 @@ TEST(TextRules, NarrowBuffersForExifXmpAndIptc) {
     std::memset(buffer, '#', sizeof(buffer));
     CopyIptcTextToBuffer("Hi", buffer, 0);
     EXPECT_EQ(std::string(buffer, 8), std::string("\0#######", 8));
+    // The text ends at its first zero byte: nothing after it is copied.
+    std::memset(buffer, '#', sizeof(buffer));
+    CopyIptcTextToBuffer(std::string_view("Hi\0yo", 5), buffer, 6);
+    EXPECT_EQ(std::string(buffer, 8), std::string("Hi\0#####", 8));
 }
 
 TEST(TextRules, ValuesChooseTextOrLittleEndianBinary) {

@@ -1,0 +1,51 @@
+// Every value of a key joined into one wide string: all elements of an XMP
+// bag, all adjacent occurrences of a repeated IPTC dataset.
+#include "lumenmeta.h"
+
+#include "platform/wide_text.h"
+#include "read/wide_read.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+extern "C" {
+
+int GetMetaDataWContainer(MetaHandle* handle, const char* key, WCHAR** result,
+                          const WCHAR* separator) {
+    using namespace lumenmeta;
+    if (!handle || !key || !result) return 0;
+    try {
+        const WideValue first = ReadWideValue(*handle, key, 0, true);
+        if (first.type == 0) return 0;
+        const std::u16string_view between =
+            separator ? std::u16string_view(separator, WideLength(separator))
+                      : std::u16string_view();
+        std::u16string joined(UpToFirstZero(first.text));
+        int values = 1;
+        // The values end at the first index that delivers nothing: past a
+        // bag's last element, past the last adjacent IPTC occurrence, and
+        // after index 0 for anything else.
+        for (int index = 1; index < INT_MAX; ++index) {
+            const WideValue next = ReadWideValue(*handle, key, index, true);
+            if (next.type == 0) break;
+            joined.append(between);
+            joined.append(UpToFirstZero(next.text));
+            ++values;
+        }
+        if (joined.empty()) return values - 1;
+        if (joined.size() > static_cast<size_t>(INT_MAX)) return 0;
+        WCHAR* text = new (std::nothrow) WCHAR[joined.size() + 1];
+        if (!text) return 0;
+        std::copy(joined.begin(), joined.end(), text);
+        text[joined.size()] = 0;
+        *result = text;
+        return static_cast<int>(joined.size());
+    } catch (...) {
+        return 0;
+    }
+}
+
+void FreeMetaDataWContainer(WCHAR* text) { delete[] text; }
+
+}  // extern "C"
