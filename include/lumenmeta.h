@@ -342,6 +342,21 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
 
 /* ---- Saving ------------------------------------------------------------ */
 
+/* Every export that stores a file (WriteData, WriteDataStd,
+ * CopyImageMetaData, CreateXmpSidecar) replaces it crash-safely: the new file
+ * is written to a temporary file in the same folder, flushed to disk and
+ * renamed over the target, so a crash or a full disk leaves either the old
+ * file or the new one, never a mix. The target keeps its permission bits (and
+ * its owner where the process may set it); a symbolic link is written through
+ * to the file it names. On failure the target is left as it was and the
+ * temporary file is removed. Two cases cannot be renamed over and cost more:
+ * a file with several hard links, and a writable file in a folder where the
+ * process may not create files. There the complete new content is copied
+ * over the file in place (after it is safely on disk, for hard links), with
+ * the old content held in memory meanwhile and put back if the copy fails;
+ * a crash in the middle of that copy can leave the file cut. A target the
+ * process may not write is refused before anything is written. */
+
 /* Writes the handle's working set into an image file and returns 1, or 0 when
  * nothing could be written. A write is always a merge: the target file is
  * opened and read afresh, the metadata of the file the handle was opened from

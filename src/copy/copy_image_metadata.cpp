@@ -1,7 +1,6 @@
 // Copies the whole metadata of one image file into another, without a merge.
 #include "lumenmeta.h"
 
-#include "copy/store_image_file.h"
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
@@ -52,7 +51,7 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
     image->setComment(source->comment());
 
     try {
-        StoreImageFile(*image);
+        image->writeMetadata();
     } catch (const Exiv2::AnyError&) {
         TracePiece("Could not write metadata to: ");
         TracePiece(target);

@@ -1,7 +1,6 @@
 // Creates an empty XMP sidecar file that the host fills with a later write.
 #include "lumenmeta.h"
 
-#include "copy/store_image_file.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
 #include "save/safe_file_io.h"
@@ -30,7 +29,7 @@ int CreateSidecar(const char* path, bool overwrite) {
         return 0;
     }
     try {
-        StoreImageFile(*sidecar);
+        sidecar->writeMetadata();
     } catch (...) {
         TracePiece("CreateXmpSidecar: Could not write metadata to: ");
         TracePiece(path);

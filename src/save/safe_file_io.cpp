@@ -103,6 +103,23 @@ bool OverwriteInPlace(const std::string& target, const unsigned char* data, size
     return ::close(fd) == 0 && done;
 }
 
+// Copies `size` bytes over the existing file in place, keeping its old
+// content in memory to put back if the copy fails. Used where a rename cannot
+// serve: a file with several hard links, or one in a folder the process may
+// not create files in.
+void OverwriteKeepingOld(const std::string& path, const std::string& target,
+                         const unsigned char* data, size_t size) {
+    std::vector<unsigned char> old;
+    const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool saved = in >= 0 && ReadAll(in, old);
+    if (in >= 0) ::close(in);
+    if (!saved || !OverwriteInPlace(target, data, size)) {
+        const int error = errno;
+        if (saved) OverwriteInPlace(target, old.data(), old.size());
+        ThrowTransferFailed(path, error);
+    }
+}
+
 // Throws the error Exiv2 raises when it cannot open `path` for writing.
 [[noreturn]] void ThrowNotWritable(const std::string& path) {
     throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
@@ -124,6 +141,10 @@ void ReplaceContent(const std::string& path, const unsigned char* data, size_t s
     // gets the usual mode, less the umask.
     std::string temporary;
     const int fd = CreateTemporary(target, exists ? 0600 : 0666, temporary);
+    if (fd < 0 && exists && (errno == EACCES || errno == EPERM)) {
+        OverwriteKeepingOld(path, target, data, size);
+        return;
+    }
     if (fd < 0) ThrowTransferFailed(path, errno);
     bool written = WriteAll(fd, data, size);
     int error = errno;
@@ -149,17 +170,13 @@ void ReplaceContent(const std::string& path, const unsigned char* data, size_t s
     }
 
     if (exists && original.st_nlink > 1) {
-        // Renaming would split the links; copy the content over the one file
-        // they share instead, keeping the old content to put back on failure.
-        std::vector<unsigned char> old;
-        const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool saved = in >= 0 && ReadAll(in, old);
-        if (in >= 0) ::close(in);
-        if (!saved || !OverwriteInPlace(target, data, size)) {
-            error = errno;
-            if (saved) OverwriteInPlace(target, old.data(), old.size());
+        // Renaming would split the links: the complete content, now safe on
+        // disk, is copied over the one file they share instead.
+        try {
+            OverwriteKeepingOld(path, target, data, size);
+        } catch (...) {
             ::unlink(temporary.c_str());
-            ThrowTransferFailed(path, error);
+            throw;
         }
         ::unlink(temporary.c_str());
         return;

@@ -18,6 +18,8 @@ namespace lumenmeta {
 //    is safely on disk, it is copied back over the file in place (the one
 //    step that is not atomic; the old content is kept in memory meanwhile and
 //    put back if that copy fails);
+//  - a writable file in a folder the process may not create files in is
+//    overwritten in place the same way (no temporary file can be made there);
 //  - a target the process may not write is refused before anything is
 //    written, with the error Exiv2's own write raises;
 //  - on any failure the temporary file is removed and the target is left

@@ -5,7 +5,7 @@
 #include "platform/debug_trace.h"
 #include "save/carry_source.h"
 #include "save/open_image.h"
-#include "save/store_image.h"
+#include "save/safe_file_io.h"
 #include "save/xmp_mode.h"
 
 #include <cstring>
@@ -78,7 +78,7 @@ bool ReadsTarget(const char* targetPath, int xmpMode, int keepTargetUnread,
 
 void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode,
                    int keepTargetUnread) {
-    ImagePtr target = OpenImageFile(targetPath);
+    ImagePtr target = OpenImageForWriting(targetPath);
     if (ReadsTarget(targetPath, xmpMode, keepTargetUnread, *target)) {
         target->readMetadata();
         target->iptcData().sortByKey();
@@ -92,13 +92,13 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
     }
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
-    StoreImage(*target);
+    target->writeMetadata();  // replaces the file crash-safely
 }
 
 // The handle's own file is target and source at once: read once, brought in
 // step with its XMP, merged and written.
 void WriteInPlace(const MetaHandle& handle, int xmpMode) {
-    ImagePtr target = OpenImageFile(handle.filePath);
+    ImagePtr target = OpenImageForWriting(handle.filePath);
     target->readMetadata();
     bool sourceHadXmp = false;
     if (target->xmpData().count() != 0) {
@@ -110,7 +110,7 @@ void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     target->xmpData().sortByKey();
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
-    StoreImage(*target);
+    target->writeMetadata();  // replaces the file crash-safely
 }
 
 }  // namespace
