@@ -16,9 +16,10 @@ ImagePtr OpenBytes(const std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-std::vector<unsigned char> FixtureImage::Bytes() const {
-    const std::vector<unsigned char>& jpeg = MinimalJpeg();
-    ImagePtr image = OpenBytes(jpeg);
+std::vector<unsigned char> FixtureImage::Bytes() const { return BytesOn(MinimalJpeg()); }
+
+std::vector<unsigned char> FixtureImage::BytesOn(const std::vector<unsigned char>& base) const {
+    ImagePtr image = OpenBytes(base);
     image->readMetadata();
     image->setExifData(exif);
     image->setIptcData(iptc);

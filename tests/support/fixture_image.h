@@ -19,6 +19,8 @@ struct FixtureImage {
 
     // The JPEG's bytes with this metadata.
     std::vector<unsigned char> Bytes() const;
+    // The bytes of another image (`base`) with this metadata.
+    std::vector<unsigned char> BytesOn(const std::vector<unsigned char>& base) const;
     // Writes the JPEG to `path` and returns the path.
     std::string WriteTo(const std::string& path) const;
 };
