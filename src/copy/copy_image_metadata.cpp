@@ -5,6 +5,7 @@
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
 #include "save/safe_file_io.h"
+#include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -38,12 +39,12 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
     ImagePtr source(
         Exiv2::ImageFactory::open(sourceBytes.mmap(), sourceBytes.size()).release());
     if (!source) return 0;
-    source->readMetadata();
+    ReadImageMetadata(*source);
 
     const std::string target(targetPath);
     ImagePtr image = OpenOrCreateTarget(target);
     if (!image) return 0;
-    if (readTarget != 0) image->readMetadata();
+    if (readTarget != 0) ReadImageMetadata(*image);
 
     image->setIptcData(source->iptcData());
     image->setExifData(source->exifData());
@@ -51,7 +52,7 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
     image->setComment(source->comment());
 
     try {
-        image->writeMetadata();
+        WriteImageMetadata(*image);
     } catch (const Exiv2::AnyError&) {
         TracePiece("Could not write metadata to: ");
         TracePiece(target);

@@ -4,6 +4,7 @@
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
 #include "save/safe_file_io.h"
+#include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -29,7 +30,7 @@ int CreateSidecar(const char* path, bool overwrite) {
         return 0;
     }
     try {
-        sidecar->writeMetadata();
+        WriteImageMetadata(*sidecar);
     } catch (...) {
         TracePiece("CreateXmpSidecar: Could not write metadata to: ");
         TracePiece(path);

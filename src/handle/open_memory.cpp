@@ -1,5 +1,6 @@
 #include "handle/handle_access.h"
 #include "handle/process_setup.h"
+#include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -16,7 +17,7 @@ extern "C" MetaHandle* OpenMemImage(const unsigned char* data, int32_t size) {
         // Exiv2's memory I/O reads the caller's bytes in place.
         handle->image.reset(Exiv2::ImageFactory::open(data, size).release());
         if (handle->image) {
-            handle->image->readMetadata();
+            ReadImageMetadata(*handle->image);
             LoadWorkingSet(*handle);
         }
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "handle/handle_access.h"
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
+#include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -14,7 +15,7 @@ namespace {
 // Opens the file at the handle's path and reads its metadata.
 void ReadFromFile(MetaHandle& handle) {
     handle.image.reset(Exiv2::ImageFactory::open(handle.filePath, true).release());
-    handle.image->readMetadata();
+    ReadImageMetadata(*handle.image);
     LoadWorkingSet(handle);
     handle.hadExif = handle.exifData.count() != 0;
     handle.hadIptc = false;
@@ -25,7 +26,7 @@ void ReadFromFile(MetaHandle& handle) {
 // Starts from a new, empty JPEG held in memory.
 void StartEmpty(MetaHandle& handle) {
     handle.image.reset(Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg).release());
-    handle.image->readMetadata();
+    ReadImageMetadata(*handle.image);
     LoadWorkingSet(handle);
     handle.hadExif = false;
     handle.hadIptc = false;

@@ -1,6 +1,7 @@
 #include "handle/process_setup.h"
 
 #include "handle/private_namespace.h"
+#include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -37,6 +38,7 @@ std::once_flag setupOnce;
 
 void EnsureProcessSetup() {
     std::call_once(setupOnce, [] {
+        XmpToolkitLock lock;
         Exiv2::XmpProperties::registerNs(kPrivateNamespaceUri, kPrivateNamespacePrefix);
         Exiv2::enableBMFF(true);
     });

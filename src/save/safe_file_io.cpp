@@ -1,5 +1,7 @@
 #include "save/safe_file_io.h"
 
+#include "handle/xmp_toolkit.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,6 +196,9 @@ void ReplaceContent(const std::string& path, const unsigned char* data, size_t s
 SafeFileIo::SafeFileIo(const std::string& path) : Exiv2::FileIo(path) {}
 
 void SafeFileIo::transfer(Exiv2::BasicIo& src) {
+    // Exiv2 has finished with XMP by the time it stores the file: other
+    // threads may use the toolkit while this one writes and flushes.
+    XmpToolkitPause pause;
     const bool wasOpen = isopen();
     close();
     const std::vector<unsigned char> bytes = ReadSource(src);

@@ -7,6 +7,7 @@
 #include "save/open_image.h"
 #include "save/safe_file_io.h"
 #include "save/xmp_mode.h"
+#include "handle/xmp_toolkit.h"
 
 #include <cstring>
 #include <exception>
@@ -57,7 +58,7 @@ int GuardedWrite(const std::string& tracedPath, Write write) {
 ImagePtr ReadSourceFile(const std::string& path) {
     try {
         ImagePtr source = OpenImageFile(path);
-        source->readMetadata();
+        ReadImageMetadata(*source);
         return source;
     } catch (...) {
         TracePiece("Unable to read from srcfile: ");
@@ -80,7 +81,7 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
                    int keepTargetUnread) {
     ImagePtr target = OpenImageForWriting(targetPath);
     if (ReadsTarget(targetPath, xmpMode, keepTargetUnread, *target)) {
-        target->readMetadata();
+        ReadImageMetadata(*target);
         target->iptcData().sortByKey();
         target->xmpData().sortByKey();
     }
@@ -92,14 +93,14 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
     }
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
-    target->writeMetadata();  // replaces the file crash-safely
+    WriteImageMetadata(*target);  // replaces the file crash-safely
 }
 
 // The handle's own file is target and source at once: read once, brought in
 // step with its XMP, merged and written.
 void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     ImagePtr target = OpenImageForWriting(handle.filePath);
-    target->readMetadata();
+    ReadImageMetadata(*target);
     bool sourceHadXmp = false;
     if (target->xmpData().count() != 0) {
         sourceHadXmp = true;
@@ -110,7 +111,7 @@ void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     target->xmpData().sortByKey();
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
-    target->writeMetadata();  // replaces the file crash-safely
+    WriteImageMetadata(*target);  // replaces the file crash-safely
 }
 
 }  // namespace

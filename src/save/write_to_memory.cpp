@@ -5,6 +5,7 @@
 #include "save/carry_source.h"
 #include "save/open_image.h"
 #include "save/xmp_mode.h"
+#include "handle/xmp_toolkit.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +23,7 @@ struct WrittenImage {
 WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, int32_t size,
                           int xmpMode) {
     ImagePtr target = OpenImageBytes(data, size);
-    target->readMetadata();
+    ReadImageMetadata(*target);
     target->iptcData().sortByKey();
     target->xmpData().sortByKey();
     bool sourceHadXmp = false;
@@ -30,14 +31,14 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
         // Unlike the file writer, a source that cannot be read ends the
         // write.
         ImagePtr source = OpenImageFile(handle.filePath);
-        source->readMetadata();
+        ReadImageMetadata(*source);
         sourceHadXmp = CarrySourceMetadata(*source, *target);
     }
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     // Exiv2 builds the new image in memory of its own; the caller's bytes
     // are only read.
-    target->writeMetadata();
+    WriteImageMetadata(*target);
 
     Exiv2::BasicIo& io = target->io();
     const long written = io.size();

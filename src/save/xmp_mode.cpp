@@ -1,5 +1,7 @@
 #include "save/xmp_mode.h"
 
+#include "handle/xmp_toolkit.h"
+
 #include <string>
 
 namespace lumenmeta {
@@ -16,6 +18,7 @@ void ApplyXmpMode(Exiv2::Image& target, int xmpMode, bool sourceHadXmp) {
             std::string packet;
             const int formatFlags = Exiv2::XmpParser::omitPacketWrapper |
                                     Exiv2::XmpParser::useCompactFormat;
+            XmpToolkitLock lock;
             if (Exiv2::XmpParser::encode(packet, target.xmpData(), formatFlags, 0) == 0) {
                 target.setXmpPacket(packet);
             }
