@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds lumenmeta with its tests and runs them all.
 # With --sanitize the build uses AddressSanitizer and UndefinedBehaviorSanitizer
-# (any report fails the test, leaks included).
+# (any report fails the test, leaks included); with --thread it uses
+# ThreadSanitizer and runs the tests that use the library from many threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
-if [ "${1:-}" = "--sanitize" ]; then
+tests=()
+if [ "${1:-}" = "--thread" ]; then
+  dir=build/thread
+  scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENMETA_BUILD_TESTS=ON \
+    -DLUMENMETA_SANITIZE=thread
+  export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+  tests=(-R Concurrency)
+elif [ "${1:-}" = "--sanitize" ]; then
   dir=build/sanitize
   scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Debug -DLUMENMETA_BUILD_TESTS=ON \
     -DLUMENMETA_SANITIZE=address,undefined
@@ -17,4 +25,4 @@ else
   scripts/build.sh "$dir" -DLUMENMETA_BUILD_TESTS=ON
 fi
 cd "$dir"
-ctest -j"$(nproc)" --output-on-failure
+ctest -j"$(nproc)" --output-on-failure "${tests[@]}"

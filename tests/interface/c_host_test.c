@@ -17,6 +17,50 @@ static int checks = 0;
         }                                                                 \
     } while (0)
 
+/* A 16 x 8 grey JPEG without metadata. */
+static const char kJpeg[] =
+    "\xFF\xD8\xFF\xDB\x00\x43\x00"
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"
+    "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"
+    "\xFF\xC0\x00\x0B\x08\x00\x08\x00\x10\x01\x01\x11\x00"
+    "\xFF\xC4\x00\x14\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\xFF\xC4\x00\x14\x10\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x0F\xFF\xD9";
+
+/* Sets a value, reads it back as a BSTR and as narrow text, writes the
+ * handle into the JPEG in memory and reads the value from the result. */
+static void EditAndWriteToMemory(void) {
+    static const WCHAR cafe[] = {'C', 'a', 'f', 0xE9, 0};
+    MetaHandle* handle = OpenMetaHandle(NULL, 0);
+    BSTR value = SysAllocString(cafe);
+    BSTR read = NULL;
+    char narrow[8] = {0};
+    int32_t size = (int32_t)(sizeof(kJpeg) - 1);
+    const unsigned char* written;
+    MetaHandle* reopened;
+
+    CHECK(AddMetaDataW(handle, "Xmp.dc.source", value) == 1);
+    SysFreeString(value);
+    CHECK(GetMetaDataW(handle, "Xmp.dc.source", &read, 0, false) == 0x10005);
+    CHECK(read != NULL && SysStringLen(read) == 4 && memcmp(read, cafe, sizeof(cafe)) == 0);
+    SysFreeString(read);
+    read = NULL;
+    CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1);
+    CHECK(strcmp(narrow, "Caf\xC3\xA9") == 0);
+
+    written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);
+    CHECK(written != NULL && size > (int32_t)(sizeof(kJpeg) - 1));
+    reopened = written ? OpenMemImage(written, size) : NULL;
+    CHECK(reopened != NULL);
+    CHECK(GetMetaDataW(reopened, "Xmp.dc.source", &read, 0, false) == 0x10005);
+    CHECK(read != NULL && memcmp(read, cafe, sizeof(cafe)) == 0);
+    SysFreeString(read);
+    CloseMetaHandle(reopened);
+    CloseMetaHandle(handle); /* releases the written buffer too */
+}
+
 static int pieces = 0;
 static void CountPieces(const char* piece, void* context) {
     (void)piece;
@@ -54,6 +98,8 @@ int main(void) {
     CloseMetaHandle(missing);
     SetDebugTraceSink(NULL, NULL);
     CHECK(pieces == 0); /* an invalid handle sends no "No Exif Data there" */
+
+    EditAndWriteToMemory();
 
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures == 0 ? 0 : 1;
