@@ -1,6 +1,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handle_ptr.h"
 #include "support/run_unprivileged.h"
 #include "support/temp_dir.h"
 #include "support/trace_capture.h"
@@ -122,6 +123,32 @@ TEST(CreateXmpSidecar, AReadOnlySidecarIsNotReplaced) {
               "|CreateXmpSidecar: Could not create file: ");
     EXPECT_EQ(ReadBytes(sidecar), before);
     EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST(CreateXmpSidecar, AReplacedSidecarIsFilledByACompactPacketWrite) {
+    TempDir dir;
+    const std::string photo = SampleFixture().WriteTo(dir.File("photo.jpg"));
+    const std::string sidecar = dir.File("photo.xmp");
+    ASSERT_EQ(CreateXmpSidecar(sidecar.c_str(), false), 1);
+    EXPECT_EQ(CreateXmpSidecar(sidecar.c_str(), false), 0);  // exists: refused
+    WriteBytes(sidecar, std::vector<unsigned char>(200, ' '));
+    ASSERT_EQ(CreateXmpSidecar(sidecar.c_str(), true), 1);  // replaced by an empty sidecar
+    EXPECT_EQ(ReadBack(sidecar).xmp.count(), 0);
+
+    test::HandlePtr handle(OpenMetaHandle(photo.c_str(), 0));
+    test::BstrPtr source = test::MakeBstr(u"Harbour archive");
+    ASSERT_EQ(AddMetaDataW(handle.get(), "Xmp.dc.source", source.get()), 1);
+    ASSERT_EQ(WriteData(handle.get(), sidecar.c_str(), 3, 0), 1);
+
+    const test::FileMetadata filled = ReadBack(sidecar);
+    auto text = [&](const char* key) {
+        auto it = filled.xmp.findKey(Exiv2::XmpKey(key));
+        return it == filled.xmp.end() ? std::string() : it->toString();
+    };
+    EXPECT_EQ(text("Xmp.dc.source"), "Harbour archive");
+    EXPECT_EQ(text("Xmp.Lumenframe.VarU_Client"), "Harbour Board");
+    EXPECT_EQ(text("Xmp.dc.title"), "lang=\"x-default\" Harbour at dawn");
+    EXPECT_EQ(text("Xmp.tiff.Model"), "LX-1");  // the photo's Exif, carried as XMP
 }
 
 }  // namespace
