@@ -6,20 +6,35 @@
 #include "read/components.h"
 #include "read/lookup.h"
 
-extern "C" {
+namespace lumenmeta {
+namespace {
 
-int GetExifDataL(MetaHandle* handle, const char* key, int32_t* value) {
-    using namespace lumenmeta;
-    if (!handle || !key || !value) return 0;
+// Finds the first Exif datum with the key and hands its value to `convert`,
+// which stores the result; 1 when a value was delivered, else 0.
+template <typename Convert>
+int ReadExifValue(MetaHandle* handle, const char* key, Convert convert) {
     try {
         const Exiv2::Exifdatum* datum = FindExifValue(handle->exifData, key);
         if (!datum) return 0;
-        *value = ComponentAsLong(datum->value(), 0);
+        convert(datum->value());
         handle->hadExif = true;
         return 1;
     } catch (...) {
         return 0;
     }
+}
+
+}  // namespace
+}  // namespace lumenmeta
+
+extern "C" {
+
+int GetExifDataL(MetaHandle* handle, const char* key, int32_t* value) {
+    using namespace lumenmeta;
+    if (!handle || !key || !value) return 0;
+    return ReadExifValue(handle, key, [&](const Exiv2::Value& found) {
+        *value = ComponentAsLong(found, 0);
+    });
 }
 
 // The same function under a second name.
@@ -30,29 +45,17 @@ int GetExifDataS(MetaHandle* handle, const char* key, int16_t* value, int32_t n)
     using namespace lumenmeta;
     if (!handle || !key || !value) return 0;
     *value = 0;
-    try {
-        const Exiv2::Exifdatum* datum = FindExifValue(handle->exifData, key);
-        if (!datum) return 0;
-        *value = static_cast<int16_t>(ComponentAsLong(datum->value(), n));
-        handle->hadExif = true;
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return ReadExifValue(handle, key, [&](const Exiv2::Value& found) {
+        *value = static_cast<int16_t>(ComponentAsLong(found, n));
+    });
 }
 
 int GetExifDataD(MetaHandle* handle, const char* key, double* value) {
     using namespace lumenmeta;
     if (!handle || !key || !value) return 0;
-    try {
-        const Exiv2::Exifdatum* datum = FindExifValue(handle->exifData, key);
-        if (!datum) return 0;
-        *value = ComponentAsFloat(datum->value(), 0);
-        handle->hadExif = true;
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return ReadExifValue(handle, key, [&](const Exiv2::Value& found) {
+        *value = ComponentAsFloat(found, 0);
+    });
 }
 
 int32_t GetExifDataLength(MetaHandle* handle, const char* key) {

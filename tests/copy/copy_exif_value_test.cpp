@@ -1,6 +1,8 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handle_ptr.h"
+#include "support/handle_state.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +20,7 @@ using test::FixtureImage;
 using test::ReadBytes;
 using test::TempDir;
 
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
-
-// What the library writes to the standard error stream while it is alive.
-class ErrorStreamCapture {
-public:
-    ErrorStreamCapture() : saved_(std::cerr.rdbuf(captured_.rdbuf())) {}
-    ~ErrorStreamCapture() { std::cerr.rdbuf(saved_); }
-    std::string text() const { return captured_.str(); }
-
-private:
-    std::ostringstream captured_;
-    std::streambuf* saved_;
-};
+using Handle = test::HandlePtr;
 
 // The working Exif in order, as "key=type:value".
 std::vector<std::string> ExifListing(const MetaHandle& handle) {
@@ -67,7 +54,7 @@ TEST(CopyExifDataValue, ReplacesEveryTargetDatumAndKeepsTypeAndBytes) {
     AddAscii(target->exifData, "Exif.Image.Artist", "Old One");
     AddAscii(target->exifData, "Exif.Image.Artist", "Old Two");
     const std::vector<std::string> sourceBefore = ExifListing(*source);
-    ErrorStreamCapture errors;
+    test::StderrCapture errors;
 
     EXPECT_EQ(CopyExifDataValue(source.get(), target.get(), "Exif.Image.Artist"), 1);
     EXPECT_EQ(CopyExifDataValue(source.get(), target.get(), "Exif.Image.XResolution"), 1);
@@ -108,7 +95,7 @@ TEST(CopyExifDataValue, RefusedKeysLeaveBothHandlesAlone) {
     const std::vector<std::string> sourceBefore = ExifListing(*source);
     const std::vector<std::string> targetBefore = ExifListing(*target);
 
-    ErrorStreamCapture errors;
+    test::StderrCapture errors;
     for (const char* key :
          {"Exif.Image.Model", "Exif.Image.Copyright", "Exif.Image.Software",
           "exif.Image.Artist", "EXIF.Image.Artist", "Exifx.Image.Artist", "Exif",
@@ -127,7 +114,7 @@ TEST(CopyExifDataValue, RefusedKeysLeaveBothHandlesAlone) {
     // Keys Exiv2 rejects are reported on the standard error stream.
     for (const char* key : {"Exif.Image.NoSuchTag", "Exif.NoSuchGroup.Artist", "Exif."}) {
         SCOPED_TRACE(key);
-        ErrorStreamCapture rejected;
+        test::StderrCapture rejected;
         EXPECT_EQ(CopyExifDataValue(source.get(), target.get(), key), 0);
         EXPECT_EQ(rejected.text(), "Catched Exiv2::AnyError");
     }

@@ -1,6 +1,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handle_ptr.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,7 @@ namespace {
 using test::FixtureImage;
 using test::TempDir;
 
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
+using Handle = test::HandlePtr;
 
 // A handle whose working XMP holds `keys`, in this order, each with a text.
 Handle HandleWithKeys(const std::vector<std::string>& keys) {

@@ -1,6 +1,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handle_ptr.h"
 #include "support/minimal_jpeg.h"
 #include "support/temp_dir.h"
 #include "support/trace_capture.h"
@@ -20,10 +21,7 @@ using test::TempDir;
 using test::TraceCapture;
 using test::WriteBytes;
 
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
+using Handle = test::HandlePtr;
 
 bool IsSortedByKey(const Exiv2::IptcData& data) {
     return std::is_sorted(data.begin(), data.end(), [](const auto& a, const auto& b) {

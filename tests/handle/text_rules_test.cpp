@@ -1,6 +1,7 @@
 #include "handle/text_rules.h"
 
 #include "lumenmeta.h"
+#include "support/handle_ptr.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,7 @@
 namespace lumenmeta {
 namespace {
 
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
+using Handle = test::HandlePtr;
 
 TEST(TextRules, WideKeysBecomeNarrowAnsiKeysCutAtTheFirstZero) {
     EXPECT_EQ(NarrowKeyFromWide(u"Exif.Image.Artist"), "Exif.Image.Artist");

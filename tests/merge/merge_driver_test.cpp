@@ -12,7 +12,7 @@
 namespace lumenmeta {
 namespace {
 
-using test::OwnedHandle;
+using test::HandlePtr;
 using test::StderrCapture;
 using test::TraceCapture;
 using test::ValuesOf;
@@ -37,7 +37,7 @@ void AddAscii(Exiv2::ExifData& exif, const std::string& key, const std::string& 
 }
 
 TEST(MergeMetaData, HandleXmpWinsInEveryFamily) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     handle->exifData["Exif.Image.Artist"] = "Exif Ann";
     handle->iptcData["Iptc.Application2.Caption"] = "iptc caption";
     handle->xmpData["Xmp.dc.creator"] = "Xmp Bob";
@@ -56,7 +56,7 @@ TEST(MergeMetaData, HandleXmpWinsInEveryFamily) {
 }
 
 TEST(MergeMetaData, ClearedKeysAreRemovedBeforeTheMerge) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     // Sorted: the unknown Exif key comes before keys that must still go.
     handle->deletedKeys = {"Exif.Image.AAANoSuchTag",
                            "Exif.Image.Artist",
@@ -98,7 +98,7 @@ TEST(MergeMetaData, ClearedKeysAreRemovedBeforeTheMerge) {
 }
 
 TEST(MergeMetaData, AClearedXmpKeyStaysClearedAfterTheRefreshFromExif) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     handle->deletedKeys = {"Xmp.dc.creator", "Xmp.tiff.Make"};
     handle->xmpData["Xmp.tiff.Make"] = "Handle make";
     ImageAutoPtr target = NewTarget();
@@ -113,7 +113,7 @@ TEST(MergeMetaData, AClearedXmpKeyStaysClearedAfterTheRefreshFromExif) {
 }
 
 TEST(MergeMetaData, AnEmptyHandleStillChecksDatesAndConverts) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     ImageAutoPtr target = NewTarget();
     target->exifData()["Exif.Image.DateTime"] = "0000:00:00 00:00:00";
     target->exifData()["Exif.Image.Artist"] = "Ann";
@@ -131,7 +131,7 @@ TEST(MergeMetaData, AnEmptyHandleStillChecksDatesAndConverts) {
 }
 
 TEST(MergeMetaData, TracesEachMergedDatumInFamilyOrder) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     handle->exifData["Exif.Image.Artist"] = "Ann";
     handle->exifData["Exif.Image.XResolution"] = Exiv2::URational(72, 1);  // not merged
     handle->iptcData["Iptc.Application2.City"] = "Oslo";
@@ -149,7 +149,7 @@ TEST(MergeMetaData, TracesEachMergedDatumInFamilyOrder) {
 }
 
 TEST(MergeMetaData, NullArgumentsDoNothing) {
-    OwnedHandle handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle(OpenMetaHandle(nullptr, 0));
     handle->exifData["Exif.Image.Artist"] = "Ann";
     ImageAutoPtr target = NewTarget();
     ImageAutoPtr empty;

@@ -4,6 +4,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handle_ptr.h"
 #include "support/temp_dir.h"
 
 #include <memory>
@@ -11,10 +12,7 @@
 
 namespace lumenmeta::test {
 
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
+using Handle = test::HandlePtr;
 
 // Writes the fixture into `dir` and opens it from its path.
 inline Handle OpenFixture(const FixtureImage& fixture, const TempDir& dir,

@@ -100,7 +100,7 @@ TEST(StandardExifKeys, TheSetIsFilledOnlyWhenSourceExifIsCarried) {
     xmpOnly.xmp["Xmp.dc.format"] = "image/jpeg";
     const std::string source = xmpOnly.WriteTo(dir.File("xmp-only.jpg"));
     const std::string target = test::FixtureImage().WriteTo(dir.File("target.jpg"));
-    test::OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    test::HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     ASSERT_EQ(WriteData(handle.get(), target.c_str(), 0, 0), 1);
     EXPECT_EQ(StandardExifKeySet().size(), sizeBefore);
 

@@ -23,7 +23,7 @@ namespace lumenmeta {
 namespace {
 
 using test::FileMetadata;
-using test::OwnedHandle;
+using test::HandlePtr;
 using test::ReadBack;
 using test::TempDir;
 using test::TraceCapture;
@@ -73,7 +73,7 @@ using WriteDataFailures = WriteTest;
 
 TEST_F(WriteDataInPlace, AnEditIsWrittenIntoTheOwnFileAndReadsBack) {
     const std::string path = test::SampleFixture().WriteTo(dir.File("own.jpg"));
-    OwnedHandle handle(OpenMetaHandle(path.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
     handle->exifData["Exif.Image.Artist"] = "Bea Edited";
     handle->iptcData["Iptc.Application2.Caption"] = "Edited caption";
     handle->xmpData["Xmp.Lumenframe.VarU_Client"] = "New client";
@@ -117,7 +117,7 @@ TEST_F(WriteDataToTarget, CarriesTheSourceThenMergesTheEdits) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
     const std::string target = test::ExistingTarget().WriteTo(dir.File("target.jpg"));
     const std::string unread = test::ExistingTarget().WriteTo(dir.File("unread.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     ASSERT_TRUE(handle->isValid);
     handle->exifData["Exif.Image.Artist"] = "Edited Artist";
     handle->iptcData["Iptc.Application2.Caption"] = "Edited caption";
@@ -172,7 +172,7 @@ TEST_F(WriteDataToTarget, ClearedKeysStayClearedAcrossWritesAndTargets) {
     const std::string source = test::SampleFixture().WriteTo(dir.File("source.jpg"));
     const std::string first = test::ExistingTarget().WriteTo(dir.File("first.jpg"));
     const std::string second = test::SampleFixture().WriteTo(dir.File("second.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     for (const char* key : {"Exif.Image.Artist", "Xmp.dc.creator", "Iptc.Application2.Keywords",
                             "Xmp.dc.subject"}) {
         ClearKey(*handle, key);
@@ -211,7 +211,7 @@ TEST_F(WriteDataToTarget, WriteDataStdIsWriteDataWithModeZero) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
     const std::string viaStd = test::ExistingTarget().WriteTo(dir.File("std.jpg"));
     const std::string viaFull = test::ExistingTarget().WriteTo(dir.File("full.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     handle->xmpData["Xmp.dc.source"] = "roll 7";
     TraceCapture trace;
     ASSERT_EQ(WriteDataStd(handle.get(), viaStd.c_str()), 1);
@@ -232,7 +232,7 @@ TEST_F(WriteDataToTarget, WriteDataStdIsWriteDataWithModeZero) {
 TEST_F(WriteDataToTarget, AHandleWithoutSourceFileAddsOnlyItsWorkingSet) {
     const std::vector<unsigned char> bytes = test::CameraSource().Bytes();
     const std::string target = test::ExistingTarget().WriteTo(dir.File("target.jpg"));
-    OwnedHandle handle(OpenMemImage(bytes.data(), static_cast<int32_t>(bytes.size())));
+    HandlePtr handle(OpenMemImage(bytes.data(), static_cast<int32_t>(bytes.size())));
     ASSERT_NE(handle, nullptr);
     handle->exifData.clear();
     handle->iptcData.clear();
@@ -257,8 +257,8 @@ TEST_F(WriteDataXmpModes, EachModeTreatsTheMergedXmpAsDefined) {
     test::FixtureImage plain;
     plain.exif["Exif.Image.Make"] = "Plain";
     const std::string withoutXmp = plain.WriteTo(dir.File("without-xmp.jpg"));
-    OwnedHandle richHandle(OpenMetaHandle(withXmp.c_str(), 0));
-    OwnedHandle plainHandle(OpenMetaHandle(withoutXmp.c_str(), 0));
+    HandlePtr richHandle(OpenMetaHandle(withXmp.c_str(), 0));
+    HandlePtr plainHandle(OpenMetaHandle(withoutXmp.c_str(), 0));
 
     struct Case {
         MetaHandle* handle;
@@ -292,7 +292,7 @@ TEST_F(WriteDataXmpModes, EachModeTreatsTheMergedXmpAsDefined) {
 
 TEST_F(WriteDataXmpModes, SidecarsAreReadFromFortyBytes) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     handle->xmpData["Xmp.dc.source"] = "roll 7";
 
     // An empty sidecar as Exiv2 writes it, and one with a property.
@@ -329,7 +329,7 @@ TEST_F(WriteDataXmpModes, SidecarsAreReadFromFortyBytes) {
 
 TEST_F(WriteDataXmpModes, ModeThreeSkipsReadingASmallFileNamedLikeASidecar) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     struct Case {
         const char* name;
         int mode;
@@ -353,7 +353,7 @@ TEST_F(WriteDataFailures, RefusedHandlesAndMissingPathsWriteNothing) {
     TraceCapture trace;
     EXPECT_EQ(WriteData(nullptr, target.c_str(), 0, 0), 0);
     EXPECT_EQ(WriteDataStd(nullptr, nullptr), 0);
-    OwnedHandle invalid(OpenMetaHandle(dir.File("missing.jpg").c_str(), 0));
+    HandlePtr invalid(OpenMetaHandle(dir.File("missing.jpg").c_str(), 0));
     ASSERT_FALSE(invalid->isValid);
     trace.Clear();
     EXPECT_EQ(WriteData(invalid.get(), target.c_str(), 0, 0), 0);
@@ -363,8 +363,8 @@ TEST_F(WriteDataFailures, RefusedHandlesAndMissingPathsWriteNothing) {
 
     // Opened from memory or without a path: there is no own file.
     const std::vector<unsigned char> bytes = test::SampleFixture().Bytes();
-    OwnedHandle memory(OpenMemImage(bytes.data(), static_cast<int32_t>(bytes.size())));
-    OwnedHandle pathless(OpenMetaHandle(nullptr, 0));
+    HandlePtr memory(OpenMemImage(bytes.data(), static_cast<int32_t>(bytes.size())));
+    HandlePtr pathless(OpenMetaHandle(nullptr, 0));
     for (MetaHandle* handle : {memory.get(), pathless.get()}) {
         trace.Clear();
         EXPECT_EQ(WriteData(handle, nullptr, 0, 0), 0);
@@ -375,7 +375,7 @@ TEST_F(WriteDataFailures, RefusedHandlesAndMissingPathsWriteNothing) {
 TEST_F(WriteDataFailures, ALostSourceIsTracedAndTheWriteGoesOn) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
     const std::string target = test::ExistingTarget().WriteTo(dir.File("target.jpg"));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     handle->iptcData.clear();
     handle->xmpData.clear();
     handle->exifData.clear();
@@ -414,7 +414,7 @@ TEST_F(WriteDataFailures, ABadTargetFailsAndTheHandleStaysUsable) {
     const std::string missing = dir.File("missing.jpg");
     const std::string notImage = dir.File("not-image.jpg");
     test::WriteBytes(notImage, std::vector<unsigned char>(64, 0x11));
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     const test::HandleSnapshot before = test::Snapshot(*handle);
 
     for (const std::string& path : {missing, notImage}) {
@@ -443,7 +443,7 @@ TEST_F(WriteDataFailures, AReadOnlyTargetIsNotWritten) {
     ASSERT_EQ(chmod(target.c_str(), 0444), 0);
     ASSERT_EQ(chmod(open.c_str(), 0666), 0);
     const std::vector<unsigned char> before = test::ReadBytes(target);
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
 
     // The results of the refused write and of a write to a writable file
     // afterwards, then the trace pieces, separated by a unit separator.

@@ -16,7 +16,7 @@ namespace lumenmeta {
 namespace {
 
 using test::FileMetadata;
-using test::OwnedHandle;
+using test::HandlePtr;
 using test::ReadBack;
 using test::ValuesOf;
 using Texts = std::vector<std::string>;
@@ -31,7 +31,7 @@ TEST_F(WriteMirroring, TextsReachExifInTheAnsiCodePageAndIptcWithTheMarker) {
     test::FixtureImage plain;
     plain.exif["Exif.Image.Make"] = "Lumen";
     const std::string path = plain.WriteTo(dir.File("texts.jpg"));
-    OwnedHandle handle(OpenMetaHandle(path.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
     handle->xmpData["Xmp.dc.description"] = "Caf\xC3\xA9 au lait";
     handle->xmpData["Xmp.dc.rights"] = "\xC2\xA9 Ann";
     handle->xmpData["Xmp.dc.creator"] = "Zo\xC3\xAB";
@@ -54,7 +54,7 @@ TEST_F(WriteMirroring, PrivateMirrorKeysWinAndSurviveTheWrite) {
     test::FixtureImage plain;
     plain.exif["Exif.Image.Make"] = "Lumen";
     const std::string path = plain.WriteTo(dir.File("mirror.jpg"));
-    OwnedHandle handle(OpenMetaHandle(path.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
     handle->xmpData["Xmp.dc.description"] = "dc description";
     handle->xmpData["Xmp.dc.rights"] = "dc rights";
     handle->xmpData["Xmp.dc.creator"] = "dc creator";
@@ -77,7 +77,7 @@ TEST_F(WriteMirroring, TheMarkerComesOnlyWithAMarkerKey) {
     plain.exif["Exif.Image.Make"] = "Lumen";
     const std::string without = plain.WriteTo(dir.File("without.jpg"));
     const std::string with = plain.WriteTo(dir.File("with.jpg"));
-    OwnedHandle handle(OpenMetaHandle(without.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(without.c_str(), 0));
     handle->xmpData["Xmp.xmp.Rating"] = "3";
     ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
     handle->xmpData["Xmp.photoshop.City"] = "Oslo";

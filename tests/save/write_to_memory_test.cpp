@@ -18,7 +18,7 @@
 namespace lumenmeta {
 namespace {
 
-using test::OwnedHandle;
+using test::HandlePtr;
 using test::ValuesOf;
 using Bytes = std::vector<unsigned char>;
 using Texts = std::vector<std::string>;
@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(WriteDataToMemTest, ReturnsTheMergedImageInTheHandlesBuffer) {
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     handle->iptcData["Iptc.Application2.Caption"] = "Edited caption";
     const Bytes input = target;
     const test::HandleSnapshot before = test::Snapshot(*handle);
@@ -86,7 +86,7 @@ TEST_F(WriteDataToMemTest, ReturnsTheMergedImageInTheHandlesBuffer) {
 }
 
 TEST_F(WriteDataToMemTest, AFailureKeepsTheLastBufferAndSize) {
-    OwnedHandle handle(OpenMetaHandle(source.c_str(), 0));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     int32_t size = static_cast<int32_t>(target.size());
     unsigned char* good = WriteDataToMem(handle.get(), target.data(), &size, 0);
     ASSERT_NE(good, nullptr);
@@ -121,7 +121,7 @@ TEST_F(WriteDataToMemTest, AFailureKeepsTheLastBufferAndSize) {
 }
 
 TEST_F(WriteDataToMemTest, RefusedHandlesAndHandlesWithoutSource) {
-    OwnedHandle invalid(OpenMetaHandle(dir.File("missing.jpg").c_str(), 0));
+    HandlePtr invalid(OpenMetaHandle(dir.File("missing.jpg").c_str(), 0));
     int32_t size = static_cast<int32_t>(target.size());
     EXPECT_EQ(WriteDataToMem(invalid.get(), target.data(), &size, 0), nullptr);
     EXPECT_EQ(size, static_cast<int32_t>(target.size()));
@@ -129,7 +129,7 @@ TEST_F(WriteDataToMemTest, RefusedHandlesAndHandlesWithoutSource) {
 
     // From memory: nothing to carry, the working set is merged alone.
     const Bytes own = test::CameraSource().Bytes();
-    OwnedHandle memory(OpenMemImage(own.data(), static_cast<int32_t>(own.size())));
+    HandlePtr memory(OpenMemImage(own.data(), static_cast<int32_t>(own.size())));
     ASSERT_NE(memory, nullptr);
     memory->exifData.clear();
     memory->iptcData.clear();

@@ -1,9 +1,10 @@
-// Helpers for tests of writes and merges: owned handles, a comparable
+// Helpers for tests of writes and merges: a comparable
 // snapshot of a handle's working set, the values of a key in a container,
 // and capture of what the library writes to the standard error stream.
 #pragma once
 
 #include "lumenmeta.h"
+#include "support/handle_ptr.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -16,11 +17,6 @@
 #include <vector>
 
 namespace lumenmeta::test {
-
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<MetaHandle, HandleCloser>;
 
 // One datum as key, type and text, for comparisons.
 struct DatumImage {
