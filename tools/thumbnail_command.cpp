@@ -65,6 +65,24 @@ int RunThumbnail(const Words& words) {
         }
         SetThumbnail(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.data()),
                      static_cast<int32_t>(jpeg.size()));
+        // The write is tried in memory first: only when the thumbnail
+        // survives it is the file itself written.
+        std::string file;
+        if (!ReadFile(path, file)) return FileOutcome::Failed("cannot read it");
+        int32_t size = static_cast<int32_t>(file.size());
+        const unsigned char* written = WriteDataToMem(
+            handle.get(), reinterpret_cast<const unsigned char*>(file.data()), &size, 0);
+        if (!written) return FileOutcome::Failed("could not write it");
+        const std::vector<unsigned char> image(written, written + size);
+        Handle check(OpenMemImage(image.data(), size));
+        std::vector<unsigned char> stored;
+        if (!check || !ReadThumbnail(check.get(), stored) ||
+            stored != std::vector<unsigned char>(jpeg.begin(), jpeg.end())) {
+            return FileOutcome::Failed(
+                "the library's write does not carry the Exif thumbnail into the file; "
+                "nothing written");
+        }
+        check.reset();
         if (!WriteDataStd(handle.get(), nullptr)) return FileOutcome::Failed("could not write it");
         return FileOutcome{true, "", ""};
     });
