@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unistd.h>
 
 namespace lumenmeta_tool {
 
@@ -52,6 +53,7 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
     for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
 
     ProgressBar progress(count);
+    const bool stdoutIsTerminal = isatty(STDOUT_FILENO) != 0;
     size_t failed = 0;
     for (size_t i = 0; i < count; ++i) {
         FileOutcome outcome;
@@ -61,7 +63,9 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
             outcome = std::move(*outcomes[i]);
             outcomes[i].reset();
         }
-        progress.Clear();
+        // The bar shares the terminal with failure lines, and with the
+        // output when that goes to the terminal too.
+        if (!outcome.ok || (!outcome.output.empty() && stdoutIsTerminal)) progress.Clear();
         std::fputs(outcome.output.c_str(), stdout);
         std::fflush(stdout);
         if (!outcome.ok) {

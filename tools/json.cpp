@@ -1,10 +1,14 @@
 #include "json.h"
 
+#include "text.h"
+
 #include <cstdio>
 
 namespace lumenmeta_tool {
 
-std::string JsonString(const std::string& text) {
+std::string JsonString(const std::string& raw) {
+    // JSON text is UTF-8: ill-formed bytes (a file name, say) become U+FFFD.
+    const std::string text = IsValidUtf8(raw) ? raw : Utf8FromWide(WideFromUtf8(raw));
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {

@@ -5,7 +5,8 @@
 
 namespace lumenmeta_tool {
 
-// `text` (UTF-8) as a quoted JSON string, control characters escaped.
-std::string JsonString(const std::string& text);
+// `raw` as a quoted JSON string: control characters escaped, bytes that are
+// not UTF-8 replaced by U+FFFD, so the result is always valid JSON.
+std::string JsonString(const std::string& raw);
 
 }  // namespace lumenmeta_tool
