@@ -205,6 +205,10 @@ TEST(Tool, BadInputIsReportedClearlyAndChangesNothing) {
     EXPECT_EQ(RunTool({"frobnicate", path}).exitCode, 2);
     EXPECT_EQ(RunTool({}).exitCode, 2);
     EXPECT_EQ(RunTool({"thumbnail", path}).exitCode, 2);
+    TempDir empty;
+    const ToolRun none = RunTool({"show", empty.path()});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.err.find("no image files found"), std::string::npos);
     EXPECT_EQ(ReadBytes(path), before);
 
     // A batch with one bad file: the good one is done, exit code 1.
