@@ -21,9 +21,9 @@ int Arguments::Number(const std::string& option, int fallback) const {
     return number;
 }
 
-Arguments ParseArguments(const std::vector<std::string>& words, OptionSpec spec) {
-    spec.withValue.insert("-j");
-    spec.flags.insert({"-r", "--trace", "--help", "-h"});
+Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known) {
+    known.withValue.insert("-j");
+    known.flags.insert({"-r", "--trace", "--help", "-h"});
     Arguments arguments;
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -32,9 +32,9 @@ Arguments ParseArguments(const std::vector<std::string>& words, OptionSpec spec)
             arguments.positional.push_back(word);
         } else if (word == "--") {
             optionsEnded = true;
-        } else if (spec.flags.count(word)) {
+        } else if (known.flags.count(word)) {
             arguments.flags.insert(word == "-h" ? "--help" : word);
-        } else if (spec.withValue.count(word)) {
+        } else if (known.withValue.count(word)) {
             if (i + 1 >= words.size()) throw UsageError(word + " needs a value");
             arguments.values[word] = words[++i];
         } else if (word.rfind("-j", 0) == 0 && word.size() > 2) {

@@ -17,7 +17,7 @@ public:
 };
 
 // The options a command knows: those that take a value and plain flags.
-struct OptionSpec {
+struct KnownOptions {
     std::set<std::string> withValue;
     std::set<std::string> flags;
 };
@@ -36,6 +36,6 @@ struct Arguments {
 
 // Every command also knows -r, -j N, --trace and --help. "--" ends the
 // options. Throws UsageError for an unknown option or a missing value.
-Arguments ParseArguments(const std::vector<std::string>& words, OptionSpec spec);
+Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known);
 
 }  // namespace lumenmeta_tool
