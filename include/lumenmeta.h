@@ -230,6 +230,21 @@ LUMENMETA_API void FreeMetaDataWContainer(WCHAR* text);
 LUMENMETA_API int GetMetaDataWide(MetaHandle* handle, const WCHAR* key, WCHAR* buffer, int count,
                                   int index);
 
+/* Lists the full key of every datum in the working set, in container order,
+ * joined by `separator` (NULL means "|"; "" puts nothing between). A key held
+ * by several datums is listed once per datum. `family` is "Exif", "Iptc" or
+ * "Xmp" (exact case) for one family, or NULL for all three in that order.
+ * Only the working set is read; the file is not touched.
+ * `*size` is the capacity of `buffer` in bytes on entry and the bytes the
+ * whole list needs, its NUL included, on return. Result: true when the
+ * capacity was larger than the list's length; then the list and its NUL are
+ * copied into `buffer` unless it is NULL. False when the list does not fit
+ * (`buffer` untouched, `*size` still set), so a NULL buffer with capacity 0
+ * asks for the size. A NULL handle or size, or any other family, gives false
+ * with `*size` untouched. The buffer stays the caller's. */
+LUMENMETA_API bool GetMetaDataKeys(MetaHandle* handle, const char* family, char* buffer,
+                                   int32_t* size, const char* separator);
+
 /* ---- Editing ----------------------------------------------------------- */
 
 /* Edits change only the handle's working set; they reach a file or memory

@@ -1,18 +1,21 @@
 #include "demo.h"
 
+#include "entries.h"
+#include "image_file.h"
 #include "lumenmeta.h"
 #include "sample_image.h"
+#include "text.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lumenmeta_tool {
 
 namespace {
-
-const char* YesNo(int flag) { return flag ? "yes" : "no"; }
 
 bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -21,19 +24,56 @@ bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
     return std::fclose(file) == 0 && written;
 }
 
-void PrintHandle(MetaHandle* handle) {
-    int width = 0, height = 0;
-    if (GetImageSize(handle, &width, &height)) {
-        std::printf("  image size   %d x %d pixels\n", width, height);
-    } else {
-        std::printf("  image size   unknown (the image could not be read)\n");
+// Every value of the file by "key" (with "#n" for a repeated key), in order.
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+Values ReadValues(const std::string& path) {
+    std::string reason;
+    Handle handle = OpenImage(path, reason);
+    Values values;
+    if (!handle) return values;
+    for (const char* family : {"Exif", "Iptc", "Xmp"}) {
+        std::map<std::string, int> seen;
+        for (const Entry& entry : FamilyEntries(handle.get(), family)) {
+            const int occurrence = seen[entry.key]++;
+            values.emplace_back(
+                entry.key + (occurrence ? "#" + std::to_string(occurrence + 1) : ""),
+                entry.value);
+        }
     }
-    std::printf("  had Exif     %s\n", YesNo(HadExifData(handle)));
-    std::printf("  had IPTC     %s (turns yes once an IPTC value has been read)\n",
-                YesNo(HadIptcData(handle)));
-    std::printf("  had XMP      %s (turns yes once an XMP value has been read)\n",
-                YesNo(HadXmpData(handle)));
+    return values;
 }
+
+// Cuts `text` to `width` characters (not bytes), marking a cut with "~".
+std::string Fit(const std::string& text, size_t width, bool pad = true) {
+    std::u16string wide = WideFromUtf8(text);
+    if (wide.size() > width) wide = wide.substr(0, width - 1) + u"~";
+    return Utf8FromWide(wide) + std::string(pad ? width - wide.size() : 0, ' ');
+}
+
+void PrintSideBySide(const Values& before, const Values& after) {
+    std::map<std::string, std::string> was(before.begin(), before.end());
+    std::map<std::string, std::string> is(after.begin(), after.end());
+    Values rows = before;
+    for (const auto& entry : after) {
+        if (!was.count(entry.first)) rows.push_back(entry);
+    }
+    std::printf("  %s %s %s\n", Fit("key", 34).c_str(), Fit("before", 24).c_str(), "after");
+    for (const auto& [key, unused] : rows) {
+        const std::string old = was.count(key) ? was[key] : "-";
+        const std::string now = is.count(key) ? is[key] : "-";
+        std::printf("%s %s %s %s\n", old == now ? " " : "*", Fit(key, 34).c_str(),
+                    Fit(old, 24).c_str(), Fit(now, 36, false).c_str());
+    }
+}
+
+const std::pair<const char*, const char*> kEdits[] = {
+    {"Exif.Image.Artist", "Zoë Lumen"},
+    {"Exif.Image.Copyright", "© 2026 Zoë Lumen"},
+    {"Xmp.dc.title", "Lumenport harbour, 6 a.m."},
+    {"Xmp.xmp.Rating", "5"},
+    {"Iptc.Application2.City", "Lumenport"},
+};
 
 }  // namespace
 
@@ -50,31 +90,42 @@ int RunDemo() {
         std::fprintf(stderr, "lumenmeta demo: cannot write %s\n", path.c_str());
         return 1;
     }
-    std::printf("Sample image with Exif, IPTC and XMP: %s (%zu bytes)\n\n", path.c_str(),
+    std::printf("1. A sample JPEG with Exif, IPTC and XMP: %s (%zu bytes)\n\n", path.c_str(),
                 sample.size());
 
-    MetaHandle* handle = OpenMetaHandle(path.c_str(), 0);
+    std::string reason;
+    Handle handle = OpenImage(path, reason);
     if (!handle) {
-        std::fprintf(stderr, "lumenmeta demo: out of memory\n");
+        std::fprintf(stderr, "lumenmeta demo: %s: %s\n", path.c_str(), reason.c_str());
         return 1;
     }
-    std::printf("Opened from its path:\n");
-    std::printf("  path         %s\n", GetMetaDataFilePath(handle).c_str());
-    PrintHandle(handle);
-    CloseMetaHandle(handle);
-
-    MetaHandle* fromMemory = OpenMemImage(sample.data(), static_cast<int32_t>(sample.size()));
-    std::printf("\nOpened from memory (%zu bytes):\n", sample.size());
-    if (fromMemory) {
-        std::printf("  path         (none: a memory image has no path)\n");
-        PrintHandle(fromMemory);
-    } else {
-        std::printf("  not an image the library can read\n");
+    std::printf("2. What the library reads from it (lumenmeta show %s):\n", path.c_str());
+    for (const char* family : {"Exif", "Iptc", "Xmp"}) {
+        for (const Entry& entry : FamilyEntries(handle.get(), family)) {
+            std::printf("     %-30s %-8s %s\n", entry.key.c_str(), TypeText(entry.type).c_str(),
+                        entry.value.c_str());
+        }
     }
-    CloseMetaHandle(fromMemory);
+    const Values before = ReadValues(path);
 
-    std::printf("\nThe sample stays in %s for you to look at.\n", folder.c_str());
-    return fromMemory ? 0 : 1;
+    std::printf("\n3. Editing (lumenmeta set %s KEY=VALUE...):\n", path.c_str());
+    for (const auto& [key, value] : kEdits) {
+        const Bstr text(value);
+        const int stored = AddMetaDataW(handle.get(), key, text.get());
+        std::printf("     %-30s = %s%s\n", key, value, stored ? "" : "   (refused)");
+    }
+    const bool written = WriteDataStd(handle.get(), nullptr) == 1;
+    handle.reset();
+    std::printf("   and writing: %s\n\n", written ? "done" : "FAILED");
+    if (!written) return 1;
+
+    std::printf("4. The file before and after (* marks a change; the write also mirrors\n"
+                "   texts between Exif, IPTC and XMP):\n");
+    PrintSideBySide(before, ReadValues(path));
+    std::printf("\nThe sample stays in %s for you to look at, e.g. with\n"
+                "  lumenmeta show %s\n",
+                folder.c_str(), path.c_str());
+    return 0;
 }
 
 }  // namespace lumenmeta_tool

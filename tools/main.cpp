@@ -1,47 +1,76 @@
 // lumenmeta: the command-line tool over the library.
+#include "commands.h"
 #include "demo.h"
+#include "help.h"
 
 #include "lumenmeta.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
-const char* const kUsage =
-    "Usage: lumenmeta COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Reads, edits and writes the Exif, IPTC and XMP metadata of images.\n"
-    "\n"
-    "Commands:\n"
-    "  demo        make a sample image with metadata in a temporary folder\n"
-    "              and show what the library reads from it\n"
-    "\n"
-    "Options:\n"
-    "  --help      show this help\n"
-    "  --version   show the version\n"
-    "\n"
-    "Example:\n"
-    "  lumenmeta demo\n";
+using namespace lumenmeta_tool;
+
+void TraceToStderr(const char* piece, void*) { std::fputs(piece, stderr); }
+
+int Dispatch(const std::string& command, const Words& words) {
+    static const std::map<std::string, int (*)(const Words&)> kCommands = {
+        {"show", RunShow},       {"get", RunGet},           {"set", RunSet},
+        {"clear", RunClear},     {"copy", RunCopy},         {"copy-value", RunCopyValue},
+        {"sidecar", RunSidecar}, {"vars", RunVars},         {"thumbnail", RunThumbnail},
+    };
+    if (command == "demo") {
+        for (const std::string& word : words) {
+            if (word != "--trace") throw UsageError("demo takes no arguments");
+        }
+        return RunDemo();
+    }
+    const auto it = kCommands.find(command);
+    if (it == kCommands.end()) throw UsageError("unknown command " + command);
+    return it->second(words);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     SetExiv2LogLevel(4);  // Exiv2's own warnings about damaged files stay quiet
     if (argc < 2) {
-        std::fputs(kUsage, stderr);
+        std::fputs(OverviewHelp(), stderr);
         return 2;
     }
-    const char* command = argv[1];
-    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-        std::fputs(kUsage, stdout);
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        const char* page = argc > 2 ? CommandHelp(argv[2]) : OverviewHelp();
+        std::fputs(page ? page : OverviewHelp(), stdout);
         return 0;
     }
-    if (std::strcmp(command, "--version") == 0) {
+    if (command == "--version") {
         std::printf("lumenmeta %s\n", LUMENMETA_VERSION);
         return 0;
     }
-    if (std::strcmp(command, "demo") == 0 && argc == 2) return lumenmeta_tool::RunDemo();
-    std::fprintf(stderr, "lumenmeta: unknown command or arguments: %s\n\n%s", command, kUsage);
-    return 2;
+    const Words words(argv + 2, argv + argc);
+    const char* page = CommandHelp(command);
+    if (page && std::any_of(words.begin(), words.end(),
+                            [](const std::string& w) { return w == "--help" || w == "-h"; })) {
+        std::fputs(page, stdout);
+        return 0;
+    }
+    if (std::find(words.begin(), words.end(), "--trace") != words.end()) {
+        SetDebugTraceSink(TraceToStderr, nullptr);
+    }
+    try {
+        return Dispatch(command, words);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "lumenmeta %s: %s\n\n%s", command.c_str(), error.what(),
+                     page ? page : OverviewHelp());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "lumenmeta %s: %s\n", command.c_str(), error.what());
+        return 1;
+    }
 }

@@ -1,0 +1,33 @@
+// The batch runner: one task per file on a pool of threads, output printed in
+// the order of the files whatever order they finish in.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lumenmeta_tool {
+
+// What one file's task produced: its standard output text, and for a
+// failure the reason.
+struct FileOutcome {
+    bool ok = true;
+    std::string output;
+    std::string reason;
+
+    static FileOutcome Failed(std::string why) { return {false, "", std::move(why)}; }
+};
+
+using FileTask = std::function<FileOutcome(const std::string& path)>;
+
+// The number of threads `-j` defaults to: the number of cores.
+int DefaultJobs();
+
+// Runs `task` on every file on `jobs` threads (at least 1). Prints each
+// file's output to stdout and each failure as one line on stderr naming the
+// file and the reason, in file order; then, for more than one file or any
+// failure, a summary line on stderr. Result: the exit code, 0 when every file
+// succeeded, 1 otherwise.
+int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task);
+
+}  // namespace lumenmeta_tool

@@ -1,0 +1,32 @@
+// The tool's commands. Each takes the words after the command's name and
+// returns the exit code: 0 all done, 1 some file failed; a usage mistake
+// throws UsageError (exit code 2).
+#pragma once
+
+#include "options.h"
+
+#include <string>
+#include <vector>
+
+namespace lumenmeta_tool {
+
+using Words = std::vector<std::string>;
+
+int RunShow(const Words& words);
+int RunGet(const Words& words);
+int RunSet(const Words& words);
+int RunClear(const Words& words);
+int RunCopy(const Words& words);
+int RunCopyValue(const Words& words);
+int RunSidecar(const Words& words);
+int RunVars(const Words& words);
+int RunThumbnail(const Words& words);
+
+// Shared by the batch commands: the files named (directories expanded, with
+// -r recursively) and the number of threads from -j. UsageError when no file
+// is named or -j is not a positive number.
+std::vector<std::string> BatchFiles(const Arguments& arguments,
+                                    const std::vector<std::string>& inputs);
+int BatchJobs(const Arguments& arguments);
+
+}  // namespace lumenmeta_tool

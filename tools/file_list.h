@@ -1,0 +1,21 @@
+// The files a batch works on: files named on the command line as they are,
+// and the image files found in named directories.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lumenmeta_tool {
+
+// Whether the file name has the extension of an image format the tool
+// looks for in directories (JPEG, TIFF, PNG, WebP, raw formats, XMP, ...).
+bool LooksLikeImageFile(const std::string& path);
+
+// The files to process, in order: a named file is kept as it is (also a
+// missing one, so that it fails with its own line); a directory gives its
+// image files, sorted by name, and with `recurse` those of every directory
+// below it. A directory without `recurse` that holds sub-directories still
+// gives only its own files.
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse);
+
+}  // namespace lumenmeta_tool

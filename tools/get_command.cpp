@@ -1,0 +1,45 @@
+// `lumenmeta get`: one value, or every value, of a key.
+#include "batch.h"
+#include "commands.h"
+#include "image_file.h"
+#include "values.h"
+
+namespace lumenmeta_tool {
+
+int RunGet(const Words& words) {
+    const Arguments arguments =
+        ParseArguments(words, {{"--index", "--separator"}, {"--all", "--decimal"}});
+    if (arguments.positional.size() < 2) throw UsageError("get needs FILE and KEY");
+    const std::string key = arguments.positional.back();
+    if (!LooksLikeKey(key)) throw UsageError("\"" + key + "\" is not a key like Exif.Image.Artist");
+    const bool all = arguments.Has("--all");
+    if (all && arguments.HasValue("--index")) throw UsageError("--index and --all exclude each other");
+    if (!all && arguments.HasValue("--separator")) throw UsageError("--separator goes with --all");
+    const int index = arguments.Number("--index", 0);
+    if (index < 0) throw UsageError("--index needs a number of 0 or more");
+    const std::string separator = arguments.Value("--separator", "; ");
+    const bool decimal = arguments.Has("--decimal");
+
+    const std::vector<std::string> inputs(arguments.positional.begin(),
+                                          arguments.positional.end() - 1);
+    const std::vector<std::string> files = BatchFiles(arguments, inputs);
+    const bool named = files.size() > 1;
+    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+        std::string reason;
+        Handle handle = OpenImage(path, reason);
+        if (!handle) return FileOutcome::Failed(reason);
+        std::string text;
+        bool found;
+        if (all) {
+            found = ReadAllValues(handle.get(), key, separator, text);
+        } else {
+            const ValueText value = ReadValue(handle.get(), key, index, decimal);
+            found = value.type != 0;
+            text = value.text;
+        }
+        if (!found) return FileOutcome::Failed("no value for " + key);
+        return FileOutcome{true, (named ? path + ": " : std::string()) + text + "\n", ""};
+    });
+}
+
+}  // namespace lumenmeta_tool

@@ -1,0 +1,12 @@
+// JSON text for `--json` output.
+#pragma once
+
+#include <string>
+
+namespace lumenmeta_tool {
+
+// `raw` as a quoted JSON string: control characters escaped, bytes that are
+// not UTF-8 replaced by U+FFFD, so the result is always valid JSON.
+std::string JsonString(const std::string& raw);
+
+}  // namespace lumenmeta_tool

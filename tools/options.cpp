@@ -1,0 +1,49 @@
+#include "options.h"
+
+#include <charconv>
+
+namespace lumenmeta_tool {
+
+std::string Arguments::Value(const std::string& option, const std::string& fallback) const {
+    const auto it = values.find(option);
+    return it == values.end() ? fallback : it->second;
+}
+
+int Arguments::Number(const std::string& option, int fallback) const {
+    const auto it = values.find(option);
+    if (it == values.end()) return fallback;
+    const std::string& text = it->second;
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        throw UsageError(option + " needs a whole number, not \"" + text + "\"");
+    }
+    return number;
+}
+
+Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known) {
+    known.withValue.insert("-j");
+    known.flags.insert({"-r", "--trace", "--help", "-h"});
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            arguments.positional.push_back(word);
+        } else if (word == "--") {
+            optionsEnded = true;
+        } else if (known.flags.count(word)) {
+            arguments.flags.insert(word == "-h" ? "--help" : word);
+        } else if (known.withValue.count(word)) {
+            if (i + 1 >= words.size()) throw UsageError(word + " needs a value");
+            arguments.values[word] = words[++i];
+        } else if (word.rfind("-j", 0) == 0 && word.size() > 2) {
+            arguments.values["-j"] = word.substr(2);
+        } else {
+            throw UsageError("unknown option " + word);
+        }
+    }
+    return arguments;
+}
+
+}  // namespace lumenmeta_tool
