@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
+# With --fuzz also what the fuzz targets need: clang and its libFuzzer and
+# sanitizer runtimes.
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
