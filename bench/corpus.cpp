@@ -174,7 +174,7 @@ std::vector<unsigned char> RealisticJpeg(size_t fileBytes, int variant) {
                         metadata.exif, metadata.iptc, metadata.xmp);
 }
 
-std::vector<unsigned char> ManyXmpPropertiesSidecar(int count, int variant) {
+std::vector<unsigned char> ManyXmpPropertiesPng(int count, int variant) {
     Exiv2::XmpData xmp;
     AddXmp(xmp, variant);
     // Appended in key order, so no lookup is needed while building.
@@ -182,10 +182,11 @@ std::vector<unsigned char> ManyXmpPropertiesSidecar(int count, int variant) {
         Exiv2::XmpTextValue value(Numbered(Variant("value", variant).c_str(), i));
         xmp.add(Exiv2::XmpKey(Numbered("Xmp.Lumenframe.BenchProperty", i)), &value);
     }
-    ImagePtr sidecar(Exiv2::ImageFactory::create(Exiv2::ImageType::xmp).release());
-    sidecar->setXmpData(xmp);
-    sidecar->writeMetadata();
-    return BytesOf(*sidecar);
+    // Exiv2 starts a new PNG as a blank 1 x 1 image.
+    ImagePtr png(Exiv2::ImageFactory::create(Exiv2::ImageType::png).release());
+    png->setXmpData(xmp);
+    png->writeMetadata();
+    return BytesOf(*png);
 }
 
 std::vector<unsigned char> ManyIptcKeywordsJpeg(int count, int variant) {

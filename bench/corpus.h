@@ -17,10 +17,10 @@ namespace lumenmeta::bench {
 // second file of the same size has metadata of its own.
 std::vector<unsigned char> RealisticJpeg(size_t fileBytes, int variant);
 
-// An XMP sidecar with the realistic XMP and `count` custom properties. A
-// sidecar, because a JPEG holds at most 64 KB of XMP and Exiv2 writes no
-// extended XMP.
-std::vector<unsigned char> ManyXmpPropertiesSidecar(int count, int variant);
+// A PNG with the realistic XMP and `count` custom properties. A PNG, because
+// a JPEG holds at most 64 KB of XMP (Exiv2 writes no extended XMP) and
+// Exiv2's sidecar writer looks every property up again from the start.
+std::vector<unsigned char> ManyXmpPropertiesPng(int count, int variant);
 
 // A small JPEG with `count` IPTC keywords besides the realistic metadata.
 std::vector<unsigned char> ManyIptcKeywordsJpeg(int count, int variant);

@@ -216,8 +216,7 @@ void BuildCorpusAndRegister() {
     }
     for (int count : kPropertyCounts) {
         const std::string name = std::to_string(count) + "xmp";
-        corpus.Add(name, ManyXmpPropertiesSidecar(count, 1), ManyXmpPropertiesSidecar(count, 2),
-                   ".xmp");
+        corpus.Add(name, ManyXmpPropertiesPng(count, 1), ManyXmpPropertiesPng(count, 2), ".png");
         RegisterPair("scaling", name, OursWriteToFile, DirectWriteToFileBench, count);
     }
     const std::string keywords = std::to_string(kKeywordCount) + "iptc";
