@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
+# Optional groups named as arguments add their packages: "bench" (Google
+# Benchmark, for scripts/bench.sh).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
+for group in "$@"; do
+  case "$group" in
+    bench) packages+=(libbenchmark-dev) ;;
+    *) echo "Unknown package group: $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
