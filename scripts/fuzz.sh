@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-scripts/setup.sh --fuzz
+scripts/setup.sh fuzz
 
 dir=build/fuzz
 scripts/build.sh "$dir/build" -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \

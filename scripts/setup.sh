@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
-# With --fuzz also what the fuzz targets need: clang and its libFuzzer and
-# sanitizer runtimes.
+# Optional groups named as arguments add their packages: "fuzz" (clang with
+# its libFuzzer and sanitizer runtimes) and "bench" (Google Benchmark).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=(clang-14 libclang-rt-14-dev)
-fi
+for group in "$@"; do
+  case "$group" in
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    bench) packages+=(libbenchmark-dev) ;;
+    *) echo "Unknown package group: $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

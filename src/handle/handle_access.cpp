@@ -1,11 +1,15 @@
 #include "handle/handle_access.h"
 
+#include <utility>
+
 namespace lumenmeta {
 
 void LoadWorkingSet(MetaHandle& handle) {
-    handle.exifData = handle.image->exifData();
-    handle.iptcData = handle.image->iptcData();
-    handle.xmpData = handle.image->xmpData();
+    // Moved, not copied: after this the image serves only for its size and
+    // byte order, so its own containers are not read again.
+    handle.exifData = std::move(handle.image->exifData());
+    handle.iptcData = std::move(handle.image->iptcData());
+    handle.xmpData = std::move(handle.image->xmpData());
     handle.iptcData.sortByKey();
     handle.xmpData.sortByKey();
 }

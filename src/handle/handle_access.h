@@ -5,8 +5,8 @@
 
 namespace lumenmeta {
 
-// Copies the image's three containers into the handle's working set and
-// sorts the IPTC and XMP copies by key.
+// Moves the image's three containers into the handle's working set and
+// sorts the IPTC and XMP by key. The image keeps empty containers.
 void LoadWorkingSet(MetaHandle& handle);
 
 // Releases the handle and everything it owns.

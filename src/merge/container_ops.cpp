@@ -15,4 +15,20 @@ void AddDatum(Exiv2::XmpData& container, const std::string& key, const Exiv2::Va
     container.add(Exiv2::XmpKey(key), &value);
 }
 
+Exiv2::Xmpdatum& FindOrAppendXmpDatum(Exiv2::XmpData& data, XmpPositions& positions,
+                                      const std::string& key) {
+    // XmpData::operator[] compares the text of the key Exiv2 makes of `key`.
+    const Exiv2::XmpKey xmpKey(key);
+    const auto [position, added] = positions.emplace(xmpKey.key(), data.count());
+    if (added) {
+        try {
+            data.add(Exiv2::Xmpdatum(xmpKey));
+        } catch (...) {
+            positions.erase(position);
+            throw;
+        }
+    }
+    return *(data.begin() + position->second);
+}
+
 }  // namespace lumenmeta

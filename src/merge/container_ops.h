@@ -5,7 +5,12 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace lumenmeta {
 
@@ -16,12 +21,34 @@ namespace lumenmeta {
 template <typename Container>
 int EraseEveryDatum(Container& container, const std::string& key);
 
+// Removes every datum of `target` that EraseEveryDatum would remove when
+// called, in the order of `source`, with the key of each source datum that
+// `takes` accepts. The result is the same container (the datums left keep
+// their order) but it is reached in one pass over each container instead of
+// a search from the start for every key. If Exiv2 rejects a key, the datums
+// of the keys before it are removed and Exiv2's error is raised, as the
+// key-by-key removal would leave them.
+template <typename Container, typename Takes>
+void EraseEveryDatumOfKeys(Container& target, const Container& source, Takes takes);
+
 // Appends a datum with `key` and a copy of `value` at the end of the
 // container. The result code of IptcData::add and XmpData::add (a repeated
 // non-repeatable dataset, for instance) is not looked at.
 void AddDatum(Exiv2::ExifData& container, const std::string& key, const Exiv2::Value& value);
 void AddDatum(Exiv2::IptcData& container, const std::string& key, const Exiv2::Value& value);
 void AddDatum(Exiv2::XmpData& container, const std::string& key, const Exiv2::Value& value);
+
+// The position of the first datum of each key in an XmpData that is built by
+// FindOrAppendXmpDatum alone.
+using XmpPositions = std::unordered_map<std::string, long>;
+
+// What `data[key]` gives (the first datum with `key`, appended without a
+// value when there is none), found through `positions` instead of a search
+// from the start. `data` must receive datums through this function alone,
+// starting empty with `positions` empty. Exiv2 rejects an unknown key by
+// raising its error, and nothing is then appended.
+Exiv2::Xmpdatum& FindOrAppendXmpDatum(Exiv2::XmpData& data, XmpPositions& positions,
+                                      const std::string& key);
 
 namespace detail {
 
@@ -40,7 +67,56 @@ struct KeyOf<Exiv2::XmpData> {
     using Type = Exiv2::XmpKey;
 };
 
+// What each container's findKey compares: the key text for Exif and XMP,
+// record and dataset number for IPTC.
+inline std::string MatchKey(const Exiv2::ExifKey& key) { return key.key(); }
+inline std::string MatchKey(const Exiv2::Exifdatum& datum) { return datum.key(); }
+inline std::string MatchKey(const Exiv2::XmpKey& key) { return key.key(); }
+inline std::string MatchKey(const Exiv2::Xmpdatum& datum) { return datum.key(); }
+inline uint32_t MatchKey(const Exiv2::IptcKey& key) {
+    return static_cast<uint32_t>(key.record()) << 16 | key.tag();
+}
+inline uint32_t MatchKey(const Exiv2::Iptcdatum& datum) {
+    return static_cast<uint32_t>(datum.record()) << 16 | datum.tag();
+}
+
+template <typename Container>
+using MatchKeySet = std::unordered_set<decltype(MatchKey(*std::declval<Container&>().begin()))>;
+
+template <typename Container>
+void EraseMatching(Container& target, const MatchKeySet<Container>& keys) {
+    if (keys.empty()) return;
+    const auto matches = [&keys](const auto& datum) { return keys.count(MatchKey(datum)) != 0; };
+    if constexpr (std::is_same_v<Container, Exiv2::ExifData>) {
+        // A list: each erase is a step of its own.
+        for (auto datum = target.begin(); datum != target.end();) {
+            datum = matches(*datum) ? target.erase(datum) : std::next(datum);
+        }
+    } else {
+        // A vector: kept datums are moved forward in order, then the tail is
+        // cut off from the back, which moves nothing.
+        const auto kept = std::remove_if(target.begin(), target.end(), matches);
+        const auto keptCount = kept - target.begin();
+        while (target.end() - target.begin() > keptCount) target.erase(target.end() - 1);
+    }
+}
+
 }  // namespace detail
+
+template <typename Container, typename Takes>
+void EraseEveryDatumOfKeys(Container& target, const Container& source, Takes takes) {
+    detail::MatchKeySet<Container> keys;
+    try {
+        for (const auto& datum : source) {
+            const std::string key = datum.key();
+            if (takes(key)) keys.insert(detail::MatchKey(typename detail::KeyOf<Container>::Type(key)));
+        }
+    } catch (...) {
+        detail::EraseMatching(target, keys);
+        throw;
+    }
+    detail::EraseMatching(target, keys);
+}
 
 template <typename Container>
 int EraseEveryDatum(Container& container, const std::string& key) {

@@ -41,10 +41,7 @@ void MergeFamily(const Container& source, Container& target, const FamilyTexts& 
     if (&source == &target) return;
     // All removals come before all additions, so keys that the source holds
     // several times arrive with every occurrence.
-    for (const auto& datum : source) {
-        const std::string key = datum.key();
-        if (takes(key)) EraseEveryDatum(target, key);
-    }
+    EraseEveryDatumOfKeys(target, source, takes);
     for (const auto& datum : source) {
         const std::string key = datum.key();
         if (!takes(key)) continue;

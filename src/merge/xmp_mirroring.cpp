@@ -1,6 +1,7 @@
 #include "merge/xmp_mirroring.h"
 
 #include "handle/text_rules.h"
+#include "merge/container_ops.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 
@@ -56,6 +57,7 @@ bool IsIptcMarkerXmpKey(const std::string& key) {
 
 void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc) {
     Exiv2::XmpData conversionCopy;
+    XmpPositions conversionPositions;
     Exiv2::XmpData mirrorSet;
     bool setMarker = false;
     for (const Exiv2::Xmpdatum& datum : xmp) {
@@ -69,7 +71,7 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
             // appends each further text to an array, so the items arrive one
             // by one.
             try {
-                conversionCopy[key] = text;
+                FindOrAppendXmpDatum(conversionCopy, conversionPositions, key) = text;
                 if (dublinCoreKey) mirrorSet[dublinCoreKey] = text;
             } catch (const Exiv2::AnyError&) {
                 std::cerr << "Can't write metadata to xmp Block";

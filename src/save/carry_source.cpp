@@ -15,10 +15,7 @@ bool TakeEveryKey(const std::string&) { return true; }
 // full and the target's former values for them are all gone.
 template <typename Container, typename Takes>
 void CarryFamily(const Container& source, Container& target, Takes takes) {
-    for (const auto& datum : source) {
-        const std::string key = datum.key();
-        if (takes(key)) EraseEveryDatum(target, key);
-    }
+    EraseEveryDatumOfKeys(target, source, takes);
     for (const auto& datum : source) {
         const std::string key = datum.key();
         if (takes(key)) AddDatum(target, key, datum.value());

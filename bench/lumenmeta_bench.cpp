@@ -1,0 +1,349 @@
+// Each benchmark times one piece of work twice in the same run: through the
+// library's exports ("ours") and with Exiv2's API directly ("exiv2"). After
+// the runs a table pairs the medians, and the peak memory of the writes is
+// measured on the largest file.
+#include "corpus.h"
+#include "exiv2_direct.h"
+#include "peak_memory.h"
+
+#include "lumenmeta.h"
+#include "support/temp_dir.h"
+
+#include <benchmark/benchmark.h>
+#include <exiv2/exiv2.hpp>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lumenmeta::bench {
+
+namespace {
+
+struct HandleCloser {
+    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
+};
+using HandlePtr = std::unique_ptr<MetaHandle, HandleCloser>;
+
+struct BstrFreer {
+    void operator()(OLECHAR* text) const { SysFreeString(text); }
+};
+using BstrPtr = std::unique_ptr<OLECHAR, BstrFreer>;
+
+BstrPtr BstrFromAscii(const char* text) {
+    const std::u16string wide(text, text + std::char_traits<char>::length(text));
+    return BstrPtr(SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size())));
+}
+
+struct SizeCase {
+    const char* name;
+    size_t bytes;
+};
+constexpr SizeCase kSizes[] = {{"100KB", 100 * 1024}, {"1MB", 1024 * 1024}, {"8MB", 8 * 1024 * 1024}};
+constexpr int kPropertyCounts[] = {100, 1000, 10000};
+constexpr int kKeywordCount = 1000;
+
+// The corpus on disk for the whole run: for each case a source file, and
+// separate targets for our writes and for Exiv2's.
+class Corpus {
+public:
+    void Add(const std::string& name, const std::vector<unsigned char>& source,
+             const std::vector<unsigned char>& target, const char* extension = ".jpg") {
+        extensions_[name] = extension;
+        test::WriteBytes(Path(name, "source"), source);
+        for (const char* side : {"ours", "exiv2"}) {
+            test::WriteBytes(Path(name, side), target);
+            test::WriteBytes(Path(name, std::string(side) + "-inplace"), source);
+        }
+        targets_[name] = target;
+    }
+    std::string Path(const std::string& name, const std::string& role) const {
+        return dir_.File(name + "-" + role + extensions_.at(name));
+    }
+    const std::vector<unsigned char>& TargetBytes(const std::string& name) const {
+        return targets_.at(name);
+    }
+
+private:
+    test::TempDir dir_;
+    std::map<std::string, std::vector<unsigned char>> targets_;
+    std::map<std::string, std::string> extensions_;
+};
+
+Corpus& TheCorpus() {
+    static Corpus corpus;
+    return corpus;
+}
+
+// Sets the WriteValues() on the handle.
+class ValueSetter {
+public:
+    ValueSetter() {
+        for (const SetValue& set : WriteValues()) values_.emplace_back(set.key, BstrFromAscii(set.value));
+    }
+    bool Apply(MetaHandle* handle) const {
+        for (const auto& [key, value] : values_) {
+            if (AddMetaDataW(handle, key, value.get()) != 1) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::pair<const char*, BstrPtr>> values_;
+};
+
+HandlePtr OpenOrFail(benchmark::State& state, const std::string& path) {
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+    if (!handle || !handle->isValid) state.SkipWithError("cannot open the corpus file");
+    return handle;
+}
+
+void OursRead(benchmark::State& state, const std::string& name) {
+    const std::string path = TheCorpus().Path(name, "source");
+    for (auto _ : state) {
+        HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+        size_t found = 0;
+        for (const std::string& key : ReadKeys()) {
+            BSTR value = nullptr;
+            if (GetMetaDataW(handle.get(), key.c_str(), &value, 0, false) != 0) {
+                found += SysStringLen(value);
+                SysFreeString(value);
+            }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+
+void DirectReadBench(benchmark::State& state, const std::string& name) {
+    const std::string path = TheCorpus().Path(name, "source");
+    for (auto _ : state) benchmark::DoNotOptimize(DirectRead(path));
+}
+
+void OursWriteInPlace(benchmark::State& state, const std::string& name) {
+    HandlePtr handle = OpenOrFail(state, TheCorpus().Path(name, "ours-inplace"));
+    const ValueSetter setter;
+    for (auto _ : state) {
+        if (!setter.Apply(handle.get()) || WriteData(handle.get(), nullptr, 0, 0) != 1) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+}
+
+void DirectWriteInPlaceBench(benchmark::State& state, const std::string& name) {
+    const std::string path = TheCorpus().Path(name, "exiv2-inplace");
+    for (auto _ : state) DirectWriteInPlace(path);
+}
+
+void OursWriteToFile(benchmark::State& state, const std::string& name) {
+    HandlePtr handle = OpenOrFail(state, TheCorpus().Path(name, "source"));
+    const std::string target = TheCorpus().Path(name, "ours");
+    const ValueSetter setter;
+    for (auto _ : state) {
+        if (!setter.Apply(handle.get()) || WriteData(handle.get(), target.c_str(), 0, 0) != 1) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+}
+
+void DirectWriteToFileBench(benchmark::State& state, const std::string& name) {
+    const std::string source = TheCorpus().Path(name, "source");
+    const std::string target = TheCorpus().Path(name, "exiv2");
+    for (auto _ : state) DirectWriteToTarget(source, target);
+}
+
+void OursWriteToMemory(benchmark::State& state, const std::string& name) {
+    HandlePtr handle = OpenOrFail(state, TheCorpus().Path(name, "source"));
+    const std::vector<unsigned char>& target = TheCorpus().TargetBytes(name);
+    const ValueSetter setter;
+    for (auto _ : state) {
+        int32_t size = static_cast<int32_t>(target.size());
+        if (!setter.Apply(handle.get()) ||
+            !WriteDataToMem(handle.get(), target.data(), &size, 0)) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+}
+
+void DirectWriteToMemoryBench(benchmark::State& state, const std::string& name) {
+    const std::string source = TheCorpus().Path(name, "source");
+    const std::vector<unsigned char>& target = TheCorpus().TargetBytes(name);
+    for (auto _ : state) benchmark::DoNotOptimize(DirectWriteToMemory(source, target).size());
+}
+
+using BenchFunction = void (*)(benchmark::State&, const std::string&);
+
+struct Pair {
+    std::string name;  // "write_to_file/1MB"
+    int properties;    // for the scaling rows, else 0
+};
+std::vector<Pair>& Pairs() {
+    static std::vector<Pair> pairs;
+    return pairs;
+}
+
+void RegisterPair(const std::string& work, const std::string& corpusName, BenchFunction ours,
+                  BenchFunction direct, int properties = 0) {
+    const std::string name = work + "/" + corpusName;
+    Pairs().push_back({name, properties});
+    // Timed in processor time (user and system, file writes included): on a
+    // shared machine, wall time mostly measures the other processes.
+    benchmark::RegisterBenchmark((name + "/ours").c_str(), ours, corpusName)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((name + "/exiv2").c_str(), direct, corpusName)
+        ->Unit(benchmark::kMicrosecond);
+}
+
+void BuildCorpusAndRegister() {
+    Corpus& corpus = TheCorpus();
+    for (const SizeCase& size : kSizes) {
+        corpus.Add(size.name, RealisticJpeg(size.bytes, 1), RealisticJpeg(size.bytes, 2));
+    }
+    for (const SizeCase& size : kSizes) RegisterPair("read", size.name, OursRead, DirectReadBench);
+    for (const SizeCase& size : kSizes) {
+        RegisterPair("write_in_place", size.name, OursWriteInPlace, DirectWriteInPlaceBench);
+    }
+    for (const SizeCase& size : kSizes) {
+        RegisterPair("write_to_file", size.name, OursWriteToFile, DirectWriteToFileBench);
+    }
+    for (const SizeCase& size : kSizes) {
+        RegisterPair("write_to_memory", size.name, OursWriteToMemory, DirectWriteToMemoryBench);
+    }
+    for (int count : kPropertyCounts) {
+        const std::string name = std::to_string(count) + "xmp";
+        corpus.Add(name, ManyXmpPropertiesPng(count, 1), ManyXmpPropertiesPng(count, 2), ".png");
+        RegisterPair("scaling", name, OursWriteToFile, DirectWriteToFileBench, count);
+    }
+    const std::string keywords = std::to_string(kKeywordCount) + "iptc";
+    corpus.Add(keywords, ManyIptcKeywordsJpeg(kKeywordCount, 1),
+               ManyIptcKeywordsJpeg(kKeywordCount, 2));
+    RegisterPair("scaling", keywords, OursWriteToFile, DirectWriteToFileBench, kKeywordCount);
+}
+
+// Keeps the median processor time of every benchmark (or that of its single
+// run when not repeated), in seconds, beside the usual console output.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const std::string name = run.run_name.str();
+            if (!median && (run.run_type != Run::RT_Iteration || medians_.count(name))) continue;
+            const double seconds =
+                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (median) {
+                medians_[name] = seconds;
+            } else {
+                singles_[name] = seconds;
+            }
+        }
+    }
+    // The median when there were repetitions, else the single run; < 0 when
+    // the benchmark did not run.
+    double Seconds(const std::string& name) const {
+        if (auto hit = medians_.find(name); hit != medians_.end()) return hit->second;
+        if (auto hit = singles_.find(name); hit != singles_.end()) return hit->second;
+        return -1;
+    }
+
+private:
+    std::map<std::string, double> medians_;
+    std::map<std::string, double> singles_;
+};
+
+std::string Duration(double seconds) {
+    char text[32];
+    if (seconds < 1e-3) {
+        std::snprintf(text, sizeof text, "%.1f µs", seconds * 1e6);
+    } else {
+        std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+    }
+    return text;
+}
+
+void PrintTable(const MedianReporter& reporter) {
+    std::printf("\n| benchmark | ours | Exiv2 | ratio |\n|---|---:|---:|---:|\n");
+    std::map<std::string, double> perProperty;
+    for (const Pair& pair : Pairs()) {
+        const double ours = reporter.Seconds(pair.name + "/ours");
+        const double direct = reporter.Seconds(pair.name + "/exiv2");
+        if (ours < 0 || direct < 0) continue;
+        std::printf("| %s | %s | %s | %.2f |\n", pair.name.c_str(), Duration(ours).c_str(),
+                    Duration(direct).c_str(), ours / direct);
+        if (pair.properties > 0) perProperty[pair.name] = ours / pair.properties;
+    }
+    const auto at1000 = perProperty.find("scaling/1000xmp");
+    const auto at10000 = perProperty.find("scaling/10000xmp");
+    if (at1000 != perProperty.end() && at10000 != perProperty.end()) {
+        std::printf("\nTime per XMP property, ours: %s at 1,000, %s at 10,000 (%.2f x)\n",
+                    Duration(at1000->second).c_str(), Duration(at10000->second).c_str(),
+                    at10000->second / at1000->second);
+        const double direct1000 = reporter.Seconds("scaling/1000xmp/exiv2") / 1000;
+        const double direct10000 = reporter.Seconds("scaling/10000xmp/exiv2") / 10000;
+        std::printf("Time per XMP property, Exiv2: %s at 1,000, %s at 10,000 (%.2f x)\n",
+                    Duration(direct1000).c_str(), Duration(direct10000).c_str(),
+                    direct10000 / direct1000);
+    }
+}
+
+// Peak memory that each write of the largest file adds, against the file's
+// size.
+void PrintPeakMemory() {
+    const SizeCase& largest = kSizes[sizeof kSizes / sizeof kSizes[0] - 1];
+    const Corpus& corpus = TheCorpus();
+    const double fileBytes = static_cast<double>(corpus.TargetBytes(largest.name).size());
+    HandlePtr inPlace(OpenMetaHandle(corpus.Path(largest.name, "ours-inplace").c_str(), 0));
+    HandlePtr source(OpenMetaHandle(corpus.Path(largest.name, "source").c_str(), 0));
+    const std::string oursTarget = corpus.Path(largest.name, "ours");
+    const std::string directTarget = corpus.Path(largest.name, "exiv2");
+    const std::string sourcePath = corpus.Path(largest.name, "source");
+    const std::vector<unsigned char>& bytes = corpus.TargetBytes(largest.name);
+    const std::pair<const char*, std::function<void()>> writes[] = {
+        {"write_in_place/ours", [&] { WriteData(inPlace.get(), nullptr, 0, 0); }},
+        {"write_in_place/exiv2",
+         [&] { DirectWriteInPlace(corpus.Path(largest.name, "exiv2-inplace")); }},
+        {"write_to_file/ours", [&] { WriteData(source.get(), oursTarget.c_str(), 0, 0); }},
+        {"write_to_file/exiv2", [&] { DirectWriteToTarget(sourcePath, directTarget); }},
+        {"write_to_memory/ours",
+         [&] {
+             int32_t size = static_cast<int32_t>(bytes.size());
+             WriteDataToMem(source.get(), bytes.data(), &size, 0);
+         }},
+        {"write_to_memory/exiv2", [&] { DirectWriteToMemory(sourcePath, bytes); }},
+    };
+    std::printf("\nPeak heap memory added by one write of the %s file (%.1f MB):\n\n", largest.name,
+                fileBytes / 1e6);
+    std::printf("| write | peak | x file size |\n|---|---:|---:|\n");
+    for (const auto& [name, write] : writes) {
+        write();  // first touches of the allocator and the page cache
+        const size_t peak = PeakMemoryOf(write);
+        std::printf("| %s | %.1f MB | %.2f |\n", name, static_cast<double>(peak) / 1e6,
+                    static_cast<double>(peak) / fileBytes);
+    }
+}
+
+}  // namespace
+
+}  // namespace lumenmeta::bench
+
+int main(int argc, char** argv) {
+    using namespace lumenmeta::bench;
+    SetExiv2LogLevel(4);
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    BuildCorpusAndRegister();
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintTable(reporter);
+    PrintPeakMemory();
+    benchmark::Shutdown();
+    return 0;
+}
