@@ -178,7 +178,8 @@ LUMENMETA_API int32_t GetExifDataBinary(MetaHandle* handle, const char* key, uns
 
 /* Copies one value as Exiv2 holds it, with no code page conversion, into
  * `buffer` of `size` bytes. Keys starting with "I" or "i" read IPTC as
- * GetIptcData with index 0, keys starting with "X" or "x" read XMP, all
+ * GetIptcData with index 0, which always terminates the text: for those keys
+ * the buffer must hold `size` + 1 bytes. Keys starting with "X" or "x" read XMP, all
  * others read Exif as GetExifData. XMP values are copied as their UTF-8 text:
  * unterminated, and the rest of the buffer untouched, when shorter than the
  * buffer; cut to `size` bytes otherwise (zero the buffer first to get a
