@@ -2,6 +2,7 @@
 
 #include "handle/text_rules.h"
 #include "merge/container_ops.h"
+#include "merge/xmp_to_iptc.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 
@@ -83,7 +84,7 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
     // Coming second, the host's own texts win over the Dublin Core ones.
     Exiv2::copyXmpToExif(mirrorSet, exif);
     if (setMarker) iptc[kIptcCharacterSetKey] = std::string(kIptcUtf8Marker);
-    Exiv2::copyXmpToIptc(xmp, iptc);
+    CopyXmpToIptc(xmp, iptc);
 }
 
 }  // namespace lumenmeta

@@ -1,6 +1,7 @@
 #include "save/carry_source.h"
 
 #include "merge/container_ops.h"
+#include "merge/xmp_to_iptc.h"
 #include "save/standard_exif_keys.h"
 
 #include <string>
@@ -24,15 +25,19 @@ void CarryFamily(const Container& source, Container& target, Takes takes) {
 
 }  // namespace
 
-bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target) {
-    bool sourceHadXmp = false;
-    if (source.xmpData().count() != 0) {
-        sourceHadXmp = true;
+bool PrepareSourceImage(Exiv2::Image& source) {
+    const bool hadXmp = source.xmpData().count() != 0;
+    if (hadXmp) {
         Exiv2::syncExifWithXmp(source.exifData(), source.xmpData());
-        Exiv2::copyXmpToIptc(source.xmpData(), source.iptcData());
+        CopyXmpToIptc(source.xmpData(), source.iptcData());
     }
     source.iptcData().sortByKey();
     source.xmpData().sortByKey();
+    return hadXmp;
+}
+
+bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target) {
+    const bool sourceHadXmp = PrepareSourceImage(source);
     if (!source.iptcData().empty()) {
         CarryFamily(source.iptcData(), target.iptcData(), TakeEveryKey);
     }

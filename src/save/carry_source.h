@@ -6,8 +6,12 @@
 
 namespace lumenmeta {
 
-// Both images already read. The source's Exif and IPTC are first brought in
-// step with its XMP (when it has XMP). Then, family by family, every key the
+// Prepares an image read as the source of a write: when it holds XMP, its
+// Exif and IPTC are brought in step with that XMP; then its IPTC and XMP are
+// sorted by key. Returns whether it held XMP.
+bool PrepareSourceImage(Exiv2::Image& source);
+
+// Both images already read. The source is first prepared as above. Then, family by family, every key the
 // source holds replaces the target's values for it, appended in the source's
 // order: all IPTC datasets, all XMP properties, and of Exif only the
 // standard and maker-note keys; the target keeps its other values. Returns

@@ -101,14 +101,7 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
 void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     ImagePtr target = OpenImageForWriting(handle.filePath);
     ReadImageMetadata(*target);
-    bool sourceHadXmp = false;
-    if (target->xmpData().count() != 0) {
-        sourceHadXmp = true;
-        Exiv2::syncExifWithXmp(target->exifData(), target->xmpData());
-        Exiv2::copyXmpToIptc(target->xmpData(), target->iptcData());
-    }
-    target->iptcData().sortByKey();
-    target->xmpData().sortByKey();
+    const bool sourceHadXmp = PrepareSourceImage(*target);
     MergeHandleIntoImage(handle, *target);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     WriteImageMetadata(*target);  // replaces the file crash-safely

@@ -1,0 +1,82 @@
+// The linear XMP-to-IPTC conversion must leave exactly what Exiv2's own
+// conversion leaves, and its table must be the pairs Exiv2 converts.
+#include "merge/xmp_to_iptc.h"
+
+#include "support/handle_state.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+namespace lumenmeta {
+namespace {
+
+using test::Images;
+
+// For every application dataset: the XMP property Exiv2 converts it to, kept
+// when Exiv2's conversion back from that property replaces all of the
+// dataset's datums.
+std::set<std::pair<std::string, std::string>> PairsExiv2Converts() {
+    std::set<std::pair<std::string, std::string>> pairs;
+    const Exiv2::DataSet* sets = Exiv2::IptcDataSets::application2RecordList();
+    for (int i = 0; sets[i].number_ != 0xffff; ++i) {
+        const Exiv2::IptcKey key(sets[i].number_, Exiv2::IptcDataSets::application2);
+        Exiv2::Iptcdatum datum(key);
+        if (datum.setValue(sets[i].type_ == Exiv2::date ? "2020-01-02" : "1") != 0) continue;
+        Exiv2::IptcData iptc;
+        iptc.add(datum);
+        Exiv2::XmpData xmp;
+        Exiv2::copyIptcToXmp(iptc, xmp, nullptr);
+        for (const Exiv2::Xmpdatum& property : xmp) {
+            Exiv2::IptcData twice;
+            twice.add(datum);
+            twice.add(datum);
+            Exiv2::XmpData only;
+            only.add(property);
+            Exiv2::copyXmpToIptc(only, twice);
+            long left = 0;
+            for (const Exiv2::Iptcdatum& datum : twice) left += datum.key() == key.key();
+            if (left == 1) pairs.emplace(property.key(), key.key());
+        }
+    }
+    return pairs;
+}
+
+TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
+    std::set<std::pair<std::string, std::string>> table;
+    for (const XmpToIptcPair& pair : kXmpToIptcPairs) table.emplace(pair.xmpKey, pair.iptcKey);
+    EXPECT_EQ(table, PairsExiv2Converts());
+
+    // Converted datasets repeated and interleaved with ones the conversion
+    // leaves alone (a date, the character set, an envelope dataset). Only
+    // the first date lands: the dataset does not repeat.
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Envelope.CharacterSet"] = "\x1b%G";
+    iptc["Iptc.Envelope.Destination"] = "desk";
+    for (int i = 0; i < 40; ++i) {
+        Exiv2::StringValue text("old " + std::to_string(i));
+        iptc.add(Exiv2::IptcKey(i % 3 ? "Iptc.Application2.Keywords" : "Iptc.Application2.Byline"),
+                 &text);
+        if (i % 10 == 0) iptc.add(Exiv2::IptcKey("Iptc.Application2.DateCreated"),
+                                  Exiv2::Value::create(Exiv2::date).get());
+    }
+    iptc["Iptc.Application2.City"] = "Old town";
+    iptc["Iptc.Application2.Headline"] = "kept: no XMP headline";
+    Exiv2::XmpData xmp;
+    xmp["Xmp.dc.subject"] = "new one";
+    xmp["Xmp.dc.subject"] = "new two";
+    xmp["Xmp.dc.creator"] = "New Author";
+    xmp["Xmp.photoshop.City"] = "Lübeck";
+    xmp["Xmp.dc.title"] = "lang=\"x-default\" Title";
+
+    Exiv2::IptcData expected = iptc;
+    Exiv2::copyXmpToIptc(xmp, expected);
+    CopyXmpToIptc(xmp, iptc);
+    EXPECT_EQ(Images(iptc), Images(expected));
+    EXPECT_EQ(iptc.count(), 9);  // 2 envelope, date, headline, 2 keywords, creator, city, title
+}
+
+}  // namespace
+}  // namespace lumenmeta
