@@ -65,19 +65,6 @@ bool ReadAll(int fd, std::vector<unsigned char>& bytes) {
     }
 }
 
-std::vector<unsigned char> ReadSource(Exiv2::BasicIo& src) {
-    if (src.open() != 0) {
-        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, src.path(), Exiv2::strError());
-    }
-    Exiv2::IoCloser closer(src);
-    std::vector<unsigned char> bytes(src.size());
-    if (!bytes.empty() && src.read(bytes.data(), static_cast<long>(bytes.size())) !=
-                              static_cast<long>(bytes.size())) {
-        throw Exiv2::Error(Exiv2::kerInputDataReadFailed);
-    }
-    return bytes;
-}
-
 // Creates a new file beside the target with the given creation mode.
 int CreateTemporary(const std::string& target, mode_t mode, std::string& temporary) {
     const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".lumenmeta-" +
@@ -201,8 +188,18 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     XmpToolkitPause pause;
     const bool wasOpen = isopen();
     close();
-    const std::vector<unsigned char> bytes = ReadSource(src);
-    ReplaceContent(path(), bytes.data(), bytes.size());
+    if (src.open() != 0) {
+        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, src.path(), Exiv2::strError());
+    }
+    {
+        // Exiv2 hands over the new file in memory, whose mmap is the buffer
+        // itself: the bytes are written from there, without a copy. Closing
+        // the source releases a mapping a file source would have made.
+        Exiv2::IoCloser closer(src);
+        const size_t size = src.size();
+        const Exiv2::byte* data = size != 0 ? src.mmap(false) : nullptr;
+        ReplaceContent(path(), data, size);
+    }
     if (wasOpen && open("rb") != 0) {
         throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
     }
