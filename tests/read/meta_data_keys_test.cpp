@@ -7,10 +7,9 @@
 namespace lumenmeta::test {
 namespace {
 
-using namespace std::string_literals;
 using Listing = std::tuple<bool, int32_t, std::string>;
 
-// GetMetaDataKeys' result, the size it gives back and its buffer up to the first '#'.
+// GetMetaDataKeys' result, the size it gives back and the buffer up to the first '#'.
 Listing List(MetaHandle* h, const char* family, const char* separator, int32_t size) {
     std::string buffer(128, '#');
     const bool fits = GetMetaDataKeys(h, family, buffer.data(), &size, separator);
@@ -26,22 +25,17 @@ TEST(GetMetaDataKeys, ListsKeysInContainerOrderWithinTheCapacity) {
     h->iptcData.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
     h->iptcData.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
     h->xmpData["Xmp.xmp.Rating"] = "1";
-    const std::string exif = "Exif.Image.Model|Exif.Image.Artist";
-    const std::string iptc = "Iptc.Application2.Keywords|Iptc.Application2.Keywords";
-    EXPECT_EQ(List(h, nullptr, nullptr, 128), Listing(true, 104, exif + "|" + iptc + "|Xmp.xmp.Rating\0"s));
+    const std::string exif = "Exif.Image.Model|Exif.Image.Artist", iptc = "Iptc.Application2.Keywords";
+    EXPECT_EQ(List(h, nullptr, nullptr, 128),
+              Listing(true, 104, exif + "|" + iptc + "|" + iptc + "|Xmp.xmp.Rating" + '\0'));
     EXPECT_EQ(List(h, "Exif", nullptr, 35), Listing(true, 35, exif + '\0'));
     EXPECT_EQ(List(h, "Exif", nullptr, 34), Listing(false, 35, ""));  // one short: untouched
-    EXPECT_EQ(List(h, "Iptc", "", 128), Listing(true, 53, "Iptc.Application2.KeywordsIptc.Application2.Keywords\0"s));
-    EXPECT_EQ(List(h, "Xmp", ", ", 1), Listing(false, 15, ""));
+    EXPECT_EQ(List(h, "Iptc", "", 128), Listing(true, 53, iptc + iptc + '\0'));
     int32_t size = 0;  // asking for the size
-    EXPECT_FALSE(GetMetaDataKeys(h, "Exif", nullptr, &size, nullptr));
-    EXPECT_EQ(size, 35);
-    HandlePtr empty = EmptyHandle();
-    EXPECT_EQ(List(empty.get(), nullptr, "|", 1), Listing(true, 1, "\0"s));
-    for (const char* family : {"exif", "XMP", "Iptc.", ""}) {
-        EXPECT_EQ(List(h, family, nullptr, 128), Listing(false, 128, "")) << family;
-    }
-    EXPECT_EQ(List(nullptr, nullptr, nullptr, 128), Listing(false, 128, ""));
+    EXPECT_FALSE(GetMetaDataKeys(h, "Xmp", nullptr, &size, ", "));
+    EXPECT_EQ(size, 15);
+    EXPECT_EQ(List(h, "XMP", nullptr, 128), Listing(false, 128, ""));  // the family's exact case
+    EXPECT_EQ(List(nullptr, "Exif", nullptr, 128), Listing(false, 128, ""));
     EXPECT_FALSE(GetMetaDataKeys(h, nullptr, nullptr, nullptr, nullptr));
 }
 

@@ -18,21 +18,18 @@ HandlePtr OpenReadingFixture() {
 
 TEST(NarrowGetters, BytesAsExiv2HoldsThemWithinTheCallersSize) {
     const std::tuple<const char*, int, int, std::string> cases[] = {
-        // key, size, GetIptcData's index (-1: GetMetaData), the 16-byte buffer after
+        // key, size, GetIptcData's index (-1: GetMetaData), the 16-byte buffer after.
         // Exif: binary when it fits (the rest untouched), else text as strncpy.
         {"Exif.Image.Orientation", 16, -1, "\x01\0##############"s},
-        {"Exif.Image.Orientation", 2, -1, "1\0##############"s},
         {"Exif.Image.XResolution", 8, -1, "72/1\0\0\0\0########"s},
         {"Exif.Image.Artist", 11, -1, "Ann Example#####"},  // full: no terminator
-        {"Exif.Photo.UserComment", 14, -1, "charset=Ascii ##"},
         // XMP: the UTF-8 text, unterminated, cut to the size.
         {"Xmp.dc.creator", 16, -1, "Ann, Bob########"}, {"Xmp.xmp.Label", 4, -1, "Caf\xC3############"},
         // IPTC: at most `size` text bytes, always followed by a zero byte.
         {"Iptc.Application2.Caption", 15, -1, "Caf\xE9 by the sea\0"s},
         {"Iptc.Application2.Keywords", 4, 1, "boat\0###########"s},
         {"Iptc.Application2.Headline", 15, 0, "ab\0#############"s},  // up to a zero byte
-        {"Iptc.Application2.Byline", 15, 0, "\0###############"s},   // empty: delivered
-        {"Iptc.Application2.Caption", 0, 0, "\0###############"s},
+        {"Iptc.Application2.Byline", 0, 0, "\0###############"s},  // empty: delivered
     };
     HandlePtr handle = OpenReadingFixture();
     MetaHandle* h = handle.get();
@@ -55,11 +52,9 @@ TEST(NarrowGetters, BytesAsExiv2HoldsThemWithinTheCallersSize) {
     }
     EXPECT_EQ(GetIptcData(h, "Iptc.Application2.Keywords", b, 16, 3) +
                   GetIptcData(h, "Iptc.Application2.Keywords", b, 16, -1) +
-                  GetMetaData(h, nullptr, b, 16) + GetMetaData(nullptr, "Xmp.dc.title", b, 16) +
-                  GetMetaData(h, "Xmp.dc.subject", nullptr, 16) + GetXmpData(h, "Xmp.dc.subject", b, -3) +
-                  GetExifData(h, "Exif.Image.Artist", b, -1) + GetExifData(h, "Exif.Image.Artist", nullptr, 8) +
-                  GetIptcData(h, "Iptc.Application2.Caption", b, -1, 0) +
-                  GetIptcData(nullptr, "Iptc.Application2.Caption", b, 8, 0),
+                  GetIptcData(nullptr, "Iptc.Application2.Caption", b, 8, 0) +
+                  GetMetaData(h, nullptr, b, 16) + GetMetaData(h, "Xmp.dc.subject", nullptr, 16) +
+                  GetMetaData(h, "Xmp.dc.subject", b, -1) + GetExifData(h, "Exif.Image.Artist", b, -1),
               0);
     EXPECT_EQ(buffer, std::string(16, '#'));
     EXPECT_EQ(HadIptcData(h) + HadXmpData(h), 0);
@@ -74,8 +69,7 @@ TEST(TypedExifGetters, NumbersAndAllOrNothingBytes) {
         {"Exif.Photo.ExposureTime", 0, 0.004000000189989805, {1, 0, 0, 0, 250, 0, 0, 0}},
         {"Exif.Image.ImageWidth", -1294967296, 3e9, {0x00, 0x5E, 0xD0, 0xB2}},
         {"Exif.Photo.ISOSpeedRatings", 100, 100, {100, 0, 200, 0, 0x2C, 1}},
-        {"Exif.Image.Model", 7, 7, {}}, {"Exif.Image.Software", 7, 7, {}},  // absent; empty
-        {"exif.image.orientation", 7, 7, {}}, {"Iptc.Envelope.ModelVersion", 7, 7, {}},
+        {"Exif.Image.Software", 7, 7, {}}, {"Iptc.Envelope.ModelVersion", 7, 7, {}},  // none
     };
     for (const auto& [key, number, real, bytes] : cases) {
         const int size = static_cast<int>(bytes.size()), found = size ? 1 : 0;
@@ -102,16 +96,13 @@ TEST(TypedExifGetters, NumbersAndAllOrNothingBytes) {
     EXPECT_EQ(component, 300);
     const char* key = "Exif.Photo.ISOSpeedRatings";
     int32_t number = 7;
-    double real = 7;
     unsigned char byte = '#';
     EXPECT_EQ(GetExifDataL(nullptr, key, &number) + GetExifDataL(h, nullptr, &number) +
-                  GetExifDataL(h, key, nullptr) + GetExifDataS(nullptr, key, &component, 0) +
-                  GetExifDataS(h, key, nullptr, 0) + GetExifDataD(nullptr, key, &real) +
-                  GetExifDataD(h, key, nullptr) + GetExifDataLength(nullptr, key) +
-                  GetExifDataLength(h, nullptr) + GetExifDataBinary(nullptr, key, &byte, 1) +
-                  GetExifDataBinary(h, key, nullptr, 4) + GetExifDataBinary(h, key, &byte, -1),
+                  GetExifDataS(h, key, nullptr, 0) + GetExifDataD(h, key, nullptr) +
+                  GetExifDataLength(nullptr, key) + GetExifDataBinary(h, key, nullptr, 4) +
+                  GetExifDataBinary(h, key, &byte, -1),
               0);
-    EXPECT_EQ(std::make_tuple(number, component, real, byte), std::make_tuple(7, 300, 7.0, '#'));
+    EXPECT_EQ(std::make_pair(number, int(byte)), std::make_pair(7, int('#')));
 }
 
 }  // namespace
