@@ -12,7 +12,7 @@ namespace {
 
 using namespace test;
 
-TEST(SetExifMetaData, DecodesASegmentOrEmptiesTheWorkingExif) {
+TEST(RawExif, DecodedSegmentAndThumbnailBytes) {
     std::vector<unsigned char> segment = ExifApp1Segment(SampleFixture().Bytes());
     const uint32_t size = static_cast<uint32_t>(segment.size());
     HandlePtr handle(OpenMetaHandle("/nonexistent/a.jpg", 0));  // no image: decoded all the same
@@ -28,23 +28,19 @@ TEST(SetExifMetaData, DecodesASegmentOrEmptiesTheWorkingExif) {
     std::fill(segment.begin() + 10, segment.end(), 'x');  // no TIFF structure left
     SetExifMetaData(h, segment.data(), size);
     EXPECT_EQ(HadExifData(h) + h->exifData.count(), 0);  // nothing is kept
-}
 
-TEST(Thumbnail, SetThenGetGivesTheSameBytes) {
     const std::vector<unsigned char>& jpeg = MinimalJpeg();
-    const int32_t size = static_cast<int32_t>(jpeg.size());
-    HandlePtr handle = EmptyHandle();
-    MetaHandle* h = handle.get();
+    const int32_t bytes = static_cast<int32_t>(jpeg.size());
     std::vector<unsigned char> buffer(jpeg.size() + 1, 0xEE);
-    EXPECT_EQ(GetThumbnail(h, buffer.data(), size), 0);
-    SetThumbnail(h, jpeg.data(), size);
+    EXPECT_EQ(GetThumbnail(h, buffer.data(), bytes), 0);
+    SetThumbnail(h, jpeg.data(), bytes);
     SetThumbnail(h, jpeg.data(), -1);  // ignored, as are a NULL handle and NULL data
-    SetThumbnail(h, nullptr, size);
-    SetThumbnail(nullptr, jpeg.data(), size);
-    EXPECT_EQ(GetThumbnail(h, buffer.data(), size - 1) + GetThumbnail(h, nullptr, size), -2);
-    EXPECT_EQ(GetThumbnail(nullptr, buffer.data(), size), 0);
+    SetThumbnail(h, nullptr, bytes);
+    SetThumbnail(nullptr, jpeg.data(), bytes);
+    EXPECT_EQ(GetThumbnail(h, buffer.data(), bytes - 1) + GetThumbnail(h, nullptr, bytes), -2);
+    EXPECT_EQ(GetThumbnail(nullptr, buffer.data(), bytes), 0);
     EXPECT_EQ(buffer, std::vector<unsigned char>(jpeg.size() + 1, 0xEE));  // untouched
-    EXPECT_EQ(GetThumbnail(h, buffer.data(), size), size);
+    EXPECT_EQ(GetThumbnail(h, buffer.data(), bytes), bytes);
     EXPECT_EQ(std::vector<unsigned char>(buffer.begin(), buffer.end() - 1), jpeg);
     EXPECT_EQ(buffer.back(), 0xEE);
 }

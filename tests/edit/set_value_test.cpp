@@ -14,14 +14,13 @@ namespace {
 using namespace test;
 using namespace std::string_literals;
 
-// A datum's stored form: XMP as text, Exif and IPTC as their bytes.
-std::string Stored(const MetaHandle& h, const std::string& key) {
+std::string Stored(const MetaHandle& h, const std::string& key) {  // XMP as text, others as bytes
     if (key[0] == 'X') return FindXmp(h, key.c_str()) ? FindXmp(h, key.c_str())->toString() : "-";
     if (key[0] == 'I') return FindIptc(h, key.c_str()) ? RawBytes(*FindIptc(h, key.c_str())) : "-";
     return FindExif(h, key.c_str()) ? RawBytes(*FindExif(h, key.c_str())) : "-";
 }
 
-TEST(AddMetaDataW, StoresEachFamilyInItsOwnForm) {
+TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {
     HandlePtr handle = EmptyHandle();
     MetaHandle* h = handle.get();
     h->iptcCodePage = 65001;  // IPTC is stored in Windows-1252 all the same
@@ -52,43 +51,37 @@ TEST(AddMetaDataW, StoresEachFamilyInItsOwnForm) {
     for (const auto& [target, key, value, result] : more) {
         EXPECT_EQ(AddMetaDataW(target, key, value), result) << (key ? key : "(null)");
     }
-    EXPECT_EQ(h->deletedKeys,
-              (std::set<std::string>{"Xmp.dc.title", "Exif.Image.Software", "Exif.Image.Model"}));
+    // The wide form: key and value traced in code page 0, the key's "?" included.
+    TraceCapture trace;
+    EXPECT_EQ(AddMetaDataWide(h, u"Exif.Image.Art\u0131st", u"Caf\u00e9"), 0);
+    EXPECT_EQ(AddMetaDataWide(h, u"Xmp.dc.rights", nullptr) + AddMetaDataWide(h, nullptr, u"y") +
+                  AddMetaDataWide(nullptr, u"Xmp.dc.title", u"y"), 1);
+    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{"Exif.Image.Art?st", "Caf\xE9", "\n",
+                                                        "Xmp.dc.rights", "", "\n"}));
+    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Xmp.dc.title", "Exif.Image.Software",
+                                                     "Exif.Image.Model", "Xmp.dc.rights"}));
     EXPECT_EQ(h->exifData.count() + h->iptcData.count() + h->xmpData.count(), 7);
 }
 
 TEST(AddMetaDataWContainer, StoresEachPieceUnderTheKey) {
     const std::tuple<const char*, std::u16string, const char16_t*, int, const char*> cases[] = {
-        {"Xmp.dc.subject", u"red;green,blue;", u";,", 1, "red, green, blue;"},  // a lone last one stays
+        {"Xmp.dc.subject", u"red;green,blue;", u";,", 1, "red, green, blue;"},  // a lone last stays
         {"Xmp.dc.subject", u"a;;b", u";", 1, "a, ;b"},  // so does a separator opening a piece
         {"Xmp.dc.subject", u"a\0b;\0\0c"s, u";", 1, "a, b, c"},  // zero units end pieces
         {"Xmp.photoshop.City", u"a;b", nullptr, 1, "a;b"},
         {"Xmp.photoshop.City", u"a;b", u";", 1, "b"},  // a plain property keeps the last
         {"Xmp.dc.title", u"one|lang=\"x|three", u"|", 0, "lang=\"x-default\" one"},  // stops there
     };
-    for (const auto& [key, items, separators, result, stored] : cases) {
+    for (const auto& [key, items, cut, result, stored] : cases) {
         HandlePtr handle = EmptyHandle();
-        EXPECT_EQ(AddMetaDataWContainer(handle.get(), key, MakeBstr(items).get(), separators), result);
+        EXPECT_EQ(AddMetaDataWContainer(handle.get(), key, MakeBstr(items).get(), cut), result);
         EXPECT_EQ(Stored(*handle, key), stored);
         EXPECT_TRUE(handle->deletedKeys.empty());
     }
     HandlePtr handle = EmptyHandle();
     EXPECT_EQ(AddMetaDataWContainer(handle.get(), "Xmp.dc.title", nullptr, u";"), 1);
     EXPECT_EQ(AddMetaDataWContainer(nullptr, "Xmp.dc.title", nullptr, u";") +
-                  AddMetaDataWContainer(handle.get(), nullptr, nullptr, u";"),
-              0);
-}
-
-TEST(AddMetaDataWide, TracesKeyAndValueThenStores) {
-    HandlePtr handle = EmptyHandle();
-    TraceCapture trace;
-    EXPECT_EQ(AddMetaDataWide(handle.get(), u"Exif.Image.Art\u0131st", u"Caf\u00e9"), 0);  // "?" in the key
-    EXPECT_EQ(AddMetaDataWide(handle.get(), u"Xmp.dc.title", nullptr) +
-                  AddMetaDataWide(nullptr, u"Xmp.dc.title", u"y") + AddMetaDataWide(handle.get(), nullptr, u"y"),
-              1);
-    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{"Exif.Image.Art?st", "Caf\xE9", "\n",
-                                                        "Xmp.dc.title", "", "\n"}));
-    EXPECT_EQ(handle->deletedKeys, std::set<std::string>{"Xmp.dc.title"});
+                  AddMetaDataWContainer(handle.get(), nullptr, nullptr, u";"), 0);
 }
 
 TEST(ClearMetaData, ErasesEveryDatumOfTheKeyAndRecordsIt) {
@@ -96,11 +89,10 @@ TEST(ClearMetaData, ErasesEveryDatumOfTheKeyAndRecordsIt) {
     MetaHandle* h = handle.get();
     h->iptcData = SampleFixture().iptc;  // a caption and two keywords
     EXPECT_EQ(ClearMetaData(h, "Iptc.Application2.Keywords"), 2);
-    EXPECT_EQ(ClearMetaData(h, "Xmp.dc.format"), 0);  // absent: recorded all the same
-    EXPECT_EQ(ClearMetaData(h, "xmp.dc.format") + ClearMetaData(h, "Exif.Image.NoSuchTag") +
-                  ClearMetaData(h, nullptr) + ClearMetaData(nullptr, "Xmp.dc.format"),
-              -4);
-    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Iptc.Application2.Keywords", "Xmp.dc.format"}));
+    EXPECT_EQ(ClearMetaData(h, "Xmp.dc.type"), 0);  // absent: recorded all the same
+    EXPECT_EQ(ClearMetaData(h, "xmp.dc.type") + ClearMetaData(h, "Exif.Image.NoSuchTag") +
+                  ClearMetaData(h, nullptr) + ClearMetaData(nullptr, "Xmp.dc.type"), -4);
+    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Iptc.Application2.Keywords", "Xmp.dc.type"}));
     EXPECT_EQ(KeysOf(h->iptcData), std::vector<std::string>{"Iptc.Application2.Caption"});
 }
 

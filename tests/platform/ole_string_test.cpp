@@ -27,7 +27,6 @@ TEST(OleString, LengthPrefixTerminatorAndOwnership) {
     EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);  // the byte count overflows
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     SysFreeString(nullptr);
-    SysFreeString(SysAllocString(u""));
 }
 
 }  // namespace

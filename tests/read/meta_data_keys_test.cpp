@@ -25,12 +25,12 @@ TEST(GetMetaDataKeys, ListsKeysInContainerOrderWithinTheCapacity) {
     h->iptcData.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
     h->iptcData.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
     h->xmpData["Xmp.xmp.Rating"] = "1";
-    const std::string exif = "Exif.Image.Model|Exif.Image.Artist", iptc = "Iptc.Application2.Keywords";
+    std::string exif = "Exif.Image.Model|Exif.Image.Artist", kw = "Iptc.Application2.Keywords";
     EXPECT_EQ(List(h, nullptr, nullptr, 128),
-              Listing(true, 104, exif + "|" + iptc + "|" + iptc + "|Xmp.xmp.Rating" + '\0'));
+              Listing(true, 104, exif + "|" + kw + "|" + kw + "|Xmp.xmp.Rating" + '\0'));
     EXPECT_EQ(List(h, "Exif", nullptr, 35), Listing(true, 35, exif + '\0'));
     EXPECT_EQ(List(h, "Exif", nullptr, 34), Listing(false, 35, ""));  // one short: untouched
-    EXPECT_EQ(List(h, "Iptc", "", 128), Listing(true, 53, iptc + iptc + '\0'));
+    EXPECT_EQ(List(h, "Iptc", "", 128), Listing(true, 53, kw + kw + '\0'));
     int32_t size = 0;  // asking for the size
     EXPECT_FALSE(GetMetaDataKeys(h, "Xmp", nullptr, &size, ", "));
     EXPECT_EQ(size, 15);
