@@ -2,7 +2,8 @@
 
 #include "support/fixture_image.h"
 #include "support/handle_ptr.h"
-#include "support/temp_dir.h"
+#include "support/handle_state.h"
+#include "support/trace_capture.h"
 #include "support/working_set.h"
 
 #include <gtest/gtest.h>
@@ -10,86 +11,89 @@
 namespace lumenmeta {
 namespace {
 
-using test::FindExif;
-using test::FindIptc;
-using test::FindXmp;
-using test::MakeBstr;
-using test::RawBytes;
+using namespace test;
+using namespace std::string_literals;
 
-int Set(MetaHandle* handle, const char* key, const std::u16string& value) {
-    return AddMetaDataW(handle, key, MakeBstr(value).get());
+std::string Stored(const MetaHandle& h, const std::string& key) {  // XMP as text, others as bytes
+    if (key[0] == 'X') return FindXmp(h, key.c_str()) ? FindXmp(h, key.c_str())->toString() : "-";
+    if (key[0] == 'I') return FindIptc(h, key.c_str()) ? RawBytes(*FindIptc(h, key.c_str())) : "-";
+    return FindExif(h, key.c_str()) ? RawBytes(*FindExif(h, key.c_str())) : "-";
 }
 
-TEST(AddMetaDataW, StoresEachFamilyInItsOwnTextForm) {
-    test::HandlePtr handle = test::EmptyHandle();
+TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {
+    HandlePtr handle = EmptyHandle();
     MetaHandle* h = handle.get();
-    EXPECT_EQ(Set(h, "Xmp.dc.title", u"Caf\u00e9 \u20ac"), 1);
-    EXPECT_EQ(FindXmp(*h, "Xmp.dc.title")->typeId(), Exiv2::langAlt);
-    EXPECT_EQ(FindXmp(*h, "Xmp.dc.title")->toString(0), "Caf\xC3\xA9 \xE2\x82\xAC");
-    for (const char16_t* item : {u"a", u"b", u"c"}) EXPECT_EQ(Set(h, "Xmp.Lumenframe.Var", item), 1);
-    const Exiv2::Xmpdatum* bag = FindXmp(*h, "Xmp.Lumenframe.Var");
-    ASSERT_NE(bag, nullptr);
-    EXPECT_EQ(bag->typeId(), Exiv2::xmpBag);
-    EXPECT_EQ(bag->toString(), "a, b, c");
-    EXPECT_EQ(Set(h, "Xmp.exif.FNumber", u"5.6"), 1);
-    EXPECT_EQ(FindXmp(*h, "Xmp.exif.FNumber")->toString(), "5.6/1");
-    EXPECT_EQ(Set(h, "Xmp.exif.FNumber", u"56/10"), 1);
-    EXPECT_EQ(FindXmp(*h, "Xmp.exif.FNumber")->toString(), "56/10");
-    EXPECT_EQ(Set(h, "Xmp.dc.source", u"5.6"), 1);  // not a rational key
-    EXPECT_EQ(FindXmp(*h, "Xmp.dc.source")->toString(), "5.6");
-
-    // IPTC text is Windows-1252 even when the handle's IPTC reads as UTF-8.
-    h->iptcCodePage = 65001;
-    EXPECT_EQ(Set(h, "Iptc.Application2.Caption", u"Caf\u00e9 \u20ac\u6f22"), 1);
-    EXPECT_EQ(RawBytes(*FindIptc(*h, "Iptc.Application2.Caption")), "Caf\xE9 \x80?");
-
-    EXPECT_EQ(Set(h, "Exif.Image.Artist", u"Caf\u00e9"), 1);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Artist")->toString(), "Caf\xC3\xA9");
-    EXPECT_EQ(Set(h, "Exif.Image.XResolution", u"72/1"), 1);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.XResolution")->typeId(), Exiv2::unsignedRational);
-    EXPECT_EQ(Set(h, "Exif.Image.XPTitle", u"Hi"), 1);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.XPTitle")->typeId(), Exiv2::unsignedByte);
-    EXPECT_EQ(RawBytes(*FindExif(*h, "Exif.Image.XPTitle")), std::string("H\0i\0\0\0", 6));
-
-    // A U+0000 inside the value ends it.
-    EXPECT_EQ(Set(h, "Exif.Image.Model", std::u16string(u"ab\0cd", 5)), 1);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Model")->toString(), "ab");
-    EXPECT_TRUE(h->deletedKeys.empty());
-
-    // What was stored is what Exiv2 writes to and reads from a file.
-    test::TempDir dir;
-    test::FixtureImage image;
-    image.exif = h->exifData;
-    image.iptc = h->iptcData;
-    image.xmp = h->xmpData;
-    const test::FileMetadata file = test::ReadBack(image.WriteTo(dir.File("edited.jpg")));
-    EXPECT_EQ(file.xmp.findKey(Exiv2::XmpKey("Xmp.Lumenframe.Var"))->toString(), "a, b, c");
-    EXPECT_EQ(file.xmp.findKey(Exiv2::XmpKey("Xmp.exif.FNumber"))->toString(), "56/10");
-    EXPECT_EQ(RawBytes(*file.exif.findKey(Exiv2::ExifKey("Exif.Image.XPTitle"))),
-              std::string("H\0i\0\0\0", 6));
-    EXPECT_EQ(RawBytes(*file.iptc.findKey(Exiv2::IptcKey("Iptc.Application2.Caption"))),
-              "Caf\xE9 \x80?");
-}
-
-TEST(AddMetaDataW, EmptyValueClearsAndRejectedKeysGiveZero) {
-    test::HandlePtr handle = test::EmptyHandle();
-    MetaHandle* h = handle.get();
-    ASSERT_EQ(Set(h, "Xmp.dc.title", u"Old"), 1);
-    EXPECT_EQ(Set(h, "Xmp.dc.title", u""), 1);
-    EXPECT_EQ(FindXmp(*h, "Xmp.dc.title"), nullptr);
-    EXPECT_EQ(AddMetaDataW(h, "Exif.Image.Artist", nullptr), 1);  // absent: cleared all the same
-    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Xmp.dc.title", "Exif.Image.Artist"}));
-    EXPECT_EQ(AddMetaDataW(h, "xmp.dc.title", nullptr), 1);  // clearing failed, still 1
-    EXPECT_EQ(h->deletedKeys.size(), 2u);
-
-    for (const char* key : {"XMP.dc.title", "xmp.EXIF.fnumber", "Xmp.nosuch.title",
-                            "XMP.Lumenframe.Var", "Exif.Image.NoSuchTag", "Iptc.Application2",
-                            "Xmpdc.title", ""}) {
-        EXPECT_EQ(Set(h, key, u"v"), 0) << key;
+    h->iptcCodePage = 65001;  // IPTC is stored in Windows-1252 all the same
+    const std::tuple<const char*, std::u16string, std::string> cases[] = {
+        {"Xmp.dc.title", u"Caf\u00e9 \u20ac", "lang=\"x-default\" Caf\xC3\xA9 \xE2\x82\xAC"},
+        {"Xmp.Lumenframe.Var", u"a", "a"},
+        {"Xmp.Lumenframe.Var", u"b", "a, b"},  // collected as items of one bag
+        {"Xmp.exif.fnumber", u"5.6", "5.6/1"},  // a rational key, case ignored
+        {"Xmp.exif.ExposureTime", u"56/10", "56/10"},
+        {"Iptc.Application2.Caption", u"Caf\u00e9 \u20ac\u6f22", "Caf\xE9 \x80?"},
+        {"Exif.Image.Artist", u"Caf\u00e9", "Caf\xC3\xA9\0"s},
+        {"Exif.Image.XResolution", u"72/1", "\x48\0\0\0\x01\0\0\0"s},
+        {"Exif.Image.XPTitle", u"Hi\u00e9", "H\0i\0\xE9\0\0\0"s},
+        {"Exif.Image.Model", u"ab\0cd"s, "ab\0"s},  // a zero unit ends the value
+        {"Xmp.dc.title", u"", "-"},                 // empty: cleared and recorded
+        {"Exif.Image.Software", u"", "-"},          // also when absent
+    };
+    for (const auto& [key, value, stored] : cases) {
+        EXPECT_EQ(AddMetaDataW(h, key, MakeBstr(value).get()), 1) << key;
+        EXPECT_EQ(Stored(*h, key), stored) << key;
     }
-    EXPECT_EQ(h->xmpData.count() + h->exifData.count() + h->iptcData.count(), 0);
-    EXPECT_EQ(Set(nullptr, "Xmp.dc.title", u"v"), 0);
-    EXPECT_EQ(Set(h, nullptr, u"v"), 0);
+    // A NULL value clears too; a key Exiv2 rejects, a NULL handle or key change nothing.
+    const BstrPtr text = MakeBstr(u"v");
+    const std::tuple<MetaHandle*, const char*, BSTR, int> more[] = {
+        {h, "Exif.Image.Model", nullptr, 1},    {h, "XMP.dc.title", text.get(), 0},
+        {h, "Exif.Image.NoSuchTag", text.get(), 0}, {h, "", text.get(), 0},
+        {h, nullptr, text.get(), 0},            {nullptr, "Xmp.dc.title", text.get(), 0}};
+    for (const auto& [target, key, value, result] : more) {
+        EXPECT_EQ(AddMetaDataW(target, key, value), result) << (key ? key : "(null)");
+    }
+    // The wide form: key and value traced in code page 0, the key's "?" included.
+    TraceCapture trace;
+    EXPECT_EQ(AddMetaDataWide(h, u"Exif.Image.Art\u0131st", u"Caf\u00e9"), 0);
+    EXPECT_EQ(AddMetaDataWide(h, u"Xmp.dc.rights", nullptr) + AddMetaDataWide(h, nullptr, u"y") +
+                  AddMetaDataWide(nullptr, u"Xmp.dc.title", u"y"), 1);
+    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{"Exif.Image.Art?st", "Caf\xE9", "\n",
+                                                        "Xmp.dc.rights", "", "\n"}));
+    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Xmp.dc.title", "Exif.Image.Software",
+                                                     "Exif.Image.Model", "Xmp.dc.rights"}));
+    EXPECT_EQ(h->exifData.count() + h->iptcData.count() + h->xmpData.count(), 7);
+}
+
+TEST(AddMetaDataWContainer, StoresEachPieceUnderTheKey) {
+    const std::tuple<const char*, std::u16string, const char16_t*, int, const char*> cases[] = {
+        {"Xmp.dc.subject", u"red;green,blue;", u";,", 1, "red, green, blue;"},  // a lone last stays
+        {"Xmp.dc.subject", u"a;;b", u";", 1, "a, ;b"},  // so does a separator opening a piece
+        {"Xmp.dc.subject", u"a\0b;\0\0c"s, u";", 1, "a, b, c"},  // zero units end pieces
+        {"Xmp.photoshop.City", u"a;b", nullptr, 1, "a;b"},
+        {"Xmp.photoshop.City", u"a;b", u";", 1, "b"},  // a plain property keeps the last
+        {"Xmp.dc.title", u"one|lang=\"x|three", u"|", 0, "lang=\"x-default\" one"},  // stops there
+    };
+    for (const auto& [key, items, cut, result, stored] : cases) {
+        HandlePtr handle = EmptyHandle();
+        EXPECT_EQ(AddMetaDataWContainer(handle.get(), key, MakeBstr(items).get(), cut), result);
+        EXPECT_EQ(Stored(*handle, key), stored);
+        EXPECT_TRUE(handle->deletedKeys.empty());
+    }
+    HandlePtr handle = EmptyHandle();
+    EXPECT_EQ(AddMetaDataWContainer(handle.get(), "Xmp.dc.title", nullptr, u";"), 1);
+    EXPECT_EQ(AddMetaDataWContainer(nullptr, "Xmp.dc.title", nullptr, u";") +
+                  AddMetaDataWContainer(handle.get(), nullptr, nullptr, u";"), 0);
+}
+
+TEST(ClearMetaData, ErasesEveryDatumOfTheKeyAndRecordsIt) {
+    HandlePtr handle = EmptyHandle();
+    MetaHandle* h = handle.get();
+    h->iptcData = SampleFixture().iptc;  // a caption and two keywords
+    EXPECT_EQ(ClearMetaData(h, "Iptc.Application2.Keywords"), 2);
+    EXPECT_EQ(ClearMetaData(h, "Xmp.dc.type"), 0);  // absent: recorded all the same
+    EXPECT_EQ(ClearMetaData(h, "xmp.dc.type") + ClearMetaData(h, "Exif.Image.NoSuchTag") +
+                  ClearMetaData(h, nullptr) + ClearMetaData(nullptr, "Xmp.dc.type"), -4);
+    EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Iptc.Application2.Keywords", "Xmp.dc.type"}));
+    EXPECT_EQ(KeysOf(h->iptcData), std::vector<std::string>{"Iptc.Application2.Caption"});
 }
 
 }  // namespace

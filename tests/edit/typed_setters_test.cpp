@@ -1,104 +1,64 @@
 #include "lumenmeta.h"
 
 #include "support/handle_ptr.h"
-#include "support/working_set.h"
+#include "support/handle_state.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::FindExif;
-using test::FindIptc;
+using namespace test;
 
-constexpr const char* kCaption = "Iptc.Application2.Caption";
-constexpr int kLangAlt = 0x10009;
-
-TEST(AddMeta, AppendsWithTheQuoteRuleAndTheFamilyCodes) {
-    test::HandlePtr handle = test::EmptyHandle();
-    MetaHandle* h = handle.get();
-    EXPECT_EQ(AddMeta(h, kCaption, "\"abc\"", 0), 0);
-    EXPECT_EQ(AddMeta(h, kCaption, "second", 0), 6);  // the caption does not repeat
-    EXPECT_EQ(FindIptc(*h, kCaption)->toString(), "abc");
-    EXPECT_EQ(h->iptcData.count(), 1);
-    EXPECT_EQ(AddMeta(h, "Iptc.Application2.Keywords", "\"", 0), 0);
-    EXPECT_EQ(FindIptc(*h, "Iptc.Application2.Keywords")->toString(), "");
-    EXPECT_EQ(AddMeta(h, "Iptc.Application2.DateCreated", "2024-05-06", 0), 0);
-    EXPECT_EQ(FindIptc(*h, "Iptc.Application2.DateCreated")->typeId(), Exiv2::date);
-
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "abc\"", 0), 0);
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "def", 0), 0);
-    EXPECT_EQ(h->exifData.count(), 2);  // two datums, one key
-    // An empty text stores nothing, in every family.
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Orientation", "", 0), 2);
-    EXPECT_EQ(AddMeta(h, "Iptc.Application2.Caption", "", 0), 2);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, "Exif.Image.Orientation", "", 0), 2);
-    EXPECT_EQ(h->exifData.count(), 2);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->typeId(), Exiv2::asciiString);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->toString(), "abc\"");
-
-    EXPECT_EQ(AddMeta(h, "Xmp.dc.title", "x", 0), 2);
-    EXPECT_EQ(AddMeta(h, kCaption, "lang=\"x", kLangAlt), 1);  // the IPTC key was accepted
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Artist", "lang=\"x", kLangAlt), 1);
-    EXPECT_EQ(AddMeta(h, "Exif.Image.Artist", "x", 0x7fffffff), 1);
-    EXPECT_EQ(h->xmpData.count() + h->exifData.count() + h->iptcData.count(), 5);
-    EXPECT_EQ(AddMeta(nullptr, kCaption, "x", 0), -1);
-    EXPECT_EQ(AddMeta(h, nullptr, "x", 0), -1);
-    EXPECT_EQ(AddMeta(h, kCaption, nullptr, 0), -1);
+// 'A' AddMeta, 'M' ModifyMetaDataValueAsString, 'E' ModifyExifIptcMeta with size 0.
+int SetTyped(MetaHandle* h, char setter, const char* key, const char* value, int type) {
+    return setter == 'A'   ? AddMeta(h, key, value, type)
+           : setter == 'M' ? ModifyMetaDataValueAsString(h, key, value, type)
+                           : ModifyExifIptcMeta(h, key, value, type, 0);
 }
 
-TEST(ModifyMetaDataValueAsString, ReplacesTheFirstDatum) {
-    test::HandlePtr handle = test::EmptyHandle();
+TEST(TypedSetters, ResultCodesAndWhatIsStored) {
+    HandlePtr handle = EmptyHandle();
     MetaHandle* h = handle.get();
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, "Exif.Image.Orientation", "6", 0), 0);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->typeId(), Exiv2::asciiString);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, "Exif.Image.Orientation", "\"3\"", 3), 0);
-    EXPECT_EQ(h->exifData.count(), 1);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->typeId(), Exiv2::unsignedShort);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->toLong(), 3);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, kCaption, "one", 0), 0);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, kCaption, "two", 0), 0);  // no code 6 here
-    EXPECT_EQ(h->iptcData.count(), 1);
-    EXPECT_EQ(FindIptc(*h, kCaption)->toString(), "two");
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, "iptc.application2.caption", "x", 0), 2);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, "Exif.Image.Artist", "lang=\"x", kLangAlt), 1);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, nullptr, "x", 0), -1);
-    EXPECT_EQ(ModifyMetaDataValueAsString(h, kCaption, nullptr, 0), -1);
-    EXPECT_EQ(ModifyMetaDataValueAsString(nullptr, kCaption, "x", 0), -1);
-    EXPECT_EQ(h->exifData.count() + h->iptcData.count(), 2);
+    const char* caption = "Iptc.Application2.Caption";
+    const char quarter[8] = {1, 0, 0, 0, 4, 0, 0, 0}, six[2] = {6, 0};  // unterminated
+    const std::tuple<char, const char*, const char*, int, int> calls[] = {
+        {'A', caption, "\"abc\"", 0, 0},  // quotes dropped
+        {'A', caption, "second", 0, 6},   // the caption does not repeat
+        {'A', "Iptc.Application2.DateCreated", "2024-05-06", 0, 0},  // the dataset's own type
+        {'A', "Exif.Image.Make", "abc", 0, 0},                        // ASCII for Exif
+        {'A', "Exif.Image.Make", "def", 0, 0},                        // a second datum
+        {'M', "Exif.Image.Make", "\"3\"", 3, 0},                      // replaces the first
+        {'E', "Exif.Photo.ExposureTime", quarter, 5, 0},  // size 0: 8 bytes for a rational
+        {'E', "Exif.Image.Orientation", six, 3, 0},       // and 2 for a short
+        {'E', "Iptc.Application2.Headline", "\"", 0, 0},  // a lone quote: empty text
+        {'A', "Exif.Image.Model", "", 0, 2}, {'M', "Exif.Image.Model", "", 0, 2},
+        {'E', caption, "", 0, 2}, {'A', "Xmp.dc.title", "x", 0, 2},
+        {'A', caption, "lang=\"x", 0x10009, 1},  // the key was accepted, the value not
+        {'M', "Exif.Image.Artist", "x", 0x7fffffff, 1},
+    };
+    for (const auto& [setter, key, value, type, result] : calls) {
+        EXPECT_EQ(SetTyped(h, setter, key, value, type), result) << setter << " " << key;
+    }
+    using D = DatumImage;
+    EXPECT_EQ(Images(h->iptcData), (std::vector<D>{{caption, Exiv2::string, "abc"},
+                                   {"Iptc.Application2.DateCreated", Exiv2::date, "2024-05-06"},
+                                   {"Iptc.Application2.Headline", Exiv2::string, ""}}));
+    EXPECT_EQ(Images(h->exifData), (std::vector<D>{{"Exif.Image.Make", Exiv2::unsignedShort, "3"},
+                                   {"Exif.Image.Make", Exiv2::asciiString, "def"},
+                                   {"Exif.Photo.ExposureTime", Exiv2::unsignedRational, "1/4"},
+                                   {"Exif.Image.Orientation", Exiv2::unsignedShort, "6"}}));
+    for (const char s : {'A', 'M', 'E'}) {
+        EXPECT_EQ(SetTyped(nullptr, s, caption, "x", 0) + SetTyped(h, s, nullptr, "x", 0) +
+                      SetTyped(h, s, caption, nullptr, 0), -3);
+    }
+    EXPECT_EQ(ModifyExifIptcMeta(h, caption, "x", 0, -1), -1);
+    // An Exif failure in ModifyExifIptcMeta invalidates the handle; it then does nothing.
     EXPECT_TRUE(h->isValid);
-}
-
-TEST(ModifyExifIptcMeta, StoresBinaryValuesAndInvalidatesOnFailure) {
-    test::HandlePtr handle = test::EmptyHandle();
-    MetaHandle* h = handle.get();
-    const unsigned char quarter[8] = {1, 0, 0, 0, 4, 0, 0, 0};
-    const char* bytes = reinterpret_cast<const char*>(quarter);
-    EXPECT_EQ(ModifyExifIptcMeta(h, "Exif.Photo.ExposureTime", bytes, 5, 0), 0);
-    EXPECT_EQ(FindExif(*h, "Exif.Photo.ExposureTime")->typeId(), Exiv2::unsignedRational);
-    EXPECT_EQ(FindExif(*h, "Exif.Photo.ExposureTime")->toRational(), Exiv2::Rational(1, 4));
-    const unsigned char six[2] = {6, 0};  // no terminator: only two bytes are read
-    EXPECT_EQ(ModifyExifIptcMeta(h, "Exif.Image.Orientation", reinterpret_cast<const char*>(six), 3, 0),
-              0);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Orientation")->toLong(), 6);
-    EXPECT_EQ(ModifyExifIptcMeta(h, kCaption, "\"Quoted\"", 0, 0), 0);
-    EXPECT_EQ(FindIptc(*h, kCaption)->toString(), "Quoted");
-
-    EXPECT_EQ(ModifyExifIptcMeta(h, kCaption, "", 0, 0), 2);
-    EXPECT_EQ(ModifyExifIptcMeta(h, kCaption, "x", 0, -1), -1);
-    EXPECT_EQ(ModifyExifIptcMeta(h, nullptr, "x", 0, 0), -1);
-    EXPECT_EQ(ModifyExifIptcMeta(nullptr, kCaption, "x", 0, 0), -1);
-    EXPECT_TRUE(h->isValid);
-
     EXPECT_EQ(ModifyExifIptcMeta(h, "Xmp.dc.title", "x", 0, 0), 2);
-    EXPECT_FALSE(h->isValid);
     EXPECT_EQ(ModifyExifIptcMeta(h, "Exif.Image.Artist", "Ann", 0, 0), 0);
-    EXPECT_EQ(FindExif(*h, "Exif.Image.Artist"), nullptr);
-    EXPECT_EQ(h->exifData.count() + h->iptcData.count() + h->xmpData.count(), 3);
-
-    test::HandlePtr second = test::EmptyHandle();  // a value failure invalidates too
-    EXPECT_EQ(ModifyExifIptcMeta(second.get(), kCaption, "lang=\"x", kLangAlt, 0), 1);
-    EXPECT_FALSE(second->isValid);
+    EXPECT_EQ(h->exifData.count(), 4);
+    EXPECT_FALSE(h->isValid);
 }
 
 }  // namespace

@@ -1,106 +1,101 @@
 #include "read/narrow_getters.h"
-#include "read/read_helpers.h"
 
+#include "support/handle_ptr.h"
 #include "support/reading_fixtures.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <climits>
-#include <functional>
 
 namespace lumenmeta::test {
 namespace {
 
-// Runs a getter on 24 bytes of '#' and returns its result and the whole
-// buffer, so that both the bytes written and those left alone are checked.
-std::pair<int, std::string> Fill(const std::function<int(char*)>& getter) {
-    std::string buffer(24, '#');
-    const int result = getter(buffer.data());
-    return {result, buffer};
-}
+using namespace std::string_literals;
 
-std::string Padded(std::string_view written) {
-    return std::string(written) + std::string(24 - written.size(), '#');
-}
-
-TEST(NarrowGetters, BytesAsExiv2HoldsThem) {
+HandlePtr OpenReadingFixture() {
     TempDir dir;
-    Handle handle = OpenFixture(ReadingFixture(), dir);
+    return HandlePtr(OpenMetaHandle(ReadingFixture().WriteTo(dir.File("fixture.jpg")).c_str(), 0));
+}
+
+TEST(NarrowGetters, BytesAsExiv2HoldsThemWithinTheCallersSize) {
+    const std::tuple<const char*, int, int, std::string> cases[] = {
+        // key, size, GetIptcData's index (-1: GetMetaData), the 16-byte buffer after; Exif
+        // binary when it fits (the rest untouched), else text as strncpy.
+        {"Exif.Image.Orientation", 16, -1, "\x01\0##############"s},
+        {"Exif.Image.XResolution", 8, -1, "72/1\0\0\0\0########"s},
+        {"Exif.Image.Artist", 11, -1, "Ann Example#####"},  // full: no terminator
+        // XMP: the UTF-8 text, unterminated.
+        {"Xmp.dc.creator", 16, -1, "Ann, Bob########"},
+        // IPTC: at most `size` text bytes, always followed by a zero byte.
+        {"Iptc.Application2.Caption", 15, -1, "Caf\xE9 by the sea\0"s},
+        {"Iptc.Application2.Keywords", 4, 1, "boat\0###########"s},
+        {"Iptc.Application2.Headline", 15, 0, "ab\0#############"s},  // up to a zero byte
+        {"Iptc.Application2.Byline", 0, 0, "\0###############"s},  // empty: delivered
+    };
+    HandlePtr handle = OpenReadingFixture();
     MetaHandle* h = handle.get();
-    struct Case {
-        const char* key;
-        int size;
-        int index;  // for GetIptcData; -2 reads through GetMetaData
-        std::string_view written;
-    };
-    using namespace std::string_view_literals;
-    const Case cases[] = {
-        // Exif: binary when it fits (nothing else written), else strncpy'd text.
-        {"Exif.Image.Orientation", 16, -2, "\x01\0"sv},
-        {"Exif.Image.Orientation", 2, -2, "1\0"sv},
-        {"Exif.Image.XResolution", 16, -2, "\x48\0\0\0\x01\0\0\0"sv},
-        {"Exif.Image.XResolution", 8, -2, "72/1\0\0\0\0"sv},
-        {"Exif.Image.Artist", 11, -2, "Ann Example"sv},
-        {"Exif.Image.Artist", 13, -2, "Ann Example\0\0"sv},
-        {"Exif.Image.Copyright", 10, -2, "Caf\xE9 Lumen"sv},
-        {"Exif.Photo.UserComment", 20, -2, "charset=Ascii Hello "sv},
-        {"Exif.Image.Artist", 0, -2, ""sv},
-        // XMP: its UTF-8 text, unterminated, no clean-up; cut to the size.
-        {"Xmp.dc.subject", 20, -2, "red, green, blue"sv},
-        {"Xmp.dc.title", 20, -2, "lang=\"x-default\" Har"sv},
-        {"Xmp.xmp.Label", 4, -2, "Caf\xC3"sv},
-        // IPTC: always terminated, at most `size` text bytes.
-        {"Iptc.Application2.Keywords", 16, -2, "harbour\0"sv},
-        {"Iptc.Application2.Keywords", 16, 2, "gulls\0"sv},
-        {"Iptc.Application2.Keywords", 4, 1, "boat\0"sv},
-        {"Iptc.Application2.Caption", 20, 0, "Caf\xE9 by the sea\0"sv},
-        {"Iptc.Application2.Byline", 16, 0, "\0"sv},  // empty: delivered
-        {"Iptc.Application2.Headline", 16, 0, "ab\0"sv},
-        {"Iptc.Application2.Caption", 0, 0, "\0"sv},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + " size " + std::to_string(c.size));
-        const auto [result, buffer] = Fill([&](char* b) {
-            return c.index == -2 ? GetMetaData(h, c.key, b, c.size)
-                                 : GetIptcData(h, c.key, b, c.size, c.index);
-        });
-        EXPECT_EQ(result, 1);
-        EXPECT_EQ(buffer, Padded(c.written));
+    for (const auto& [key, size, index, expected] : cases) {
+        std::string buffer(16, '#');
+        EXPECT_EQ(index < 0 ? GetMetaData(h, key, buffer.data(), size)
+                            : GetIptcData(h, key, buffer.data(), size, index), 1);
+        EXPECT_EQ(buffer, expected) << key << " " << size;
     }
-    EXPECT_EQ(HadExifData(h) + HadIptcData(h) + HadXmpData(h), 3);
-}
 
-TEST(NarrowGetters, FailuresWriteNothing) {
-    TempDir dir;
-    Handle handle = OpenFixture(ReadingFixture(), dir);
-    MetaHandle* h = handle.get();
-    // Lower-case families still pick their getter, whose key check fails.
+    // Failures write nothing. Lower-case families still pick their getter.
+    std::string buffer(16, '#');
+    char* b = buffer.data();
     for (const char* key : {"iptc.application2.keywords", "xmp.dc.subject", "exif.image.artist",
-                            "Zmp.dc.subject", "Xmp.dc.source", "Exif.Image.Software",
-                            "Iptc.Application2.0x0019", "Exif.Nowhere.X", ""}) {
-        SCOPED_TRACE(key);
-        EXPECT_EQ(Fill([&](char* b) { return GetMetaData(h, key, b, 16); }),
-                  std::make_pair(0, Padded("")));
-        EXPECT_EQ(Fill([&](char* b) { return GetExifData(h, key, b, 16); }).first, 0);
+                            "Xmp.dc.source", "Exif.Image.Software", "Iptc.Application2.0x0019"}) {
+        EXPECT_EQ(GetMetaData(h, key, b, 16) + GetExifData(h, key, b, 16), 0) << key;
     }
-    for (int index : {3, -1, INT_MIN, INT_MAX}) {
-        EXPECT_EQ(Fill([&](char* b) {
-                      return GetIptcData(h, "Iptc.Application2.Keywords", b, 16, index);
-                  }),
-                  std::make_pair(0, Padded("")));
+    EXPECT_EQ(GetIptcData(h, "Iptc.Application2.Keywords", b, 16, 3) +
+                  GetIptcData(h, "Iptc.Application2.Keywords", b, 16, -1) +
+                  GetIptcData(nullptr, "Iptc.Application2.Caption", b, 8, 0) +
+                  GetMetaData(h, nullptr, b, 16) + GetMetaData(h, "Xmp.dc.subject", nullptr, 16) +
+                  GetMetaData(h, "Xmp.dc.title", b, -1) + GetExifData(h, "Exif.Image.Make", b, -1),
+              0);
+    EXPECT_EQ(buffer, std::string(16, '#'));
+}
+
+TEST(TypedExifGetters, NumbersAndAllOrNothingBytes) {
+    HandlePtr handle = OpenReadingFixture();
+    MetaHandle* h = handle.get();
+    // L and N, S (cut to 16 bits), D (single precision, widened), the bytes; or absent.
+    const std::tuple<const char*, int32_t, double, std::vector<unsigned char>> cases[] = {
+        {"Exif.Image.TimeZoneOffset", -5, -5, {0xFB, 0xFF}},
+        {"Exif.Photo.ExposureTime", 0, 0.004000000189989805, {1, 0, 0, 0, 250, 0, 0, 0}},
+        {"Exif.Image.ImageWidth", -1294967296, 3e9, {0x00, 0x5E, 0xD0, 0xB2}},
+        {"Exif.Photo.ISOSpeedRatings", 100, 100, {100, 0, 200, 0, 0x2C, 1}},
+        {"Exif.Image.Software", 7, 7, {}}, {"Iptc.Envelope.ModelVersion", 7, 7, {}},  // none
+    };
+    for (const auto& [key, number, real, bytes] : cases) {
+        const int size = static_cast<int>(bytes.size()), found = size ? 1 : 0;
+        int32_t viaL = 7, viaN = 7;
+        int16_t viaS = 7;  // zeroed first, always
+        double viaD = 7;
+        EXPECT_EQ(GetExifDataL(h, key, &viaL) + GetExifDataN(h, key, &viaN) +
+                      GetExifDataS(h, key, &viaS, 0) + GetExifDataD(h, key, &viaD), 4 * found);
+        EXPECT_EQ(std::make_tuple(viaL, viaN, viaS, viaD),
+                  std::make_tuple(number, number, int16_t(found ? number : 0), real)) << key;
+        std::vector<unsigned char> buffer(bytes.size() + 1, '#'), want = bytes;
+        want.push_back('#');
+        h->hadExif = false;
+        EXPECT_EQ(GetExifDataLength(h, key), size);
+        EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size - 1), 0);  // all or nothing
+        EXPECT_EQ(HadExifData(h), 0);  // neither the length nor a refusal sets it
+        EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size + 1), size);
+        EXPECT_EQ(buffer, want) << key;
     }
-    const auto nothing = Fill([&](char* b) {
-        return GetMetaData(h, nullptr, b, 16) + GetMetaData(nullptr, "Xmp.dc.subject", b, 16) +
-               GetMetaData(h, "Xmp.dc.subject", nullptr, 16) +
-               GetMetaData(h, "Xmp.dc.subject", b, -3) + GetXmpData(h, "Xmp.dc.subject", b, -3) +
-               GetExifData(h, "Exif.Image.Artist", b, -1) +
-               GetExifData(h, "Exif.Image.Artist", nullptr, 8) +
-               GetIptcData(h, "Iptc.Application2.Caption", b, -1, 0) +
-               GetIptcData(nullptr, "Iptc.Application2.Caption", b, 8, 0);
-    });
-    EXPECT_EQ(nothing, std::make_pair(0, Padded("")));
-    EXPECT_EQ(HadExifData(h), 1);  // from the open
-    EXPECT_EQ(HadIptcData(h) + HadXmpData(h), 0);
+    int16_t component = 7;
+    EXPECT_EQ(GetExifDataS(h, "Exif.Photo.ISOSpeedRatings", &component, 2), 1);
+    EXPECT_EQ(component, 300);
+    const char* key = "Exif.Photo.ISOSpeedRatings";
+    int32_t number = 7;
+    unsigned char byte = '#';
+    EXPECT_EQ(GetExifDataL(nullptr, key, &number) + GetExifDataL(h, nullptr, &number) +
+                  GetExifDataS(h, key, nullptr, 0) + GetExifDataD(h, key, nullptr) +
+                  GetExifDataLength(nullptr, key) + GetExifDataBinary(h, key, nullptr, 4) +
+                  GetExifDataBinary(h, key, &byte, -1), 0);
+    EXPECT_EQ(std::make_pair(number, int(byte)), std::make_pair(7, int('#')));
 }
 
 }  // namespace
