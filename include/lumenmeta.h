@@ -143,10 +143,12 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
 LUMENMETA_API int GetMetaDataW(MetaHandle* handle, const char* key, BSTR* value, int index,
                                bool asDecimal);
 
-/* Stores the first component of an Exif value as a 32-bit integer (a
- * rational gives its integer quotient). Result 1 when stored; 0 when the key
- * is absent, empty, rejected by Exiv2 or not an Exif key, when the value does
- * not convert, or for a NULL argument, with *value untouched. */
+/* Stores the first component of an Exif value as a 32-bit integer, as
+ * Exiv2 converts it: a rational gives its integer quotient, a text its first
+ * character's code ("Ann" gives 65). Result 1 when stored; 0 when the key is
+ * absent, empty, rejected by Exiv2 or not an Exif key, when Exiv2's
+ * conversion raises an error, or for a NULL argument, with *value
+ * untouched. */
 LUMENMETA_API int GetExifDataL(MetaHandle* handle, const char* key, int32_t* value);
 
 /* The same function as GetExifDataL under a second name. */
