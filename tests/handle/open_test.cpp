@@ -70,5 +70,25 @@ TEST(OpenMetaHandle, BadInputGivesAnInvalidHandleOrNone) {
     EXPECT_EQ(width, 3);
 }
 
+// Needs a process in which nothing has opened a handle yet: a freshly
+// started copy of the test program.
+TEST(HandleDeathTest, FirstOpenRegistersThePrivateNamespace) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto registered = [] {
+        try {
+            return Exiv2::XmpProperties::ns("Lumenframe") == "http://ns.lumenframe.com/Lumenframe/1.0/";
+        } catch (const Exiv2::AnyError&) {
+            return false;
+        }
+    };
+    EXPECT_EXIT(
+        {
+            const bool before = registered();
+            CloseMetaHandle(OpenMetaHandle(nullptr, 0));
+            std::exit(!before && registered() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
 }  // namespace lumenmeta
