@@ -147,6 +147,23 @@ TEST_F(WriteDataTest, AFailedWriteChangesNoFileAndLeavesTheHandleUsable) {
     EXPECT_EQ(WriteDataStd(nullptr, nullptr), 0);
 }
 
+TEST_F(WriteDataTest, ModeThreeLeavesASmallFileNamedLikeASidecarUnread) {
+    const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
+    // {name, mode, whether the target's own comment survives}: the name test
+    // is case-sensitive and applies to mode 3 only.
+    struct Case { const char* name; int mode; bool read; };
+    for (const Case& c : {Case{"tiny.xmp.jpg", 3, false}, Case{"tiny.XMP.jpg", 3, true},
+                          Case{"tiny.xmp.jpg", 0, true}, Case{"tiny-xmp.jpg", 3, true}}) {
+        const std::string path = dir.File(std::to_string(c.mode) + c.name);
+        test::WriteBytes(path, test::TinyJpegWithComment());
+        SCOPED_TRACE(path);
+        ASSERT_EQ(WriteData(handle.get(), path.c_str(), c.mode, 0), 1);
+        EXPECT_EQ(test::CommentOf(path), c.read ? "helo" : "");
+        ExpectOnDisk(path, {"Exif.Image.Make=NIKON CORPORATION"});
+    }
+}
+
 TEST_F(WriteDataTest, ToMemoryTheResultIsABufferTheHandleOwnsAndAFailureKeepsIt) {
     const std::string source = test::CameraSource().WriteTo(dir.File("camera.jpg"));
     const Bytes input = test::ExistingTarget().Bytes();
