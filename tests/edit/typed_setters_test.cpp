@@ -1,7 +1,6 @@
 #include "lumenmeta.h"
 
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_ptr.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

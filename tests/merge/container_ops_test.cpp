@@ -2,17 +2,14 @@
 // key-by-key forms they replace give: the same datums, in the same order.
 #include "merge/container_ops.h"
 
-#include "support/datum_entries.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::Fill;
-using test::Images;
-using test::Texts;
+using namespace test;
 
 bool TakeEveryKey(const std::string&) { return true; }
 bool NoResolution(const std::string& key) { return key.find("Resolution") == std::string::npos; }

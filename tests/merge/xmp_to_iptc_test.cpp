@@ -2,7 +2,7 @@
 // conversion leaves, and its table must be the pairs Exiv2 converts.
 #include "merge/xmp_to_iptc.h"
 
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
