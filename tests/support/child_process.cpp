@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,16 +16,15 @@ namespace lumenmeta::test {
 
 namespace {
 
-// Forks: the child runs `child` and exits, the parent runs `parent` and then
-// returns the child's exit code (-1 when it did not exit normally).
-int Fork(const std::function<void()>& child, const std::function<void()>& parent) {
+// Runs `child` in a forked process and returns its exit code (-1 when it did
+// not exit normally).
+int Fork(const std::function<void()>& child) {
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         child();
         _exit(127);  // no exit handlers of the parent's test program
     }
-    parent();
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -40,13 +40,10 @@ bool DropRoot() {
 
 }  // namespace
 
-const char* ToolPath() {
-#ifdef LUMENMETA_TOOL_PATH
-    return LUMENMETA_TOOL_PATH;
-#else
-    return "";
+#ifndef LUMENMETA_TOOL_PATH
+#define LUMENMETA_TOOL_PATH ""
 #endif
-}
+const char* ToolPath() { return LUMENMETA_TOOL_PATH; }
 
 ToolRun RunTool(const std::vector<std::string>& arguments) {
     TempDir capture;
@@ -56,8 +53,7 @@ ToolRun RunTool(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    ToolRun run;
-    run.exitCode = Fork([&] {
+    const int exitCode = Fork([&] {
         const int in = open("/dev/null", O_RDONLY);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -65,42 +61,29 @@ ToolRun RunTool(const std::vector<std::string>& arguments) {
             dup2(err, 2) == 2) {
             execv(argv[0], argv.data());
         }
-    }, [] {});
+    });
     const std::vector<unsigned char> out = ReadBytes(outPath), err = ReadBytes(errPath);
-    run.out.assign(out.begin(), out.end());
-    run.err.assign(err.begin(), err.end());
-    return run;
+    return {exitCode, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 
 std::string RunUnprivileged(const std::function<std::string()>& work) {
-    int channel[2];
-    if (pipe(channel) != 0) throw std::runtime_error("pipe failed");
-    std::string report;
-    const int exitCode = Fork(
-        [&] {
-            close(channel[0]);
-            try {
-                report = DropRoot() ? work() : "child failed: cannot drop root";
-            } catch (...) {
-                report = "child failed: exception";
-            }
-            for (size_t done = 0; done < report.size();) {
-                const ssize_t written = write(channel[1], &report[done], report.size() - done);
-                if (written <= 0) break;
-                done += static_cast<size_t>(written);
-            }
-            _exit(0);
-        },
-        [&] {
-            close(channel[1]);
-            char chunk[256];
-            for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) != 0;) {
-                if (got > 0) report.append(chunk, static_cast<size_t>(got));
-                else if (errno != EINTR) break;
-            }
-            close(channel[0]);
-        });
-    return exitCode == 0 ? report : "child failed: died";
+    // The child's text goes to memory shared with the parent, zero-filled.
+    constexpr size_t kRoom = 1 << 16;
+    void* shared = mmap(nullptr, kRoom, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) throw std::runtime_error("mmap failed");
+    const int exitCode = Fork([&] {
+        std::string report;
+        try {
+            report = DropRoot() ? work() : "child failed: cannot drop root";
+        } catch (...) {
+            report = "child failed: exception";
+        }
+        report.copy(static_cast<char*>(shared), kRoom - 1);
+        _exit(0);
+    });
+    const std::string report = exitCode == 0 ? static_cast<char*>(shared) : "child failed: died";
+    munmap(shared, kRoom);
+    return report;
 }
 
 }  // namespace lumenmeta::test

@@ -21,7 +21,7 @@ const char* ToolPath();
 ToolRun RunTool(const std::vector<std::string>& arguments);
 
 // Runs `work` in a forked child that may not write files the test made
-// read-only, and returns the text it returned. As root, chmod stops nothing,
+// read-only, and returns the text it returned (up to 64 KiB). As root, chmod stops nothing,
 // so the child first gives up root for the user "nobody": files and folders
 // must be readable (and folders searchable) by others. A child that fails to
 // drop its privileges, throws or dies gives a text beginning "child failed".
