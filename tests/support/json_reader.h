@@ -4,8 +4,8 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <map>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,32 +25,21 @@ struct JsonValue {
     }
 };
 
-class JsonParser {
-public:
-    explicit JsonParser(const std::string& text) : text_(text) {}
+struct JsonParser {
+    const std::string& text;
+    size_t at = 0;
 
-    JsonValue Document() {
-        JsonValue value = Value();
-        Space();
-        if (at_ != text_.size()) Fail("text after the value");
-        return value;
-    }
-
-private:
     [[noreturn]] void Fail(const std::string& what) const {
-        throw std::runtime_error("invalid JSON at " + std::to_string(at_) + ": " + what);
+        throw std::runtime_error("invalid JSON at " + std::to_string(at) + ": " + what);
     }
     char Next() {
-        if (at_ >= text_.size()) Fail("end of text");
-        return text_[at_++];
+        if (at >= text.size()) Fail("end of text");
+        return text[at++];
     }
-    void Space() { at_ = std::min(text_.find_first_not_of(" \t\r\n", at_), text_.size()); }
+    void Space() { at = std::min(text.find_first_not_of(" \t\r\n", at), text.size()); }
     bool Take(char c) {
         Space();
-        return at_ < text_.size() && text_[at_] == c ? (++at_, true) : false;
-    }
-    void Expect(char c) {
-        if (!Take(c)) Fail(std::string("expected ") + c);
+        return at < text.size() && text[at] == c ? (++at, true) : false;
     }
 
     JsonValue Value() {
@@ -60,23 +49,23 @@ private:
             do {
                 Space();
                 const std::string name = String();
-                Expect(':');
+                if (!Take(':')) Fail("expected ':'");
                 value.members[name] = Value();
             } while (Take(','));
-            Expect('}');
+            if (!Take('}')) Fail("expected '}'");
         } else if (Take('[')) {
             if (Take(']')) return value;
             do value.items.push_back(Value());
             while (Take(','));
-            Expect(']');
-        } else if (text_.compare(at_, 1, "\"") == 0) {
+            if (!Take(']')) Fail("expected ']'");
+        } else if (text.compare(at, 1, "\"") == 0) {
             value.text = String();
         } else {
-            const size_t start = at_;
+            const size_t start = at;
             Take('-');
-            at_ = std::min(text_.find_first_not_of("0123456789", at_), text_.size());
-            if (at_ == start || text_[at_ - 1] == '-') Fail("expected a value");
-            value.number = std::stod(text_.substr(start, at_ - start));
+            at = std::min(text.find_first_not_of("0123456789", at), text.size());
+            if (at == start || text[at - 1] == '-') Fail("expected a value");
+            value.number = std::stod(text.substr(start, at - start));
         }
         return value;
     }
@@ -92,22 +81,24 @@ private:
             const size_t simple = std::string("\"\\nrt").find(c = Next());
             if (simple != std::string::npos) {
                 c = "\"\\\n\r\t"[simple];
-            } else if (c == 'u' && text_.size() >= at_ + 4 && text_.compare(at_, 2, "00") == 0 &&
-                       std::string("01234567").find(text_[at_ + 2]) != std::string::npos &&
-                       std::isxdigit(static_cast<unsigned char>(text_[at_ + 3]))) {
-                c = static_cast<char>(std::stoi(text_.substr(at_ + 2, 2), nullptr, 16));
-                at_ += 4;
+            } else if (const std::string hex = text.substr(at, 4);
+                       c == 'u' && std::regex_match(hex, std::regex("00[0-7][0-9A-Fa-f]"))) {
+                c = static_cast<char>(std::stoi(hex, nullptr, 16));
+                at += 4;
             } else {
                 Fail("unexpected escape");
             }
         }
         return out;
     }
-
-    const std::string& text_;
-    size_t at_ = 0;
 };
 
-inline JsonValue ParseJson(const std::string& text) { return JsonParser(text).Document(); }
+inline JsonValue ParseJson(const std::string& text) {
+    JsonParser parser{text};
+    JsonValue value = parser.Value();
+    parser.Space();
+    if (parser.at != text.size()) parser.Fail("text after the value");
+    return value;
+}
 
 }  // namespace lumenmeta::test
