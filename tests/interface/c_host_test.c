@@ -28,48 +28,17 @@ static const char kJpeg[] =
     "\xFF\xC4\x00\x14\x10\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
     "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x0F\xFF\xD9";
 
-/* Sets a value, reads it back as a BSTR and as narrow text, writes the
- * handle into the JPEG in memory and reads the value from the result. */
-static void EditAndWriteToMemory(void) {
-    static const WCHAR cafe[] = {'C', 'a', 'f', 0xE9, 0};
-    MetaHandle* handle = OpenMetaHandle(NULL, 0);
-    BSTR value = SysAllocString(cafe);
-    BSTR read = NULL;
-    char narrow[8] = {0};
-    int32_t size = (int32_t)(sizeof(kJpeg) - 1);
-    const unsigned char* written;
-    MetaHandle* reopened;
-
-    CHECK(AddMetaDataW(handle, "Xmp.dc.source", value) == 1);
-    SysFreeString(value);
-    CHECK(GetMetaDataW(handle, "Xmp.dc.source", &read, 0, false) == 0x10005);
-    CHECK(read != NULL && SysStringLen(read) == 4 && memcmp(read, cafe, sizeof(cafe)) == 0);
-    SysFreeString(read);
-    CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1 && !strcmp(narrow, "Caf\xC3\xA9"));
-
-    written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);
-    CHECK(written != NULL && size > (int32_t)(sizeof(kJpeg) - 1));
-    reopened = written ? OpenMemImage(written, size) : NULL;
-    read = NULL;
-    CHECK(reopened != NULL && GetMetaDataW(reopened, "Xmp.dc.source", &read, 0, false) == 0x10005);
-    CHECK(read != NULL && memcmp(read, cafe, sizeof(cafe)) == 0);
-    SysFreeString(read);
-    CloseMetaHandle(reopened);
-    CloseMetaHandle(handle); /* releases the written buffer too */
-}
-
 static void CountPieces(const char* piece, void* count) {
     (void)piece;
     ++*(int*)count;
 }
 
 int main(void) {
-    static const WCHAR hello[] = {'H', 'e', 'l', 'l', 'o', 0};
-    BSTR text = SysAllocString(hello);
-    MetaHandle* handle;
+    static const WCHAR hello[] = {'H', 'e', 'l', 'l', 'o', 0}, cafe[] = {'C', 'a', 'f', 0xE9, 0};
     int width = -1, height = -1, pieces = 0;
-
     SetExiv2LogLevel(4);
+
+    BSTR text = SysAllocString(hello);
     CHECK(text != NULL && SysStringLen(text) == 5 && memcmp(text, hello, sizeof(hello)) == 0);
     SysFreeString(text);
     SysFreeString(NULL);
@@ -77,7 +46,7 @@ int main(void) {
     CloseMetaHandle(NULL);
     CHECK(OpenMemImage(NULL, 10) == NULL);
 
-    handle = OpenMetaHandle(NULL, 0);
+    MetaHandle* handle = OpenMetaHandle(NULL, 0);
     CHECK(handle != NULL && !HadExifData(handle) && !HadIptcData(handle) && !HadXmpData(handle));
     CHECK(GetImageSize(handle, &width, &height) == 1);
     CloseMetaHandle(handle);
@@ -89,7 +58,30 @@ int main(void) {
     SetDebugTraceSink(NULL, NULL);
     CHECK(pieces == 0); /* an invalid handle sends no "No Exif Data there" */
 
-    EditAndWriteToMemory();
+    /* A value set, read back as a BSTR and as narrow text, written into the
+     * JPEG in memory and read from the result. */
+    handle = OpenMetaHandle(NULL, 0);
+    text = SysAllocString(cafe);
+    CHECK(AddMetaDataW(handle, "Xmp.dc.source", text) == 1);
+    SysFreeString(text);
+    text = NULL;
+    CHECK(GetMetaDataW(handle, "Xmp.dc.source", &text, 0, false) == 0x10005);
+    CHECK(text != NULL && SysStringLen(text) == 4 && memcmp(text, cafe, sizeof(cafe)) == 0);
+    SysFreeString(text);
+    char narrow[8] = {0};
+    CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1 && !strcmp(narrow, "Caf\xC3\xA9"));
+
+    int32_t size = (int32_t)(sizeof(kJpeg) - 1);
+    const unsigned char* written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);
+    CHECK(written != NULL && size > (int32_t)(sizeof(kJpeg) - 1));
+    MetaHandle* reopened = written ? OpenMemImage(written, size) : NULL;
+    text = NULL;
+    CHECK(reopened != NULL && GetMetaDataW(reopened, "Xmp.dc.source", &text, 0, false) == 0x10005);
+    CHECK(text != NULL && memcmp(text, cafe, sizeof(cafe)) == 0);
+    SysFreeString(text);
+    CloseMetaHandle(reopened);
+    CloseMetaHandle(handle); /* releases the written buffer too */
+
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures == 0 ? 0 : 1;
 }
