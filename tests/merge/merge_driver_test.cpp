@@ -24,8 +24,7 @@ TEST(MergeMetaData, RunsItsStepsInOrderOnTheImageAndLeavesTheHandleAlone) {
     handle->xmpData["Xmp.dc.creator"] = "Bob";
     handle->xmpData["Xmp.dc.creator"] = "Cy";
     // Exiv2 cannot assign the one item of this title to the mirror: reported.
-    handle->xmpData["Xmp.dc.title"] = "lang=x-default lang=\"bad";
-    handle->xmpData["Xmp.dc.rights"] = "New";
+    Fill(handle->xmpData, {"Xmp.dc.title=lang=x-default lang=\"bad", "Xmp.dc.rights=New"});
     // The image in memory, as a writer holds it before the merge.
     auto image = Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg);
     decltype(image) none;

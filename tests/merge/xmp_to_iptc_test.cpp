@@ -13,7 +13,7 @@
 namespace lumenmeta {
 namespace {
 
-using test::Images;
+using namespace test;
 
 // For every application dataset: the XMP property Exiv2 converts it to, kept
 // when Exiv2's conversion back from that property replaces all of the
@@ -53,12 +53,10 @@ TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
     // leaves alone (a date, the character set, an envelope dataset). Only
     // the first date lands: the dataset does not repeat.
     Exiv2::IptcData iptc;
-    iptc["Iptc.Envelope.CharacterSet"] = "\x1b%G";
-    iptc["Iptc.Envelope.Destination"] = "desk";
+    Fill(iptc, {"Iptc.Envelope.CharacterSet=\x1b%G", "Iptc.Envelope.Destination=desk"});
     for (int i = 0; i < 40; ++i) {
-        Exiv2::StringValue text("old " + std::to_string(i));
-        iptc.add(Exiv2::IptcKey(i % 3 ? "Iptc.Application2.Keywords" : "Iptc.Application2.Byline"),
-                 &text);
+        const char* key = i % 3 ? "Iptc.Application2.Keywords=" : "Iptc.Application2.Byline=";
+        Fill(iptc, {key + ("old " + std::to_string(i))});
         if (i % 10 == 0) iptc.add(Exiv2::IptcKey("Iptc.Application2.DateCreated"),
                                   Exiv2::Value::create(Exiv2::date).get());
     }
