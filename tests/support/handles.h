@@ -12,7 +12,6 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -21,13 +20,12 @@
 
 namespace lumenmeta::test {
 
-template <auto Free>
+template <typename T, void (*Free)(T*)>
 struct Freer {
-    template <typename T>
     void operator()(T* owned) const { Free(owned); }
 };
-using HandlePtr = std::unique_ptr<MetaHandle, Freer<CloseMetaHandle>>;
-using BstrPtr = std::unique_ptr<OLECHAR, Freer<SysFreeString>>;
+using HandlePtr = std::unique_ptr<MetaHandle, Freer<MetaHandle, CloseMetaHandle>>;
+using BstrPtr = std::unique_ptr<OLECHAR, Freer<OLECHAR, SysFreeString>>;
 
 // A handle on a new, empty image.
 inline HandlePtr EmptyHandle() { return HandlePtr(OpenMetaHandle(nullptr, 0)); }
@@ -139,25 +137,19 @@ inline std::string RawBytes(const Exiv2::Metadatum& datum) {
 }
 
 // Collects the library's debug-trace pieces, one entry per sink call, while
-// it is alive.
+// it is alive; for tests that trace from one thread.
 class TraceCapture {
 public:
     TraceCapture() { SetDebugTraceSink(&Sink, this); }
     ~TraceCapture() { SetDebugTraceSink(nullptr, nullptr); }
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;
-    Texts pieces() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return pieces_;
-    }
+    const Texts& pieces() const { return pieces_; }
 
 private:
-    static void Sink(const char* piece, void* context) {
-        auto* self = static_cast<TraceCapture*>(context);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->pieces_.emplace_back(piece);
+    static void Sink(const char* piece, void* self) {
+        static_cast<TraceCapture*>(self)->pieces_.emplace_back(piece);
     }
-    mutable std::mutex mutex_;
     Texts pieces_;
 };
 

@@ -47,7 +47,6 @@ struct JsonParser {
         if (Take('{')) {
             if (Take('}')) return value;
             do {
-                Space();
                 const std::string name = String();
                 if (!Take(':')) Fail("expected ':'");
                 value.members[name] = Value();
@@ -73,6 +72,7 @@ struct JsonParser {
     // The tool escapes only '"', '\\', line breaks, tabs and, as \u00XX, the
     // other control characters; other escapes are refused.
     std::string String() {
+        Space();
         if (Next() != '"') Fail("expected a string");
         std::string out;
         for (char c; (c = Next()) != '"'; out += c) {
