@@ -23,7 +23,7 @@ void ExpectSameAsKeyByKey(const Texts& target, const Container& source, long lef
         if (takes(datum.key())) EraseEveryDatum(keyByKey, datum.key());
     }
     EraseEveryDatumOfKeys(onePass, source, takes);
-    EXPECT_EQ(Images(onePass), Images(keyByKey));
+    EXPECT_EQ(TypedEntries(onePass), TypedEntries(keyByKey));
     EXPECT_EQ(onePass.count(), left);
 }
 
@@ -52,7 +52,7 @@ TEST(MergeContainerOps, OnePassRemovalRemovesWhatKeyByKeyRemovalRemoves) {
     Exiv2::XmpData keyByKey, onePass = Fill(keyByKey, xmp);
     EXPECT_THROW(for (const auto& d : rejecting) EraseEveryDatum(keyByKey, d.key()), Exiv2::Error);
     EXPECT_THROW(EraseEveryDatumOfKeys(onePass, rejecting, TakeEveryKey), Exiv2::Error);
-    EXPECT_EQ(Images(onePass), Images(keyByKey));
+    EXPECT_EQ(TypedEntries(onePass), TypedEntries(keyByKey));
     EXPECT_EQ(onePass.count(), 3);
 }
 
@@ -66,7 +66,7 @@ TEST(MergeContainerOps, IndexedXmpLookupBuildsWhatTheIndexOperatorBuilds) {
         FindOrAppendXmpDatum(byIndex, positions, key) = text;
         byOperator[key] = text;
     }
-    EXPECT_EQ(Images(byIndex), Images(byOperator));
+    EXPECT_EQ(TypedEntries(byIndex), TypedEntries(byOperator));
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
     Exiv2::IptcData expected = iptc;
     Exiv2::copyXmpToIptc(xmp, expected);
     CopyXmpToIptc(xmp, iptc);
-    EXPECT_EQ(Images(iptc), Images(expected));
+    EXPECT_EQ(TypedEntries(iptc), TypedEntries(expected));
     EXPECT_EQ(iptc.count(), 9);  // 2 envelope, date, headline, 2 keywords, creator, city, title
 }
 

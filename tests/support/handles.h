@@ -71,30 +71,22 @@ inline Texts Lines(std::initializer_list<std::array<const char*, 3>> lines) {
     return pieces;
 }
 
-// One datum as key, type and text, for comparisons.
-struct DatumImage {
-    std::string key;
-    int type = 0;
-    std::string text;
-    bool operator==(const DatumImage& o) const {
-        return std::tie(key, type, text) == std::tie(o.key, o.type, o.text);
-    }
-};
-
+// Every datum as "key=type:text", the type as Exiv2's number, in container order.
 template <typename Container>
-std::vector<DatumImage> Images(const Container& data) {
-    std::vector<DatumImage> images;
-    for (const auto& datum : data) {
-        images.push_back({datum.key(), static_cast<int>(datum.typeId()), datum.toString()});
+Texts TypedEntries(const Container& data) {
+    Texts entries;
+    for (const auto& d : data) {
+        entries.push_back(d.key() + "=" + std::to_string(d.typeId()) + ":" + d.toString());
     }
-    return images;
+    return entries;
 }
 
 // Everything of a handle that a write or merge must leave alone.
 inline auto Snapshot(const MetaHandle& h) {
-    return std::make_tuple(Images(h.exifData), Images(h.iptcData), Images(h.xmpData),
-                           h.deletedKeys, h.isValid, h.hadExif, h.hadIptc, h.hadXmp,
-                           h.iptcCodePage, h.filePath, h.image.get(), h.memBuffer);
+    return std::make_tuple(TypedEntries(h.exifData), TypedEntries(h.iptcData),
+                           TypedEntries(h.xmpData), h.deletedKeys, h.isValid, h.hadExif,
+                           h.hadIptc, h.hadXmp, h.iptcCodePage, h.filePath, h.image.get(),
+                           h.memBuffer);
 }
 using HandleSnapshot = decltype(Snapshot(std::declval<const MetaHandle&>()));
 
