@@ -154,7 +154,7 @@ TEST_F(WriteDataTest, ModeThreeLeavesASmallFileNamedLikeASidecarUnread) {
     for (const Case& c : {Case{"tiny.xmp.jpg", 3, false}, Case{"tiny.XMP.jpg", 3, true},
                           Case{"tiny.xmp.jpg", 0, true}, Case{"tiny-xmp.jpg", 3, true}}) {
         const std::string path = dir.File(std::to_string(c.mode) + c.name);
-        test::WriteBytes(path, test::TinyJpegWithComment());
+        test::WriteBytes(path, test::kTinyJpegWithComment);
         SCOPED_TRACE(path);
         ASSERT_EQ(WriteData(handle.get(), path.c_str(), c.mode, 0), 1);
         EXPECT_EQ(test::CommentOf(path), c.read ? "helo" : "");

@@ -7,17 +7,14 @@
 
 namespace lumenmeta::test {
 
-struct ToolRun {
-    int exitCode = -1;  // -1 when the child did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// The path of the built tool ("" when the tool is not built).
-const char* ToolPath();
+const char* ToolPath();  // "" when the tool is not built
 
 // Runs the tool as a user would: with `arguments` (no shell involved),
 // standard input closed, standard output and error collected.
+struct ToolRun {
+    int exitCode = -1;  // -1 when the child did not exit normally
+    std::string out, err;
+};
 ToolRun RunTool(const std::vector<std::string>& arguments);
 
 // Runs `work` in a forked child that may not write files the test made

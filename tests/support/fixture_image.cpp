@@ -45,11 +45,9 @@ std::vector<unsigned char> FixtureImage::BytesOn(const std::vector<unsigned char
     image->setIptcData(iptc);
     image->setXmpData(xmp);
     image->writeMetadata();
-    Exiv2::BasicIo& io = image->io();
-    io.seek(0, Exiv2::BasicIo::beg);
-    std::vector<unsigned char> bytes(static_cast<size_t>(io.size()));
-    io.read(bytes.data(), static_cast<long>(bytes.size()));
-    return bytes;
+    image->io().seek(0, Exiv2::BasicIo::beg);
+    const Exiv2::DataBuf bytes = image->io().read(static_cast<long>(image->io().size()));
+    return {bytes.pData_, bytes.pData_ + bytes.size_};
 }
 
 std::string FixtureImage::WriteTo(const std::string& path) const {
@@ -173,10 +171,6 @@ void WriteSidecar(const std::string& path, const Exiv2::XmpData& xmp) {
     ImagePtr sidecar(Exiv2::ImageFactory::create(Exiv2::ImageType::xmp, path).release());
     sidecar->setXmpData(xmp);
     sidecar->writeMetadata();
-}
-
-std::vector<unsigned char> TinyJpegWithComment() {
-    return {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x06, 'h', 'e', 'l', 'o', 0xFF, 0xD9};
 }
 
 std::string CommentOf(const std::string& path) {

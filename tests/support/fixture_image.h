@@ -57,7 +57,9 @@ FixtureImage ExistingTarget();
 
 // An XMP sidecar written by Exiv2 (nothing when `xmp` is empty).
 void WriteSidecar(const std::string& path, const Exiv2::XmpData& xmp);
-std::vector<unsigned char> TinyJpegWithComment();  // 12 bytes, only the comment "helo"
+// A 12-byte JPEG holding only the comment "helo".
+inline const std::vector<unsigned char> kTinyJpegWithComment = {
+    0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x06, 'h', 'e', 'l', 'o', 0xFF, 0xD9};
 std::string CommentOf(const std::string& path);    // read with Exiv2
 
 }  // namespace lumenmeta::test

@@ -20,12 +20,10 @@
 
 namespace lumenmeta::test {
 
-template <typename T, void (*Free)(T*)>
-struct Freer {
-    void operator()(T* owned) const { Free(owned); }
-};
-using HandlePtr = std::unique_ptr<MetaHandle, Freer<MetaHandle, CloseMetaHandle>>;
-using BstrPtr = std::unique_ptr<OLECHAR, Freer<OLECHAR, SysFreeString>>;
+struct HandleCloser { void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); } };
+struct BstrFreer { void operator()(OLECHAR* text) const { SysFreeString(text); } };
+using HandlePtr = std::unique_ptr<MetaHandle, HandleCloser>;
+using BstrPtr = std::unique_ptr<OLECHAR, BstrFreer>;
 
 // A handle on a new, empty image.
 inline HandlePtr EmptyHandle() { return HandlePtr(OpenMetaHandle(nullptr, 0)); }
@@ -149,9 +147,7 @@ private:
 class StderrCapture {
 public:
     StderrCapture() : previous_(std::cerr.rdbuf(captured_.rdbuf())) {}
-    ~StderrCapture() { std::cerr.rdbuf(previous_); }
-    StderrCapture(const StderrCapture&) = delete;
-    StderrCapture& operator=(const StderrCapture&) = delete;
+    ~StderrCapture() { std::cerr.rdbuf(previous_); }  // not copyable, as its stream is not
     std::string text() const { return captured_.str(); }
 
 private:

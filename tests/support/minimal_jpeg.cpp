@@ -15,8 +15,8 @@ const std::vector<unsigned char>& MinimalJpeg() {
             bytes.insert(bytes.end(), {0xFF, 0xC4, 0x00, 0x14, tableClass, 0x01});
             bytes.insert(bytes.end(), 16, 0x00);
         }
-        // Scan: each of the two blocks is DC difference 0 and end of block,
-        // four 0 bits in all, padded with 1 bits; then the end of image.
+        // Scan: two blocks of DC difference 0 and end of block (four 0 bits in
+        // all, padded with 1 bits); then the end of image.
         bytes.insert(bytes.end(), {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00,
                                    0x0F, 0xFF, 0xD9});
         return bytes;
