@@ -5,8 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-static int failures = 0;
-static int checks = 0;
+static int checks = 0, failures = 0;
 
 static void Check(int passed, int line, const char* condition) {
     ++checks;

@@ -16,8 +16,7 @@
 namespace lumenmeta {
 namespace {
 
-constexpr int kThreads = 8;
-constexpr int kRounds = 100;
+constexpr int kThreads = 8, kRounds = 100;
 
 // The type code and text (the low byte of each unit) GetMetaDataW gives.
 std::string Read(MetaHandle* handle, const char* key, int index = 0, bool asDecimal = false) {

@@ -60,14 +60,12 @@ TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
         if (i % 10 == 0) iptc.add(Exiv2::IptcKey("Iptc.Application2.DateCreated"),
                                   Exiv2::Value::create(Exiv2::date).get());
     }
-    iptc["Iptc.Application2.City"] = "Old town";
-    iptc["Iptc.Application2.Headline"] = "kept: no XMP headline";
+    Fill(iptc, {"Iptc.Application2.City=Old", "Iptc.Application2.Headline=kept: no XMP headline"});
     Exiv2::XmpData xmp;
     xmp["Xmp.dc.subject"] = "new one";
     xmp["Xmp.dc.subject"] = "new two";
-    xmp["Xmp.dc.creator"] = "New Author";
-    xmp["Xmp.photoshop.City"] = "Lübeck";
-    xmp["Xmp.dc.title"] = "lang=\"x-default\" Title";
+    Fill(xmp, {"Xmp.dc.creator=New Author", "Xmp.photoshop.City=Lübeck",
+               "Xmp.dc.title=lang=\"x-default\" Title"});
 
     Exiv2::IptcData expected = iptc;
     Exiv2::copyXmpToIptc(xmp, expected);

@@ -8,7 +8,6 @@
 #include <exiv2/exiv2.hpp>
 
 #include <array>
-#include <initializer_list>
 #include <iostream>
 #include <iterator>
 #include <memory>

@@ -17,12 +17,7 @@ struct JsonValue {
     std::string text;  // UTF-8, escapes decoded
     std::vector<JsonValue> items;
     std::map<std::string, JsonValue> members;
-
-    const JsonValue& operator[](const std::string& name) const {
-        const auto it = members.find(name);
-        if (it == members.end()) throw std::runtime_error("no member " + name);
-        return it->second;
-    }
+    const JsonValue& operator[](const std::string& name) const { return members.at(name); }
 };
 
 struct JsonParser {
