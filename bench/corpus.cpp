@@ -1,7 +1,6 @@
 #include "corpus.h"
 
-#include "support/large_jpeg.h"
-#include "support/minimal_jpeg.h"
+#include "support/jpeg_bytes.h"
 
 #include <exiv2/exiv2.hpp>
 

@@ -7,9 +7,7 @@
 
 #include "lumenmeta.h"
 #include "support/fixture_image.h"
-#include "support/jpeg_segments.h"
-#include "support/minimal_jpeg.h"
-#include "support/reading_fixtures.h"
+#include "support/jpeg_bytes.h"
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>

@@ -1,7 +1,6 @@
 #include "lumenmeta.h"
 
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +10,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // The working Exif in order, as "key=type:value".
-Texts ExifOf(const test::HandlePtr& handle) {
-    Texts listing;
-    for (const auto& d : test::Images(handle->exifData)) {
-        listing.push_back(d.key + "=" + std::to_string(d.type) + ":" + d.text);
-    }
-    return listing;
-}
+Texts ExifOf(const test::HandlePtr& handle) { return test::TypedEntries(handle->exifData); }
 
 TEST(CopyExifDataValue, ReplacesEveryTargetDatumByTheFirstSourceDatumOrChangesNothing) {
     test::HandlePtr source = test::EmptyHandle(), target = test::EmptyHandle();

@@ -1,10 +1,8 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
-#include "support/write_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +19,9 @@ using Texts = std::vector<std::string>;
 Texts Listing(const std::string& path) {
     const test::FileMetadata file = test::ReadBack(path);
     Texts listing;
-    for (const auto& images : {test::Images(file.exif), test::Images(file.iptc),
-                               test::Images(file.xmp)}) {
-        for (const auto& d : images) {
-            listing.push_back(d.key + "=" + std::to_string(d.type) + ":" + d.text);
-        }
+    for (const Texts& entries : {test::TypedEntries(file.exif), test::TypedEntries(file.iptc),
+                                 test::TypedEntries(file.xmp)}) {
+        listing.insert(listing.end(), entries.begin(), entries.end());
     }
     std::sort(listing.begin(), listing.end());
     listing.insert(listing.begin(), {test::CommentOf(path), std::to_string(file.width)});

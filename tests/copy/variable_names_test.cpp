@@ -1,6 +1,6 @@
 #include "lumenmeta.h"
 
-#include "support/handle_ptr.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 

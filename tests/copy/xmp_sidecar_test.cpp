@@ -1,9 +1,8 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
-#include "support/write_fixtures.h"
 
 #include <gtest/gtest.h>
 

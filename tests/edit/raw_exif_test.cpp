@@ -1,9 +1,8 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_ptr.h"
-#include "support/jpeg_segments.h"
-#include "support/minimal_jpeg.h"
+#include "support/handles.h"
+#include "support/jpeg_bytes.h"
 
 #include <gtest/gtest.h>
 

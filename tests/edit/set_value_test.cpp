@@ -1,10 +1,7 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
-#include "support/trace_capture.h"
-#include "support/working_set.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +12,9 @@ using namespace test;
 using namespace std::string_literals;
 
 std::string Stored(const MetaHandle& h, const std::string& key) {  // XMP as text, others as bytes
-    if (key[0] == 'X') return FindXmp(h, key.c_str()) ? FindXmp(h, key.c_str())->toString() : "-";
-    if (key[0] == 'I') return FindIptc(h, key.c_str()) ? RawBytes(*FindIptc(h, key.c_str())) : "-";
-    return FindExif(h, key.c_str()) ? RawBytes(*FindExif(h, key.c_str())) : "-";
+    if (key[0] == 'X') return Find(h.xmpData, key) ? Find(h.xmpData, key)->toString() : "-";
+    if (key[0] == 'I') return Find(h.iptcData, key) ? RawBytes(*Find(h.iptcData, key)) : "-";
+    return Find(h.exifData, key) ? RawBytes(*Find(h.exifData, key)) : "-";
 }
 
 TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {

@@ -1,7 +1,6 @@
 #include "lumenmeta.h"
 
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +39,14 @@ TEST(TypedSetters, ResultCodesAndWhatIsStored) {
     for (const auto& [setter, key, value, type, result] : calls) {
         EXPECT_EQ(SetTyped(h, setter, key, value, type), result) << setter << " " << key;
     }
-    using D = DatumImage;
-    EXPECT_EQ(Images(h->iptcData), (std::vector<D>{{caption, Exiv2::string, "abc"},
-                                   {"Iptc.Application2.DateCreated", Exiv2::date, "2024-05-06"},
-                                   {"Iptc.Application2.Headline", Exiv2::string, ""}}));
-    EXPECT_EQ(Images(h->exifData), (std::vector<D>{{"Exif.Image.Make", Exiv2::unsignedShort, "3"},
-                                   {"Exif.Image.Make", Exiv2::asciiString, "def"},
-                                   {"Exif.Photo.ExposureTime", Exiv2::unsignedRational, "1/4"},
-                                   {"Exif.Image.Orientation", Exiv2::unsignedShort, "6"}}));
+    // "key=type:text", the type as Exiv2's number: 2 ASCII, 3 short, 5 rational,
+    // 0x10000 string, 0x10001 date.
+    EXPECT_EQ(TypedEntries(h->iptcData), (Texts{"Iptc.Application2.Caption=65536:abc",
+                                                "Iptc.Application2.DateCreated=65537:2024-05-06",
+                                                "Iptc.Application2.Headline=65536:"}));
+    EXPECT_EQ(TypedEntries(h->exifData), (Texts{"Exif.Image.Make=3:3", "Exif.Image.Make=2:def",
+                                                "Exif.Photo.ExposureTime=5:1/4",
+                                                "Exif.Image.Orientation=3:6"}));
     for (const char s : {'A', 'M', 'E'}) {
         EXPECT_EQ(SetTyped(nullptr, s, caption, "x", 0) + SetTyped(h, s, nullptr, "x", 0) +
                       SetTyped(h, s, caption, nullptr, 0), -3);

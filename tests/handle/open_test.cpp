@@ -1,11 +1,9 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
-#include "support/minimal_jpeg.h"
+#include "support/handles.h"
+#include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -5,17 +5,15 @@
 #include <stdio.h>
 #include <string.h>
 
-static int failures = 0;
-static int checks = 0;
+static int checks = 0, failures = 0;
 
-#define CHECK(condition)                                                  \
-    do {                                                                  \
-        ++checks;                                                         \
-        if (!(condition)) {                                               \
-            ++failures;                                                   \
-            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
-        }                                                                 \
-    } while (0)
+static void Check(int passed, int line, const char* condition) {
+    ++checks;
+    if (passed) return;
+    ++failures;
+    fprintf(stderr, "c_host_test.c:%d: failed: %s\n", line, condition);
+}
+#define CHECK(condition) Check((condition) != 0, __LINE__, #condition)
 
 /* A 16 x 8 grey JPEG without metadata. */
 static const char kJpeg[] =
@@ -29,77 +27,59 @@ static const char kJpeg[] =
     "\xFF\xC4\x00\x14\x10\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
     "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x0F\xFF\xD9";
 
-/* Sets a value, reads it back as a BSTR and as narrow text, writes the
- * handle into the JPEG in memory and reads the value from the result. */
-static void EditAndWriteToMemory(void) {
-    static const WCHAR cafe[] = {'C', 'a', 'f', 0xE9, 0};
-    MetaHandle* handle = OpenMetaHandle(NULL, 0);
-    BSTR value = SysAllocString(cafe);
-    BSTR read = NULL;
-    char narrow[8] = {0};
-    int32_t size = (int32_t)(sizeof(kJpeg) - 1);
-    const unsigned char* written;
-    MetaHandle* reopened;
-
-    CHECK(AddMetaDataW(handle, "Xmp.dc.source", value) == 1);
-    SysFreeString(value);
-    CHECK(GetMetaDataW(handle, "Xmp.dc.source", &read, 0, false) == 0x10005);
-    CHECK(read != NULL && SysStringLen(read) == 4 && memcmp(read, cafe, sizeof(cafe)) == 0);
-    SysFreeString(read);
-    read = NULL;
-    CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1);
-    CHECK(strcmp(narrow, "Caf\xC3\xA9") == 0);
-
-    written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);
-    CHECK(written != NULL && size > (int32_t)(sizeof(kJpeg) - 1));
-    reopened = written ? OpenMemImage(written, size) : NULL;
-    CHECK(reopened != NULL);
-    CHECK(GetMetaDataW(reopened, "Xmp.dc.source", &read, 0, false) == 0x10005);
-    CHECK(read != NULL && memcmp(read, cafe, sizeof(cafe)) == 0);
-    SysFreeString(read);
-    CloseMetaHandle(reopened);
-    CloseMetaHandle(handle); /* releases the written buffer too */
-}
-
-static int pieces = 0;
-static void CountPieces(const char* piece, void* context) {
+static void CountPieces(const char* piece, void* count) {
     (void)piece;
-    ++*(int*)context;
+    ++*(int*)count;
 }
 
 int main(void) {
-    static const WCHAR hello[] = {'H', 'e', 'l', 'l', 'o', 0};
-    BSTR text = SysAllocString(hello);
-    MetaHandle* empty;
-    MetaHandle* missing;
-    int width = -1, height = -1;
-
+    static const WCHAR hello[] = {'H', 'e', 'l', 'l', 'o', 0}, cafe[] = {'C', 'a', 'f', 0xE9, 0};
+    int width = -1, height = -1, pieces = 0;
     SetExiv2LogLevel(4);
-    CHECK(text != NULL);
-    CHECK(SysStringLen(text) == 5);
-    CHECK(memcmp(text, hello, sizeof(hello)) == 0);
+
+    BSTR text = SysAllocString(hello);
+    CHECK(text != NULL && SysStringLen(text) == 5 && memcmp(text, hello, sizeof(hello)) == 0);
     SysFreeString(text);
     SysFreeString(NULL);
     CHECK(SysAllocString(NULL) == NULL);
-
     CloseMetaHandle(NULL);
     CHECK(OpenMemImage(NULL, 10) == NULL);
 
-    empty = OpenMetaHandle(NULL, 0);
-    CHECK(empty != NULL);
-    CHECK(HadExifData(empty) == 0 && HadIptcData(empty) == 0 && HadXmpData(empty) == 0);
-    CHECK(GetImageSize(empty, &width, &height) == 1);
-    CloseMetaHandle(empty);
+    MetaHandle* handle = OpenMetaHandle(NULL, 0);
+    CHECK(handle != NULL && !HadExifData(handle) && !HadIptcData(handle) && !HadXmpData(handle));
+    CHECK(GetImageSize(handle, &width, &height) == 1);
+    CloseMetaHandle(handle);
 
     SetDebugTraceSink(CountPieces, &pieces);
-    missing = OpenMetaHandle("/nonexistent/lumenmeta/c-host.jpg", 0);
-    CHECK(missing != NULL);
-    CHECK(GetImageSize(missing, &width, &height) == 0);
-    CloseMetaHandle(missing);
+    handle = OpenMetaHandle("/nonexistent/lumenmeta/c-host.jpg", 0);
+    CHECK(handle != NULL && GetImageSize(handle, &width, &height) == 0);
+    CloseMetaHandle(handle);
     SetDebugTraceSink(NULL, NULL);
     CHECK(pieces == 0); /* an invalid handle sends no "No Exif Data there" */
 
-    EditAndWriteToMemory();
+    /* A value set, read back as a BSTR and as narrow text, written into the
+     * JPEG in memory and read from the result. */
+    handle = OpenMetaHandle(NULL, 0);
+    text = SysAllocString(cafe);
+    CHECK(AddMetaDataW(handle, "Xmp.dc.source", text) == 1);
+    SysFreeString(text);
+    text = NULL;
+    CHECK(GetMetaDataW(handle, "Xmp.dc.source", &text, 0, false) == 0x10005);
+    CHECK(text != NULL && SysStringLen(text) == 4 && memcmp(text, cafe, sizeof(cafe)) == 0);
+    SysFreeString(text);
+    char narrow[8] = {0};
+    CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1 && !strcmp(narrow, "Caf\xC3\xA9"));
+
+    int32_t size = (int32_t)(sizeof(kJpeg) - 1);
+    const unsigned char* written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);
+    CHECK(written != NULL && size > (int32_t)(sizeof(kJpeg) - 1));
+    MetaHandle* reopened = written ? OpenMemImage(written, size) : NULL;
+    text = NULL;
+    CHECK(reopened != NULL && GetMetaDataW(reopened, "Xmp.dc.source", &text, 0, false) == 0x10005);
+    CHECK(text != NULL && memcmp(text, cafe, sizeof(cafe)) == 0);
+    SysFreeString(text);
+    CloseMetaHandle(reopened);
+    CloseMetaHandle(handle); /* releases the written buffer too */
 
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures == 0 ? 0 : 1;

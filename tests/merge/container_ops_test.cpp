@@ -1,42 +1,36 @@
-// The one-pass removal and the indexed XMP lookup must give what the
-// key-by-key forms they replace give: the same datums, in the same order.
+// The one-pass removal and the indexed XMP lookup must give what the key-by-key
+// forms they replace give (the merges' definition: each key of the source in
+// turn, looked up from the start): the same datums, in the same order.
 #include "merge/container_ops.h"
 
-#include "support/datum_entries.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::Fill;
-using test::Images;
-using test::Texts;
+using namespace test;
 
 bool TakeEveryKey(const std::string&) { return true; }
 bool NoResolution(const std::string& key) { return key.find("Resolution") == std::string::npos; }
 
-// The one-pass removal must leave what the merges' definition (each key of
-// the source in turn, looked up from the start) leaves, in the same order.
 template <typename Container>
 void ExpectSameAsKeyByKey(const Texts& target, const Container& source, long left,
                           bool (*takes)(const std::string&) = TakeEveryKey) {
-    Container keyByKey, onePass;
-    Fill(keyByKey, target);
-    Fill(onePass, target);
+    Container keyByKey, onePass = Fill(keyByKey, target);
     for (const auto& datum : source) {
         if (takes(datum.key())) EraseEveryDatum(keyByKey, datum.key());
     }
     EraseEveryDatumOfKeys(onePass, source, takes);
-    EXPECT_EQ(Images(onePass), Images(keyByKey));
+    EXPECT_EQ(TypedEntries(onePass), TypedEntries(keyByKey));
     EXPECT_EQ(onePass.count(), left);
 }
 
 TEST(MergeContainerOps, OnePassRemovalRemovesWhatKeyByKeyRemovalRemoves) {
     Exiv2::ExifData exifSource;
     Exiv2::IptcData iptcSource;
-    Exiv2::XmpData xmpSource, rejecting, keyByKey, onePass;
+    Exiv2::XmpData xmpSource, rejecting;
     // A key held twice, a key the source lacks, a key the filter refuses.
     const Texts exif = {"Exif.Image.Make=1", "Exif.Image.Artist=2", "Exif.Image.XResolution=3/1",
                         "Exif.Image.Artist=4"};
@@ -55,11 +49,10 @@ TEST(MergeContainerOps, OnePassRemovalRemovesWhatKeyByKeyRemovalRemoves) {
     Exiv2::XmpProperties::registerNs("http://ns.example.org/removal-test/", "removalTest");
     Fill(rejecting, {"Xmp.dc.format=x", "Xmp.removalTest.Gone=x", "Xmp.xmp.Label=x"});
     Exiv2::XmpProperties::unregisterNs("http://ns.example.org/removal-test/");
-    Fill(keyByKey, xmp);
-    Fill(onePass, xmp);
+    Exiv2::XmpData keyByKey, onePass = Fill(keyByKey, xmp);
     EXPECT_THROW(for (const auto& d : rejecting) EraseEveryDatum(keyByKey, d.key()), Exiv2::Error);
     EXPECT_THROW(EraseEveryDatumOfKeys(onePass, rejecting, TakeEveryKey), Exiv2::Error);
-    EXPECT_EQ(Images(onePass), Images(keyByKey));
+    EXPECT_EQ(TypedEntries(onePass), TypedEntries(keyByKey));
     EXPECT_EQ(onePass.count(), 3);
 }
 
@@ -73,7 +66,7 @@ TEST(MergeContainerOps, IndexedXmpLookupBuildsWhatTheIndexOperatorBuilds) {
         FindOrAppendXmpDatum(byIndex, positions, key) = text;
         byOperator[key] = text;
     }
-    EXPECT_EQ(Images(byIndex), Images(byOperator));
+    EXPECT_EQ(TypedEntries(byIndex), TypedEntries(byOperator));
 }
 
 }  // namespace

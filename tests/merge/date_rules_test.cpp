@@ -1,18 +1,14 @@
 // Dates are trimmed, and invalid ones removed with a trace line.
 #include "merge/date_rules.h"
 
-#include "support/datum_entries.h"
-#include "support/trace_capture.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::Entries;
-using test::Fill;
-using test::Lines;
-using test::Texts;
+using namespace test;
 
 TEST(MergeDates, ValidDatesAreTrimmedAndInvalidOnesRemovedWithATraceLine) {
     // {key, value, what stays; or "-" and the text the removal traces}
@@ -42,7 +38,7 @@ TEST(MergeDates, ValidDatesAreTrimmedAndInvalidOnesRemovedWithATraceLine) {
         const Texts line = Lines({{"Removed invalid date: ", key, result + 1}});
         if (*result == '-') trace.insert(trace.end(), line.begin(), line.end());
     }
-    test::TraceCapture traced;
+    TraceCapture traced;
     CheckExifDates(exif);
     CheckXmpDates(xmp);
     EXPECT_EQ(Entries(exif), exifLeft);

@@ -2,18 +2,14 @@
 // exports that wrap the family merges.
 #include "lumenmeta.h"
 
-#include "support/datum_entries.h"
-#include "support/trace_capture.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::Entries;
-using test::Fill;
-using test::Lines;
-using test::Texts;
+using namespace test;
 
 TEST(FamilyMerges, EachKeyTakenReplacesEveryOccurrenceAndEachDatumIsTraced) {
     // Exif takes standard keys only. Added datums follow the kept ones; repeated
@@ -36,7 +32,7 @@ TEST(FamilyMerges, EachKeyTakenReplacesEveryOccurrenceAndEachDatumIsTraced) {
     xmpSource.add(Exiv2::Xmpdatum(Exiv2::XmpKey("Xmp.dc.format")));
     Fill(xmp, {"Xmp.dc.subject=old", "Xmp.dc.format=image/jpeg", "Xmp.xmp.Label=kept"});
 
-    test::TraceCapture trace;
+    TraceCapture trace;
     MergeMetaDataExif(exifSource, exif);
     MergeMetaDataIptc(iptcSource, iptc);
     MergeMetaDataXmp(xmpSource, xmp);

@@ -1,28 +1,17 @@
 // The whole merge of a handle into an image, through its export.
 #include "lumenmeta.h"
 
-#include "support/datum_entries.h"
-#include "support/handle_ptr.h"
-#include "support/handle_state.h"
-#include "support/trace_capture.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
 namespace lumenmeta {
 namespace {
 
-using test::Entries;
-using test::Fill;
-using test::Lines;
-using test::Texts;
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-using ImageAutoPtr = Exiv2::Image::AutoPtr;
-#pragma GCC diagnostic pop
+using namespace test;
 
 TEST(MergeMetaData, RunsItsStepsInOrderOnTheImageAndLeavesTheHandleAlone) {
-    test::HandlePtr handle(OpenMetaHandle(nullptr, 0));
+    HandlePtr handle = EmptyHandle();
     // Sorted: keys Exiv2 rejects come before keys that must still go. The
     // family is the exact text before the first full stop.
     handle->deletedKeys = {"Exif.Image.AAANoSuchTag", "Exif.Image.Model", "Exif.Image.Software",
@@ -35,18 +24,18 @@ TEST(MergeMetaData, RunsItsStepsInOrderOnTheImageAndLeavesTheHandleAlone) {
     handle->xmpData["Xmp.dc.creator"] = "Bob";
     handle->xmpData["Xmp.dc.creator"] = "Cy";
     // Exiv2 cannot assign the one item of this title to the mirror: reported.
-    handle->xmpData["Xmp.dc.title"] = "lang=x-default lang=\"bad";
-    handle->xmpData["Xmp.dc.rights"] = "New";
+    Fill(handle->xmpData, {"Xmp.dc.title=lang=x-default lang=\"bad", "Xmp.dc.rights=New"});
     // The image in memory, as a writer holds it before the merge.
-    ImageAutoPtr image = Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg), none;
+    auto image = Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg);
+    decltype(image) none;
     Fill(image->exifData(), {"Exif.Image.Software=A", "Exif.Image.Software=B", "Exif.Image.Make=K",
                              "Exif.Image.Model=Old", "Exif.Image.DateTime=0000:00"});
     Fill(image->iptcData(), {"Iptc.Application2.Keywords=a", "Iptc.Application2.Keywords=b"});
     Fill(image->xmpData(), {"Xmp.dc.rights=Old"});
-    const test::HandleSnapshot before = test::Snapshot(*handle);
+    const HandleSnapshot before = Snapshot(*handle);
 
-    test::TraceCapture trace;
-    test::StderrCapture stderrText;
+    TraceCapture trace;
+    StderrCapture stderrText;
     MergeMetaData(nullptr, &image);  // null arguments do nothing
     MergeMetaData(handle.get(), nullptr);
     MergeMetaData(handle.get(), &none);
@@ -74,7 +63,7 @@ TEST(MergeMetaData, RunsItsStepsInOrderOnTheImageAndLeavesTheHandleAlone) {
                                      {"XMP-Key: ", "Xmp.dc.creator", "Bob, Cy"},
                                      {"XMP-Key: ", "Xmp.dc.title", "lang=\"x-default\" lang=\"bad"},
                                      {"XMP-Key: ", "Xmp.dc.rights", "lang=\"x-default\" New"}}));
-    EXPECT_TRUE(test::Snapshot(*handle) == before);
+    EXPECT_TRUE(Snapshot(*handle) == before);
 }
 
 }  // namespace

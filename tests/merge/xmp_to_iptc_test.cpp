@@ -2,7 +2,7 @@
 // conversion leaves, and its table must be the pairs Exiv2 converts.
 #include "merge/xmp_to_iptc.h"
 
-#include "support/handle_state.h"
+#include "support/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace lumenmeta {
 namespace {
 
-using test::Images;
+using namespace test;
 
 // For every application dataset: the XMP property Exiv2 converts it to, kept
 // when Exiv2's conversion back from that property replaces all of the
@@ -53,28 +53,24 @@ TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
     // leaves alone (a date, the character set, an envelope dataset). Only
     // the first date lands: the dataset does not repeat.
     Exiv2::IptcData iptc;
-    iptc["Iptc.Envelope.CharacterSet"] = "\x1b%G";
-    iptc["Iptc.Envelope.Destination"] = "desk";
+    Fill(iptc, {"Iptc.Envelope.CharacterSet=\x1b%G", "Iptc.Envelope.Destination=desk"});
     for (int i = 0; i < 40; ++i) {
-        Exiv2::StringValue text("old " + std::to_string(i));
-        iptc.add(Exiv2::IptcKey(i % 3 ? "Iptc.Application2.Keywords" : "Iptc.Application2.Byline"),
-                 &text);
+        const char* key = i % 3 ? "Iptc.Application2.Keywords=" : "Iptc.Application2.Byline=";
+        Fill(iptc, {key + ("old " + std::to_string(i))});
         if (i % 10 == 0) iptc.add(Exiv2::IptcKey("Iptc.Application2.DateCreated"),
                                   Exiv2::Value::create(Exiv2::date).get());
     }
-    iptc["Iptc.Application2.City"] = "Old town";
-    iptc["Iptc.Application2.Headline"] = "kept: no XMP headline";
+    Fill(iptc, {"Iptc.Application2.City=Old", "Iptc.Application2.Headline=kept: no XMP headline"});
     Exiv2::XmpData xmp;
     xmp["Xmp.dc.subject"] = "new one";
     xmp["Xmp.dc.subject"] = "new two";
-    xmp["Xmp.dc.creator"] = "New Author";
-    xmp["Xmp.photoshop.City"] = "Lübeck";
-    xmp["Xmp.dc.title"] = "lang=\"x-default\" Title";
+    Fill(xmp, {"Xmp.dc.creator=New Author", "Xmp.photoshop.City=Lübeck",
+               "Xmp.dc.title=lang=\"x-default\" Title"});
 
     Exiv2::IptcData expected = iptc;
     Exiv2::copyXmpToIptc(xmp, expected);
     CopyXmpToIptc(xmp, iptc);
-    EXPECT_EQ(Images(iptc), Images(expected));
+    EXPECT_EQ(TypedEntries(iptc), TypedEntries(expected));
     EXPECT_EQ(iptc.count(), 9);  // 2 envelope, date, headline, 2 keywords, creator, city, title
 }
 

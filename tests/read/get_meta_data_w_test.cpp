@@ -1,9 +1,8 @@
 #include "lumenmeta.h"
 
-#include "support/handle_ptr.h"
-#include "support/reading_fixtures.h"
+#include "support/fixture_image.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
 
 #include <gtest/gtest.h>
 

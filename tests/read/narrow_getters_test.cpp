@@ -1,7 +1,7 @@
 #include "read/narrow_getters.h"
 
-#include "support/handle_ptr.h"
-#include "support/reading_fixtures.h"
+#include "support/fixture_image.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,9 @@
 #include "lumenmeta.h"
 
 #include "support/fixture_image.h"
-#include "support/handle_ptr.h"
-#include "support/large_jpeg.h"
+#include "support/handles.h"
+#include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
 
 #include <gtest/gtest.h>
 

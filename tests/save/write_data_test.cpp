@@ -4,12 +4,10 @@
 
 #include "handle/process_setup.h"
 
+#include "support/child_process.h"
 #include "support/fixture_image.h"
-#include "support/handle_state.h"
-#include "support/run_unprivileged.h"
+#include "support/handles.h"
 #include "support/temp_dir.h"
-#include "support/trace_capture.h"
-#include "support/write_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +107,7 @@ TEST_F(WriteDataTest, TheSourceIsCarriedThenTheEditsMirroredInPlaceOrIntoATarget
 }
 
 TEST_F(WriteDataTest, AFailedWriteChangesNoFileAndLeavesTheHandleUsable) {
-    test::OpenToEveryone(dir.path());
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);  // the unprivileged child must get in
     // No metadata in the source: no merge traces between the lines of a failure.
     const std::string source = test::FixtureImage().WriteTo(dir.File("source.jpg"));
     const std::string missing = dir.File("missing.jpg");
@@ -156,7 +154,7 @@ TEST_F(WriteDataTest, ModeThreeLeavesASmallFileNamedLikeASidecarUnread) {
     for (const Case& c : {Case{"tiny.xmp.jpg", 3, false}, Case{"tiny.XMP.jpg", 3, true},
                           Case{"tiny.xmp.jpg", 0, true}, Case{"tiny-xmp.jpg", 3, true}}) {
         const std::string path = dir.File(std::to_string(c.mode) + c.name);
-        test::WriteBytes(path, test::TinyJpegWithComment());
+        test::WriteBytes(path, test::kTinyJpegWithComment);
         SCOPED_TRACE(path);
         ASSERT_EQ(WriteData(handle.get(), path.c_str(), c.mode, 0), 1);
         EXPECT_EQ(test::CommentOf(path), c.read ? "helo" : "");

@@ -1,7 +1,10 @@
 #include "support/fixture_image.h"
 
-#include "support/minimal_jpeg.h"
+#include "support/handles.h"
+#include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
+
+#include <memory>
 
 namespace lumenmeta::test {
 
@@ -9,9 +12,25 @@ namespace {
 
 using ImagePtr = std::unique_ptr<Exiv2::Image>;
 
-ImagePtr OpenBytes(const std::vector<unsigned char>& bytes) {
-    return ImagePtr(Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()))
-                        .release());
+// Fixtures with a private-namespace property need the namespace known to
+// Exiv2, as it is after the library's first open.
+void RegisterPrivateNamespace() {
+    Exiv2::XmpProperties::registerNs("http://ns.lumenframe.com/Lumenframe/1.0/", "Lumenframe");
+}
+
+void AddBytes(Exiv2::ExifData& exif, const char* key, const std::vector<unsigned char>& bytes,
+              Exiv2::TypeId type = Exiv2::unsignedByte) {
+    Exiv2::DataValue value(type);
+    value.read(bytes.data(), static_cast<long>(bytes.size()));
+    exif.add(Exiv2::ExifKey(key), &value);
+}
+
+// Sets each "key=text" entry through operator[], which adds to a key's
+// array items or language alternatives rather than adding a datum.
+void Set(Exiv2::XmpData& xmp, const Texts& entries) {
+    for (const std::string& entry : entries) {
+        xmp[entry.substr(0, entry.find('='))] = entry.substr(entry.find('=') + 1);
+    }
 }
 
 }  // namespace
@@ -19,17 +38,16 @@ ImagePtr OpenBytes(const std::vector<unsigned char>& bytes) {
 std::vector<unsigned char> FixtureImage::Bytes() const { return BytesOn(MinimalJpeg()); }
 
 std::vector<unsigned char> FixtureImage::BytesOn(const std::vector<unsigned char>& base) const {
-    ImagePtr image = OpenBytes(base);
+    ImagePtr image(
+        Exiv2::ImageFactory::open(base.data(), static_cast<long>(base.size())).release());
     image->readMetadata();
     image->setExifData(exif);
     image->setIptcData(iptc);
     image->setXmpData(xmp);
     image->writeMetadata();
-    Exiv2::BasicIo& io = image->io();
-    io.seek(0, Exiv2::BasicIo::beg);
-    std::vector<unsigned char> bytes(static_cast<size_t>(io.size()));
-    io.read(bytes.data(), static_cast<long>(bytes.size()));
-    return bytes;
+    image->io().seek(0, Exiv2::BasicIo::beg);
+    const Exiv2::DataBuf bytes = image->io().read(static_cast<long>(image->io().size()));
+    return {bytes.pData_, bytes.pData_ + bytes.size_};
 }
 
 std::string FixtureImage::WriteTo(const std::string& path) const {
@@ -37,41 +55,128 @@ std::string FixtureImage::WriteTo(const std::string& path) const {
     return path;
 }
 
-FixtureImage SampleFixture() {
-    // The fixture writes a private-namespace property, which Exiv2 can only
-    // do once the namespace is known, as after the library's first open.
-    Exiv2::XmpProperties::registerNs("http://ns.lumenframe.com/Lumenframe/1.0/", "Lumenframe");
-    FixtureImage fixture;
-    fixture.exif["Exif.Image.Make"] = "Lumen Camera Works";
-    fixture.exif["Exif.Image.Model"] = "LX-1";
-    fixture.exif["Exif.Image.Artist"] = "Ann Example";
-    fixture.exif["Exif.Image.Orientation"] = uint16_t(1);
-    fixture.exif["Exif.Image.XResolution"] = Exiv2::URational(72, 1);
-    fixture.iptc["Iptc.Application2.Caption"] = "A quiet harbour";
-    Exiv2::StringValue keyword;
-    keyword.read("harbour");
-    fixture.iptc.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
-    keyword.read("boats");
-    fixture.iptc.add(Exiv2::IptcKey("Iptc.Application2.Keywords"), &keyword);
-    fixture.xmp["Xmp.dc.title"] = "lang=x-default Harbour at dawn";
-    Exiv2::XmpArrayValue subjects(Exiv2::xmpBag);
-    subjects.read("harbour");
-    subjects.read("dawn");
-    fixture.xmp.add(Exiv2::XmpKey("Xmp.dc.subject"), &subjects);
-    fixture.xmp["Xmp.Lumenframe.VarU_Client"] = "Harbour Board";
-    return fixture;
-}
-
 FileMetadata ReadBack(const std::string& path) {
     ImagePtr image(Exiv2::ImageFactory::open(path).release());
     image->readMetadata();
-    FileMetadata metadata;
-    metadata.exif = image->exifData();
-    metadata.iptc = image->iptcData();
-    metadata.xmp = image->xmpData();
-    metadata.width = image->pixelWidth();
-    metadata.height = image->pixelHeight();
-    return metadata;
+    return {image->exifData(), image->iptcData(), image->xmpData(), image->pixelWidth()};
+}
+
+// Each "key=text" entry below is a datum of its key's own type.
+FixtureImage SampleFixture() {
+    RegisterPrivateNamespace();
+    FixtureImage fixture;
+    Fill(fixture.exif, {"Exif.Image.Make=Lumen Camera Works", "Exif.Image.Model=LX-1",
+                        "Exif.Image.Artist=Ann Example", "Exif.Image.Orientation=1",
+                        "Exif.Image.XResolution=72/1"});
+    Fill(fixture.iptc, {"Iptc.Application2.Caption=A quiet harbour",
+                        "Iptc.Application2.Keywords=harbour", "Iptc.Application2.Keywords=boats"});
+    Set(fixture.xmp, {"Xmp.dc.title=lang=x-default Harbour at dawn", "Xmp.dc.subject=harbour",
+                      "Xmp.dc.subject=dawn", "Xmp.Lumenframe.VarU_Client=Harbour Board"});
+    return fixture;
+}
+
+FixtureImage ReadingFixture() {
+    FixtureImage fixture;
+    Exiv2::ExifData& exif = fixture.exif;
+    Fill(exif, {"Exif.Image.Artist=Ann Example", "Exif.Image.Copyright=Caf\xE9 Lumen",
+                "Exif.Image.ImageDescription=Caf\xC3\xA9", "Exif.Image.Orientation=1",
+                "Exif.Photo.ISOSpeedRatings=100 200 300", "Exif.Image.TimeZoneOffset=-5",
+                "Exif.Photo.PixelXDimension=4000", "Exif.Image.ImageWidth=3000000000",
+                "Exif.Image.XResolution=72/1", "Exif.Photo.ExposureTime=1/250",
+                "Exif.Photo.FocalLength=50/1", "Exif.Photo.ExposureBiasValue=-1/3"});
+    // UTF-16LE "Hafen ☀" and a zero unit; an odd size; a leading zero unit.
+    AddBytes(exif, "Exif.Image.XPTitle",
+             {'H', 0, 'a', 0, 'f', 0, 'e', 0, 'n', 0, ' ', 0, 0x00, 0x26, 0, 0});
+    AddBytes(exif, "Exif.Image.XPKeywords", {'A', 0, 'b', 0, 'c'});
+    AddBytes(exif, "Exif.Image.XPSubject", {0, 0, 'A', 0});
+    Exiv2::AsciiValue empty("");
+    exif.add(Exiv2::ExifKey("Exif.Image.Software"), &empty);
+    const char comment[] = "ASCII\0\0\0Hello there";
+    AddBytes(exif, "Exif.Photo.UserComment", {comment, comment + sizeof(comment) - 1},
+             Exiv2::undefined);
+
+    Fill(fixture.iptc, {"Iptc.Envelope.ModelVersion=4", "Iptc.Application2.Keywords=harbour",
+                        "Iptc.Application2.Keywords=boats", "Iptc.Application2.Keywords=gulls",
+                        "Iptc.Application2.Caption=Caf\xE9 by the sea",
+                        "Iptc.Application2.DateCreated=2024-05-01", "Iptc.Application2.Byline=",
+                        std::string("Iptc.Application2.Headline=ab\0cd", 32)});
+
+    Set(fixture.xmp, {"Xmp.dc.title=lang=x-default Harbour at dawn",
+                      "Xmp.dc.title=lang=de-DE Hafen im Morgengrauen",
+                      "Xmp.dc.rights=lang=de-DE Alle Rechte", "Xmp.dc.subject=red",
+                      "Xmp.dc.subject=green", "Xmp.dc.subject=blue", "Xmp.dc.creator=Ann",
+                      "Xmp.dc.creator=Bob", "Xmp.xmp.Label=Caf\xC3\xA9 \xE2\x98\x80",
+                      "Xmp.xmp.Nickname=see lang=\"x-default\" Hi, lang=\"fr\" Salut",
+                      "Xmp.dc.source=", "Xmp.exif.FNumber=28/10", "Xmp.exif.ExposureTime=1/250",
+                      "Xmp.exif.FocalLength=1234567/10000", "Xmp.tiff.XResolution=12345679/100",
+                      "Xmp.exif.GPSAltitude=0.3333333333"});
+    return fixture;
+}
+
+FixtureImage Utf8IptcFixture() {
+    FixtureImage fixture;
+    Fill(fixture.iptc, {"Iptc.Application2.Caption=Caf\xC3\xA9",
+                        "Iptc.Application2.Keywords=Gr\xC3\xBC\xC3\x9F" "e",
+                        "Iptc.Application2.Keywords=Stra\xC3\x9F" "e"});
+    return fixture;
+}
+
+FixtureImage SeparatedKeywordsFixture() {
+    FixtureImage fixture;
+    Fill(fixture.iptc, {"Iptc.Application2.Keywords=first", "Iptc.Application2.Caption=between",
+                        "Iptc.Application2.Keywords=second"});
+    return fixture;
+}
+
+FixtureImage UserCommentBytesFixture(const std::vector<unsigned char>& bytes) {
+    FixtureImage fixture;
+    AddBytes(fixture.exif, "Exif.Photo.UserComment", bytes, Exiv2::undefined);
+    return fixture;
+}
+
+FixtureImage UserCommentTextFixture(const std::string& text) {
+    FixtureImage fixture;
+    Exiv2::AsciiValue value(text);
+    fixture.exif.add(Exiv2::ExifKey("Exif.Photo.UserComment"), &value);
+    return fixture;
+}
+
+FixtureImage CameraSource() {
+    RegisterPrivateNamespace();
+    FixtureImage fixture;
+    Fill(fixture.exif, {"Exif.Image.Make=NIKON CORPORATION", "Exif.Image.Model=NIKON D1",
+                        "Exif.Image.Artist=Source Artist", "Exif.Image.XResolution=72/1",
+                        "Exif.Photo.DateTimeOriginal=2024:05:01 10:00:00",
+                        "Exif.Nikon3.Quality=FINE"});
+    Fill(fixture.iptc, {"Iptc.Application2.Caption=Source caption",
+                        "Iptc.Application2.Keywords=harbour", "Iptc.Application2.Keywords=boats"});
+    Fill(fixture.xmp, {"Xmp.dc.title=lang=x-default Source title",
+                       "Xmp.Lumenframe.VarU_Client=Harbour Board"});
+    return fixture;
+}
+
+FixtureImage ExistingTarget() {
+    FixtureImage fixture;
+    Fill(fixture.exif, {"Exif.Image.Artist=Target Artist", "Exif.Image.Software=Target Software",
+                        "Exif.Image.XResolution=300/1", "Exif.Image.YResolution=300/1"});
+    Fill(fixture.iptc, {"Iptc.Application2.Caption=Target caption",
+                        "Iptc.Application2.Keywords=target keyword",
+                        "Iptc.Application2.City=Bergen"});
+    Fill(fixture.xmp, {"Xmp.dc.title=lang=x-default Target title", "Xmp.dc.format=image/jpeg",
+                       "Xmp.xmp.Rating=2"});
+    return fixture;
+}
+
+void WriteSidecar(const std::string& path, const Exiv2::XmpData& xmp) {
+    ImagePtr sidecar(Exiv2::ImageFactory::create(Exiv2::ImageType::xmp, path).release());
+    sidecar->setXmpData(xmp);
+    sidecar->writeMetadata();
+}
+
+std::string CommentOf(const std::string& path) {
+    ImagePtr image(Exiv2::ImageFactory::open(path).release());
+    image->readMetadata();
+    return image->comment();
 }
 
 }  // namespace lumenmeta::test

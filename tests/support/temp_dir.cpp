@@ -9,18 +9,14 @@
 namespace lumenmeta::test {
 
 TempDir::TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "lumenmeta-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    path_ = (std::filesystem::temp_directory_path() / "lumenmeta-test-XXXXXX").string();
+    if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
-
-std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -32,8 +28,7 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 std::vector<unsigned char> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
-                                      std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace lumenmeta::test

@@ -1,5 +1,5 @@
-// A fresh directory under the system's temporary folder, removed with
-// everything in it when the object goes.
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes; and whole files as bytes.
 #pragma once
 
 #include <string>
@@ -13,10 +13,8 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return path_; }
-    // The path of `name` inside the directory.
-    std::string File(const std::string& name) const;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
 
 private:
     std::string path_;

@@ -1,5 +1,4 @@
-// The test programs' entry point: Exiv2's own log about damaged files is
-// muted so that it does not bury the test output.
+// The test programs' entry point, with Exiv2's log about damaged files muted.
 #include "lumenmeta.h"
 
 #include <gtest/gtest.h>

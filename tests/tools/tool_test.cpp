@@ -1,10 +1,10 @@
 // The command-line tool run as a user runs it, as a child process on fixture
 // files: output and exit codes checked, files read back with Exiv2 directly.
+#include "support/child_process.h"
 #include "support/fixture_image.h"
-#include "support/handle_state.h"
+#include "support/handles.h"
+#include "support/jpeg_bytes.h"
 #include "support/json_reader.h"
-#include "support/minimal_jpeg.h"
-#include "support/run_tool.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
