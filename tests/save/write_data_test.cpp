@@ -167,7 +167,9 @@ TEST_F(WriteDataTest, ToMemoryTheResultIsABufferTheHandleOwnsAndAFailureKeepsIt)
     const Bytes input = test::ExistingTarget().Bytes();
     HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
     handle->iptcData["Iptc.Application2.Caption"] = "Edited caption";
-    int32_t size = static_cast<int32_t>(input.size());
+    // The size goes in as the input's and comes out as the result's.
+    const auto sizeIn = [&input] { return static_cast<int32_t>(input.size()); };
+    int32_t size = sizeIn();
     unsigned char* first = WriteDataToMem(handle.get(), input.data(), &size, 0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, handle->memBuffer);
@@ -176,22 +178,23 @@ TEST_F(WriteDataTest, ToMemoryTheResultIsABufferTheHandleOwnsAndAFailureKeepsIt)
                  {"Exif.Image.Make=NIKON CORPORATION", "Iptc.Application2.Caption=Edited caption"});
 
     // The next result replaces the buffer; a failure gives null and keeps the last result.
-    unsigned char* second = WriteDataToMem(handle.get(), input.data(), &size, 0);
+    int32_t secondSize = sizeIn();
+    unsigned char* second = WriteDataToMem(handle.get(), input.data(), &secondSize, 0);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second, handle->memBuffer);
-    const Bytes secondBytes(second, second + size), noise(300, 0x42);
+    const Bytes secondBytes(second, second + secondSize), noise(300, 0x42);
     int32_t noiseSize = 300, zero = 0;
     test::TraceCapture trace;
     EXPECT_EQ(WriteDataToMem(handle.get(), noise.data(), &noiseSize, 0), nullptr);
     EXPECT_EQ(WriteDataToMem(handle.get(), input.data(), &zero, 0), nullptr);
-    EXPECT_EQ(WriteDataToMem(handle.get(), nullptr, &size, 0), nullptr);
+    EXPECT_EQ(WriteDataToMem(handle.get(), nullptr, &(size = sizeIn()), 0), nullptr);
     EXPECT_EQ(WriteDataToMem(handle.get(), input.data(), nullptr, 0), nullptr);
-    EXPECT_EQ(WriteDataToMem(nullptr, input.data(), &size, 0), nullptr);
+    EXPECT_EQ(WriteDataToMem(nullptr, input.data(), &(size = sizeIn()), 0), nullptr);
     ASSERT_EQ(std::remove(source.c_str()), 0);  // unlike the file writer, the call fails
-    EXPECT_EQ(WriteDataToMem(handle.get(), input.data(), &size, 0), nullptr);
-    EXPECT_TRUE(noiseSize == 300 && zero == 0 && trace.pieces().empty());
+    EXPECT_EQ(WriteDataToMem(handle.get(), input.data(), &(size = sizeIn()), 0), nullptr);
+    EXPECT_TRUE(noiseSize == 300 && zero == 0 && size == sizeIn() && trace.pieces().empty());
     EXPECT_EQ(handle->memBuffer, second);
-    EXPECT_EQ(Bytes(second, second + size), secondBytes);
+    EXPECT_EQ(Bytes(second, second + secondSize), secondBytes);
 }
 
 }  // namespace
