@@ -1,9 +1,9 @@
 // Lists the full keys of the handle's working set, family by family.
 #include "lumenmeta.h"
+#include "platform/sized_copy.h"
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string>
 
 namespace lumenmeta {
@@ -42,11 +42,5 @@ extern "C" bool GetMetaDataKeys(MetaHandle* handle, const char* family, char* bu
     } catch (...) {
         return false;  // memory ran out; size is left as it was
     }
-    // The needed size must itself fit the 32-bit size.
-    if (list.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
-    const int32_t length = static_cast<int32_t>(list.size());
-    const bool fits = *size > length;
-    if (fits && buffer) std::memcpy(buffer, list.c_str(), list.size() + 1);
-    *size = length + 1;
-    return fits;
+    return CopyTextOut(list, buffer, size);
 }
