@@ -531,6 +531,7 @@ struct MetaHandle {
     int32_t iptcCodePage = -1;            /* -1 not yet detected, 0 or 65001 */
     std::string filePath;                 /* the path given at open, or empty */
     std::set<std::string> deletedKeys;    /* keys cleared by the host */
+    std::set<std::string> editedKeys;     /* keys set by the host, in Exiv2's spelling */
     unsigned char* memBuffer = nullptr;   /* last write to memory (new[]) */
 };
 

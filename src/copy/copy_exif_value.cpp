@@ -1,6 +1,8 @@
 // Copies one Exif datum from one handle's working set into another's.
 #include "lumenmeta.h"
 
+#include "edit/edited_keys.h"
+
 #include <exiv2/exiv2.hpp>
 
 #include <cstring>
@@ -39,7 +41,9 @@ extern "C" int CopyExifDataValue(MetaHandle* source, MetaHandle* target, const c
     if (!source || !target || !key) return 0;
     if (!lumenmeta::HasExifFamily(key)) return 0;
     try {
-        return lumenmeta::CopyDatum(source->exifData, target->exifData, key);
+        const int copied = lumenmeta::CopyDatum(source->exifData, target->exifData, key);
+        if (copied) lumenmeta::RecordEdit(*target, key);
+        return copied;
     } catch (const Exiv2::AnyError&) {
         std::cerr << "Catched Exiv2::AnyError";
         return 0;

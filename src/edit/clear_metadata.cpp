@@ -1,5 +1,6 @@
 #include "edit/clear_metadata.h"
 
+#include "edit/edited_keys.h"
 #include "handle/key_family.h"
 
 #include <exiv2/exiv2.hpp>
@@ -41,6 +42,7 @@ int ClearKey(MetaHandle& handle, const char* key) {
     }
     try {
         handle.deletedKeys.insert(key);
+        ForgetEdit(handle, key);
     } catch (...) {
         // Memory ran out: the datums are gone from the working set but the key
         // could not be recorded, so report the clearing as failed.

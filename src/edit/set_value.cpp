@@ -1,8 +1,11 @@
 #include "edit/set_value.h"
 
 #include "edit/clear_metadata.h"
+#include "edit/edited_keys.h"
 #include "handle/key_family.h"
 #include "handle/rational_xmp_keys.h"
+#include "handle/text_rules.h"
+#include "platform/wide_text.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/ole_string.h"
@@ -36,6 +39,17 @@ std::string NarrowText(std::u16string_view value, int codePage) {
     const size_t zero = text.find('\0');
     if (zero != std::string::npos) text.resize(zero);
     return text;
+}
+
+// IPTC text is stored as UTF-8 when the handle's IPTC is UTF-8 and when
+// Windows-1252 cannot hold it; otherwise in Windows-1252, as old readers
+// expect it.
+std::string IptcText(MetaHandle& handle, std::u16string_view value) {
+    if (IptcCodePage(handle) != kCodePageUtf8) {
+        std::string ansi = NarrowText(value, kCodePageAnsi);
+        if (WideFromCodePage(ansi, kCodePageAnsi) == UpToFirstZero(value)) return ansi;
+    }
+    return NarrowText(value, kCodePageUtf8);
 }
 
 void SetXmpValue(MetaHandle& handle, const char* key, std::string text) {
@@ -90,7 +104,7 @@ int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
                 SetXmpValue(handle, key, NarrowText(value, kCodePageUtf8));
                 break;
             case KeyFamily::Iptc:
-                handle.iptcData[key] = NarrowText(value, kCodePageAnsi);
+                handle.iptcData[key] = IptcText(handle, value);
                 break;
             case KeyFamily::Exif: {
                 const std::string text = NarrowText(value, kCodePageUtf8);
@@ -102,6 +116,7 @@ int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
                 break;
             }
         }
+        RecordEdit(handle, key);
         return 1;
     } catch (...) {
         return 0;

@@ -1,5 +1,7 @@
 #include "edit/typed_setter.h"
 
+#include "edit/edited_keys.h"
+
 #include <exiv2/exiv2.hpp>
 
 #include <memory>
@@ -91,9 +93,13 @@ int SetTypedValue(MetaHandle& handle, const char* key, const std::string& text, 
     int code = kTypedKeyRefused;
     if (setter.tryIptcForEveryKey || key[0] == 'I' || key[0] == 'i') {
         code = TryIptc(handle.iptcData, key, value, type, setter.store);
-        if (code == kTypedStored) return kTypedStored;
+        if (code == kTypedStored) {
+            RecordEdit(handle, key);
+            return kTypedStored;
+        }
     }
     code = TryExif(handle.exifData, key, value, type, setter.store, code);
+    if (code == kTypedStored) RecordEdit(handle, key);
     if (code != kTypedStored && setter.invalidateOnExifFailure) handle.isValid = false;
     return code;
 }

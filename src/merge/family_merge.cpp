@@ -56,10 +56,14 @@ void MergeFamily(const Container& source, Container& target, const FamilyTexts& 
 
 }  // namespace
 
-void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target) {
+void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target,
+                   const std::set<std::string>* alsoTaken) {
     if (source.empty()) return;
     EnsureStandardExifKeySet();
-    MergeFamily(source, target, kExifTexts, IsStandardExifKey);
+    const auto takes = [alsoTaken](const std::string& key) {
+        return IsStandardExifKey(key) || (alsoTaken && alsoTaken->count(key) != 0);
+    };
+    MergeFamily(source, target, kExifTexts, takes);
 }
 
 void MergeIptcData(const Exiv2::IptcData& source, Exiv2::IptcData& target) {

@@ -11,9 +11,15 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <set>
+#include <string>
+
 namespace lumenmeta {
 
-void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target);
+// `alsoTaken`, when given, names keys taken even though they are not
+// standard Exif keys (the keys a host set).
+void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target,
+                   const std::set<std::string>* alsoTaken = nullptr);
 void MergeIptcData(const Exiv2::IptcData& source, Exiv2::IptcData& target);
 void MergeXmpData(const Exiv2::XmpData& source, Exiv2::XmpData& target);
 

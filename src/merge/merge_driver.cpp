@@ -2,7 +2,9 @@
 
 #include "merge/container_ops.h"
 #include "merge/date_rules.h"
+#include "merge/edits_win.h"
 #include "merge/family_merge.h"
+#include "merge/guarded_conversion.h"
 #include "merge/xmp_mirroring.h"
 
 #include <iostream>
@@ -52,12 +54,14 @@ void RemoveClearedXmpKeys(const MetaHandle& handle, Exiv2::Image& target) {
 void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
     RemoveClearedExifAndIptcKeys(handle, target);
     MergeIptcData(handle.iptcData, target.iptcData());
-    MergeExifData(handle.exifData, target.exifData());
+    // Exif keys outside the standard list reach the target too when the
+    // host set them.
+    MergeExifData(handle.exifData, target.exifData(), &handle.editedKeys);
     if (!target.exifData().empty()) CheckExifDates(target.exifData());
     // Properties with an Exif or IPTC counterpart take the values left by
     // the steps above.
-    Exiv2::copyIptcToXmp(target.iptcData(), target.xmpData(), nullptr);
-    Exiv2::copyExifToXmp(target.exifData(), target.xmpData());
+    ConvertIptcToXmp(target.iptcData(), target.xmpData());
+    ConvertExifToXmp(target.exifData(), target.xmpData());
     // After the refresh, so that a cleared property that the conversion has
     // just produced again from Exif or IPTC still goes.
     RemoveClearedXmpKeys(handle, target);
@@ -65,6 +69,7 @@ void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
     MergeXmpData(handle.xmpData, target.xmpData());
     if (!target.xmpData().empty()) CheckXmpDates(target.xmpData());
     MirrorXmp(target.xmpData(), target.exifData(), target.iptcData());
+    ApplyEditsToTwins(handle, target);
 }
 
 }  // namespace lumenmeta

@@ -2,6 +2,7 @@
 
 #include "handle/text_rules.h"
 #include "merge/container_ops.h"
+#include "merge/guarded_conversion.h"
 #include "merge/xmp_to_iptc.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
@@ -37,11 +38,10 @@ long ItemCount(const Exiv2::Value& value) {
     }
 }
 
-// One item's UTF-8 text in the ANSI code page, up to its first zero. What
-// the code page lacks, and malformed UTF-8, come out as substitutes.
-std::string AnsiTextOfItem(const Exiv2::Value& value, long item) {
-    const std::u16string wide = WideFromValueText(value.toString(item), kCodePageUtf8);
-    return CodePageFromWide(wide, kCodePageAnsi);
+// One item's text up to its first zero, as UTF-8 (Exif text is written as
+// UTF-8); malformed UTF-8 comes out as U+FFFD.
+std::string TextOfItem(const Exiv2::Value& value, long item) {
+    return CodePageFromWide(WideFromValueText(value.toString(item), kCodePageUtf8), kCodePageUtf8);
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
         const std::string key = datum.key();
         const char* dublinCoreKey = DublinCoreKeyFor(key);
         for (long item = 0; item < items; ++item) {
-            const std::string text = AnsiTextOfItem(value, item);
+            const std::string text = TextOfItem(value, item);
             // Exiv2 gives a new datum the type it knows for the property and
             // appends each further text to an array, so the items arrive one
             // by one.
@@ -80,11 +80,11 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
             if (IsIptcMarkerXmpKey(key)) setMarker = true;
         }
     }
-    Exiv2::copyXmpToExif(conversionCopy, exif);
+    ConvertXmpToExif(conversionCopy, exif);
     // Coming second, the host's own texts win over the Dublin Core ones.
-    Exiv2::copyXmpToExif(mirrorSet, exif);
+    ConvertXmpToExif(mirrorSet, exif);
     if (setMarker) iptc[kIptcCharacterSetKey] = std::string(kIptcUtf8Marker);
-    CopyXmpToIptc(xmp, iptc);
+    ConvertXmpToIptc(xmp, iptc);
 }
 
 }  // namespace lumenmeta

@@ -1,6 +1,5 @@
 // Mirroring of a target image's XMP into its Exif and IPTC at the end of a
-// merge. Exif receives the XMP texts re-encoded from UTF-8 to the ANSI code
-// page; the host's own copies of the Exif description, copyright and artist
+// merge. Exif receives the XMP texts as UTF-8; the host's own copies of the Exif description, copyright and artist
 // (kept in the private namespace) override what Exif gets from the Dublin
 // Core properties; the IPTC envelope is marked as UTF-8 when XMP holds
 // properties that Exiv2 converts into IPTC text; then XMP is converted into

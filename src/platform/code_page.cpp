@@ -151,8 +151,44 @@ std::string Windows1252FromWide(std::u16string_view text) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Lead form = ClassifyLead(lead);
+        if (form.length == 0 || bytes.size() - i < static_cast<size_t>(form.length)) return false;
+        const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < form.secondLow || second > form.secondHigh) return false;
+        for (int k = 2; k < form.length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF) return false;
+        }
+        i += static_cast<size_t>(form.length);
+    }
+    return true;
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (const char byte : bytes) {
+        if (static_cast<unsigned char>(byte) >= 0x80) return false;
+    }
+    return true;
+}
+
+std::string Utf8FromNarrowText(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) return std::string(bytes);
+    return Utf8FromWide(WideFromWindows1252(bytes));
+}
+
 std::u16string WideFromCodePage(std::string_view bytes, int codePage) {
     if (codePage == kCodePageUtf8) return WideFromUtf8(bytes);
+    if (codePage == kCodePageUtf8OrAnsi) {
+        return IsValidUtf8(bytes) ? WideFromUtf8(bytes) : WideFromWindows1252(bytes);
+    }
     if (codePage == kCodePageAnsi) return WideFromWindows1252(bytes);
     throw std::invalid_argument("unsupported code page");
 }

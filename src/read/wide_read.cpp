@@ -31,7 +31,11 @@ WideValue ReadWideValue(MetaHandle& handle, const char* key, int index, bool asD
                 if (!datum) return WideValue();
                 handle.hadIptc = true;
                 value = &datum->value();
-                request.codePage = IptcCodePage(handle);
+                // The detection runs at the first IPTC read, as the setters
+                // rely on it; the text itself is decoded byte by byte: UTF-8
+                // where it is valid UTF-8, Windows-1252 elsewhere.
+                IptcCodePage(handle);
+                request.codePage = kCodePageUtf8OrAnsi;
                 break;
             }
             case KeyFamily::Exif: {
@@ -40,7 +44,7 @@ WideValue ReadWideValue(MetaHandle& handle, const char* key, int index, bool asD
                 if (!datum) return WideValue();
                 handle.hadExif = true;
                 value = &datum->value();
-                request.codePage = kCodePageAnsi;
+                request.codePage = kCodePageUtf8OrAnsi;
                 if (IsUserCommentKey(key)) {
                     const std::string text = value->toString();
                     switch (ClassifyUserComment(text)) {

@@ -1,7 +1,7 @@
 #include "save/carry_source.h"
 
 #include "merge/container_ops.h"
-#include "merge/xmp_to_iptc.h"
+#include "merge/guarded_conversion.h"
 #include "save/standard_exif_keys.h"
 
 #include <string>
@@ -28,8 +28,8 @@ void CarryFamily(const Container& source, Container& target, Takes takes) {
 bool PrepareSourceImage(Exiv2::Image& source) {
     const bool hadXmp = source.xmpData().count() != 0;
     if (hadXmp) {
-        Exiv2::syncExifWithXmp(source.exifData(), source.xmpData());
-        CopyXmpToIptc(source.xmpData(), source.iptcData());
+        SyncExifWithXmp(source.exifData(), source.xmpData());
+        ConvertXmpToIptc(source.xmpData(), source.iptcData());
     }
     source.iptcData().sortByKey();
     source.xmpData().sortByKey();

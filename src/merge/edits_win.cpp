@@ -1,0 +1,202 @@
+#include "merge/edits_win.h"
+
+#include "merge/container_ops.h"
+#include "merge/iptc_text.h"
+#include "merge/twin_keys.h"
+#include "merge/xmp_dates.h"
+#include "merge/xmp_mirroring.h"
+
+#include <string>
+#include <vector>
+
+namespace lumenmeta {
+
+namespace {
+
+enum class Family { none, iptc, exif, xmp };  // in the order their edits win
+
+Family FamilyOf(const std::string& key) {
+    if (key.compare(0, 5, "Exif.") == 0) return Family::exif;
+    if (key.compare(0, 5, "Iptc.") == 0) return Family::iptc;
+    if (key.compare(0, 4, "Xmp.") == 0) return Family::xmp;
+    return Family::none;
+}
+
+bool IsDateCheckedKey(const std::string& key) {
+    return key.find("DateTime") != std::string::npos || key.find("SubSecTime") != std::string::npos ||
+           key.find("GPSTimeStamp") != std::string::npos;
+}
+
+// Removes `key` from the target's container of its family; an XMP key takes
+// its struct fields with it.
+void EraseFromTarget(Exiv2::Image& target, const std::string& key) {
+    try {
+        switch (FamilyOf(key)) {
+            case Family::exif:
+                EraseEveryDatum(target.exifData(), key);
+                break;
+            case Family::iptc:
+                EraseEveryDatum(target.iptcData(), key);
+                break;
+            case Family::xmp: {
+                Exiv2::XmpData& xmp = target.xmpData();
+                for (auto datum = xmp.begin(); datum != xmp.end();) {
+                    datum = IsXmpKeyOf(datum->key(), key) ? xmp.erase(datum) : std::next(datum);
+                }
+                break;
+            }
+            case Family::none:
+                break;
+        }
+    } catch (const Exiv2::AnyError&) {
+        // A key Exiv2 does not know is in no container.
+    }
+}
+
+template <typename Container>
+Container DatumsOf(const Container& source, const std::string& key) {
+    Container picked;
+    for (const auto& datum : source) {
+        const std::string datumKey = datum.key();
+        if (datumKey == key || (FamilyOf(key) == Family::xmp && IsXmpKeyOf(datumKey, key))) picked.add(datum);
+    }
+    return picked;
+}
+
+// Replaces, key by key, the target's values with the converted ones.
+template <typename Container>
+void PutConverted(Exiv2::Image& target, Container& converted, Container& into) {
+    std::vector<std::string> keys;
+    for (const auto& datum : converted) {
+        const std::string key = datum.key();
+        if (key.find("NativeDigest") != std::string::npos || key == kIptcCharacterSetKey) continue;
+        if (keys.empty() || keys.back() != key) keys.push_back(key);
+    }
+    for (const std::string& key : keys) EraseFromTarget(target, key);
+    for (const auto& datum : converted) {
+        const std::string key = datum.key();
+        if (key.find("NativeDigest") != std::string::npos || key == kIptcCharacterSetKey) continue;
+        into.add(datum);
+    }
+}
+
+void PutIptcConverted(Exiv2::Image& target, Exiv2::IptcData& converted) {
+    for (Exiv2::Iptcdatum& datum : converted) {
+        if (datum.typeId() != Exiv2::string) continue;
+        datum.setValue(CutIptcText(datum.toString(), IptcMaxBytes(datum.tag(), datum.record())));
+    }
+    PutConverted(target, converted, target.iptcData());
+}
+
+void PutExifFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
+    Exiv2::ExifData exif;
+    Exiv2::copyXmpToExif(xmp, exif);
+    for (const char* date : {"Exif.Image.DateTime", "Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized"}) {
+        if (exif.findKey(Exiv2::ExifKey(date)) != exif.end()) RewriteDateFromXmp(xmp, date, exif);
+    }
+    PutConverted(target, exif, target.exifData());
+}
+
+void PutIptcFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
+    Exiv2::IptcData iptc;
+    Exiv2::copyXmpToIptc(xmp, iptc);
+    PutIptcConverted(target, iptc);
+}
+
+// Carries the host's value of `key` into the target and its twins.
+void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string& key) {
+    switch (FamilyOf(key)) {
+        case Family::exif: {
+            Exiv2::ExifData edited = DatumsOf(handle.exifData, key);
+            if (edited.empty()) return;
+            EraseFromTarget(target, key);
+            for (const auto& datum : edited) target.exifData().add(datum);
+            for (const std::string& companion : ExifCompanionsOf(key)) {
+                const auto found = target.exifData().findKey(Exiv2::ExifKey(companion));
+                if (found != target.exifData().end()) edited.add(*found);
+            }
+            Exiv2::XmpData xmp;
+            Exiv2::copyExifToXmp(edited, xmp);
+            PutConverted(target, xmp, target.xmpData());
+            PutIptcFromXmp(target, xmp);
+            break;
+        }
+        case Family::iptc: {
+            const Exiv2::IptcData edited = DatumsOf(handle.iptcData, key);
+            if (edited.empty()) return;
+            EraseFromTarget(target, key);
+            for (const auto& datum : edited) target.iptcData().add(datum);
+            Exiv2::XmpData xmp;
+            Exiv2::copyIptcToXmp(Utf8IptcCopy(edited), xmp, "UTF-8");
+            PutConverted(target, xmp, target.xmpData());
+            PutExifFromXmp(target, xmp);
+            break;
+        }
+        case Family::xmp: {
+            const Exiv2::XmpData edited = DatumsOf(handle.xmpData, key);
+            if (edited.empty()) return;
+            EraseFromTarget(target, key);
+            for (const auto& datum : edited) target.xmpData().add(datum);
+            PutExifFromXmp(target, edited);
+            PutIptcFromXmp(target, edited);
+            break;
+        }
+        case Family::none:
+            break;
+    }
+}
+
+bool TargetHolds(Exiv2::Image& target, const std::string& key) {
+    try {
+        switch (FamilyOf(key)) {
+            case Family::exif:
+                return target.exifData().findKey(Exiv2::ExifKey(key)) != target.exifData().end();
+            case Family::iptc:
+                return target.iptcData().findKey(Exiv2::IptcKey(key)) != target.iptcData().end();
+            case Family::xmp:
+                return target.xmpData().findKey(Exiv2::XmpKey(key)) != target.xmpData().end();
+            case Family::none:
+                break;
+        }
+    } catch (const Exiv2::AnyError&) {
+    }
+    return false;
+}
+
+// True when a twin of `key` in a family whose edits win over those of `key`'s
+// family was edited too.
+bool OutrankedByTwin(const MetaHandle& handle, const std::string& key) {
+    for (const std::string& twin : TwinsOf(key)) {
+        if (handle.editedKeys.count(twin) != 0 && FamilyOf(twin) > FamilyOf(key)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
+    for (const std::string& cleared : handle.deletedKeys) {
+        // Only a key whose family is spelled exactly is cleared, as in the
+        // removal passes before.
+        if (FamilyOf(cleared) == Family::none || handle.editedKeys.count(cleared) != 0) continue;
+        EraseFromTarget(target, cleared);
+        for (const std::string& twin : TwinsOf(cleared)) {
+            if (handle.editedKeys.count(twin) == 0) EraseFromTarget(target, twin);
+        }
+    }
+    for (Family family : {Family::iptc, Family::exif, Family::xmp}) {
+        for (const std::string& edited : handle.editedKeys) {
+            if (FamilyOf(edited) != family || OutrankedByTwin(handle, edited)) continue;
+            // A date the date passes removed as invalid stays removed.
+            if (IsDateCheckedKey(edited) && !TargetHolds(target, edited)) continue;
+            try {
+                CarryEdit(handle, target, edited);
+            } catch (const Exiv2::AnyError&) {
+                // A value Exiv2 cannot convert stays in its own family only.
+            }
+        }
+    }
+    NormalizeIptcText(target.iptcData());
+}
+
+}  // namespace lumenmeta

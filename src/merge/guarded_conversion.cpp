@@ -1,0 +1,216 @@
+#include "merge/guarded_conversion.h"
+
+#include "merge/container_ops.h"
+#include "merge/iptc_text.h"
+#include "merge/same_meaning.h"
+#include "merge/twin_keys.h"
+#include "merge/xmp_dates.h"
+#include "merge/xmp_mirroring.h"
+#include "merge/xmp_to_iptc.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <type_traits>
+#include <unordered_set>
+#include <vector>
+
+namespace lumenmeta {
+
+namespace {
+
+struct ConvertedKeys {
+    std::unordered_set<std::string> exif, iptc, xmp;
+};
+
+const ConvertedKeys& Converted() {
+    static const ConvertedKeys keys = [] {
+        ConvertedKeys all;
+        for (const TwinRow& row : TwinRows()) {
+            if (row.exifKey) {
+                all.exif.insert(row.exifKey);
+                for (const std::string& companion : ExifCompanionsOf(row.exifKey)) all.exif.insert(companion);
+            }
+            if (row.iptcKey) all.iptc.insert(row.iptcKey);
+            all.xmp.insert(row.xmpKey);
+        }
+        all.iptc.insert(kIptcCharacterSetKey);
+        return all;
+    }();
+    return keys;
+}
+
+template <typename Container>
+using DatumOf = std::decay_t<decltype(*std::declval<Container&>().begin())>;
+
+// The datums of every key a conversion may write, by key, in container order.
+template <typename Container>
+using Watched = std::map<std::string, std::vector<DatumOf<Container>>>;
+
+bool Watches(const Exiv2::ExifData&, const std::string& key) { return IsConvertedExifKey(key); }
+bool Watches(const Exiv2::IptcData&, const std::string& key) { return IsConvertedIptcKey(key); }
+bool Watches(const Exiv2::XmpData&, const std::string& key) { return IsConvertedXmpKey(key); }
+
+template <typename Container>
+Watched<Container> Collect(const Container& data) {
+    Watched<Container> watched;
+    for (const auto& datum : data) {
+        std::string key = datum.key();
+        if (Watches(data, key)) watched[std::move(key)].push_back(datum);
+    }
+    return watched;
+}
+
+template <typename Datum>
+bool SameDatums(const std::vector<Datum>& a, const std::vector<Datum>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].typeId() != b[i].typeId() || a[i].toString() != b[i].toString()) return false;
+    }
+    return true;
+}
+
+template <typename Datum>
+bool EmptyMeaning(const std::vector<Datum>& datums) {
+    for (const Datum& datum : datums) {
+        if (!IsEmptyMeaning(datum.toString())) return false;
+    }
+    return true;
+}
+
+template <typename Datum>
+std::string Joined(const std::vector<Datum>& datums) {
+    std::string all;
+    for (const Datum& datum : datums) {
+        if (!all.empty()) all += ", ";
+        all += datum.toString();
+    }
+    return all;
+}
+
+void AddCopy(Exiv2::ExifData& data, const Exiv2::Exifdatum& datum) { data.add(datum); }
+void AddCopy(Exiv2::IptcData& data, const Exiv2::Iptcdatum& datum) { data.add(datum); }
+void AddCopy(Exiv2::XmpData& data, const Exiv2::Xmpdatum& datum) { data.add(datum); }
+
+template <typename Container>
+void Replace(Container& data, const std::string& key, const std::vector<DatumOf<Container>>& datums) {
+    EraseEveryDatum(data, key);
+    for (const auto& datum : datums) AddCopy(data, datum);
+}
+
+// Puts back what a conversion should not have changed; see the header.
+template <typename Container>
+void Reconcile(Container& data, const Watched<Container>& before) {
+    const Watched<Container> after = Collect(data);
+    static const std::vector<DatumOf<Container>> none;
+    std::vector<std::string> keys;
+    for (const auto& entry : before) keys.push_back(entry.first);
+    for (const auto& entry : after) {
+        if (before.count(entry.first) == 0) keys.push_back(entry.first);
+    }
+    for (const std::string& key : keys) {
+        const auto was = before.find(key);
+        const auto now = after.find(key);
+        const auto& old = was == before.end() ? none : was->second;
+        const auto& current = now == after.end() ? none : now->second;
+        if (SameDatums(old, current)) continue;
+        if (EmptyMeaning(current)) {
+            Replace(data, key, old);  // nothing erased, nothing empty carried
+            continue;
+        }
+        if (!EmptyMeaning(old) && SameMeaning(key, Joined(old), Joined(current))) Replace(data, key, old);
+    }
+}
+
+std::string TextOf(const std::vector<Exiv2::Exifdatum>& datums) {
+    return datums.empty() ? std::string() : datums.front().toString();
+}
+
+// Exif dates that the conversion from `xmp` changed, with their sub-seconds,
+// written again by their wall-clock time.
+void RewriteDates(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, const Watched<Exiv2::ExifData>& before) {
+    static const char* const kDates[][2] = {
+        {"Exif.Image.DateTime", "Exif.Photo.SubSecTime"},
+        {"Exif.Photo.DateTimeOriginal", "Exif.Photo.SubSecTimeOriginal"},
+        {"Exif.Photo.DateTimeDigitized", "Exif.Photo.SubSecTimeDigitized"},
+    };
+    const auto textBefore = [&before](const char* key) {
+        const auto was = before.find(key);
+        return was == before.end() ? std::string() : TextOf(was->second);
+    };
+    const auto textNow = [&exif](const char* key) {
+        const auto now = exif.findKey(Exiv2::ExifKey(key));
+        return now == exif.end() ? std::string() : now->toString();
+    };
+    for (const auto& date : kDates) {
+        if (textNow(date[0]) == textBefore(date[0]) && textNow(date[1]) == textBefore(date[1])) continue;
+        if (textNow(date[0]).empty()) continue;
+        const std::string old = textBefore(date[0]);
+        RewriteDateFromXmp(xmp, date[0], exif, old.empty() ? nullptr : &old);
+    }
+}
+
+// The IPTC datasets the conversion created or changed, cut to their length;
+// the marker as it was.
+void CutChangedDatasets(Exiv2::IptcData& iptc, const Watched<Exiv2::IptcData>& before) {
+    const Watched<Exiv2::IptcData> after = Collect(iptc);
+    for (const auto& entry : after) {
+        const auto was = before.find(entry.first);
+        if (was != before.end() && SameDatums(was->second, entry.second)) continue;
+        for (Exiv2::Iptcdatum& datum : iptc) {
+            if (datum.key() != entry.first || datum.typeId() != Exiv2::string) continue;
+            const std::string text = datum.toString();
+            const std::string cut = CutIptcText(text, IptcMaxBytes(datum.tag(), datum.record()));
+            if (cut.size() != text.size()) datum.setValue(cut);
+        }
+    }
+    const auto was = before.find(kIptcCharacterSetKey);
+    static const std::vector<Exiv2::Iptcdatum> none;
+    Replace(iptc, kIptcCharacterSetKey, was == before.end() ? none : was->second);
+}
+
+}  // namespace
+
+bool IsConvertedExifKey(const std::string& key) { return Converted().exif.count(key) != 0; }
+bool IsConvertedIptcKey(const std::string& key) { return Converted().iptc.count(key) != 0; }
+bool IsConvertedXmpKey(const std::string& key) {
+    const size_t field = key.find('/');
+    return Converted().xmp.count(field == std::string::npos ? key : key.substr(0, field)) != 0;
+}
+
+void ConvertExifToXmp(const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
+    const auto before = Collect(xmp);
+    Exiv2::copyExifToXmp(exif, xmp);
+    Reconcile(xmp, before);
+}
+
+void ConvertXmpToExif(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif) {
+    const auto before = Collect(exif);
+    Exiv2::copyXmpToExif(xmp, exif);
+    RewriteDates(xmp, exif, before);
+    Reconcile(exif, before);
+}
+
+void ConvertIptcToXmp(const Exiv2::IptcData& iptc, Exiv2::XmpData& xmp) {
+    const auto before = Collect(xmp);
+    Exiv2::copyIptcToXmp(Utf8IptcCopy(iptc), xmp, "UTF-8");
+    Reconcile(xmp, before);
+}
+
+void ConvertXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {
+    const auto before = Collect(iptc);
+    CopyXmpToIptc(xmp, iptc);
+    CutChangedDatasets(iptc, before);
+    Reconcile(iptc, before);
+}
+
+void SyncExifWithXmp(Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
+    const auto exifBefore = Collect(exif);
+    const auto xmpBefore = Collect(xmp);
+    Exiv2::syncExifWithXmp(exif, xmp);
+    RewriteDates(xmp, exif, exifBefore);
+    Reconcile(exif, exifBefore);
+    Reconcile(xmp, xmpBefore);
+}
+
+}  // namespace lumenmeta

@@ -1,0 +1,192 @@
+#include "merge/twin_keys.h"
+
+#include <algorithm>
+
+namespace lumenmeta {
+
+namespace {
+
+// Measured from Exiv2's own converters: each Exif tag of the Image, Photo and
+// GPSInfo groups and each property of the XMP namespaces that Exiv2 converts,
+// run through copyExifToXmp, copyXmpToExif, copyIptcToXmp and copyXmpToIptc.
+const std::vector<TwinRow> kTwinRows = {
+    {"Exif.Image.ImageWidth", nullptr, "Xmp.tiff.ImageWidth"},
+    {"Exif.Image.ImageLength", nullptr, "Xmp.tiff.ImageLength"},
+    {"Exif.Image.BitsPerSample", nullptr, "Xmp.tiff.BitsPerSample"},
+    {"Exif.Image.Compression", nullptr, "Xmp.tiff.Compression"},
+    {"Exif.Image.PhotometricInterpretation", nullptr, "Xmp.tiff.PhotometricInterpretation"},
+    {"Exif.Image.ImageDescription", "Iptc.Application2.Caption", "Xmp.dc.description"},
+    {"Exif.Image.Make", nullptr, "Xmp.tiff.Make"},
+    {"Exif.Image.Model", nullptr, "Xmp.tiff.Model"},
+    {"Exif.Image.Orientation", nullptr, "Xmp.tiff.Orientation"},
+    {"Exif.Image.SamplesPerPixel", nullptr, "Xmp.tiff.SamplesPerPixel"},
+    {"Exif.Image.XResolution", nullptr, "Xmp.tiff.XResolution"},
+    {"Exif.Image.YResolution", nullptr, "Xmp.tiff.YResolution"},
+    {"Exif.Image.PlanarConfiguration", nullptr, "Xmp.tiff.PlanarConfiguration"},
+    {"Exif.Image.ResolutionUnit", nullptr, "Xmp.tiff.ResolutionUnit"},
+    {"Exif.Image.TransferFunction", nullptr, "Xmp.tiff.TransferFunction"},
+    {"Exif.Image.Software", nullptr, "Xmp.tiff.Software"},
+    {"Exif.Image.DateTime", nullptr, "Xmp.xmp.ModifyDate"},
+    {"Exif.Image.Artist", "Iptc.Application2.Byline", "Xmp.dc.creator"},
+    {"Exif.Image.WhitePoint", nullptr, "Xmp.tiff.WhitePoint"},
+    {"Exif.Image.PrimaryChromaticities", nullptr, "Xmp.tiff.PrimaryChromaticities"},
+    {"Exif.Image.YCbCrCoefficients", nullptr, "Xmp.tiff.YCbCrCoefficients"},
+    {"Exif.Image.YCbCrSubSampling", nullptr, "Xmp.tiff.YCbCrSubSampling"},
+    {"Exif.Image.YCbCrPositioning", nullptr, "Xmp.tiff.YCbCrPositioning"},
+    {"Exif.Image.ReferenceBlackWhite", nullptr, "Xmp.tiff.ReferenceBlackWhite"},
+    {"Exif.Image.Rating", nullptr, "Xmp.xmp.Rating"},
+    {"Exif.Image.Copyright", "Iptc.Application2.Copyright", "Xmp.dc.rights"},
+    {"Exif.Photo.ExposureTime", nullptr, "Xmp.exif.ExposureTime"},
+    {"Exif.Photo.FNumber", nullptr, "Xmp.exif.FNumber"},
+    {"Exif.Photo.ExposureProgram", nullptr, "Xmp.exif.ExposureProgram"},
+    {"Exif.Photo.SpectralSensitivity", nullptr, "Xmp.exif.SpectralSensitivity"},
+    {"Exif.Photo.ISOSpeedRatings", nullptr, "Xmp.exif.ISOSpeedRatings"},
+    {"Exif.Photo.OECF", nullptr, "Xmp.exif.OECF"},
+    {"Exif.Photo.ExifVersion", nullptr, "Xmp.exif.ExifVersion"},
+    {"Exif.Photo.DateTimeOriginal", "Iptc.Application2.DateCreated", "Xmp.photoshop.DateCreated"},
+    {"Exif.Photo.DateTimeDigitized", "Iptc.Application2.DigitizationDate", "Xmp.xmp.CreateDate"},
+    {"Exif.Photo.ComponentsConfiguration", nullptr, "Xmp.exif.ComponentsConfiguration"},
+    {"Exif.Photo.CompressedBitsPerPixel", nullptr, "Xmp.exif.CompressedBitsPerPixel"},
+    {"Exif.Photo.ShutterSpeedValue", nullptr, "Xmp.exif.ShutterSpeedValue"},
+    {"Exif.Photo.ApertureValue", nullptr, "Xmp.exif.ApertureValue"},
+    {"Exif.Photo.BrightnessValue", nullptr, "Xmp.exif.BrightnessValue"},
+    {"Exif.Photo.ExposureBiasValue", nullptr, "Xmp.exif.ExposureBiasValue"},
+    {"Exif.Photo.MaxApertureValue", nullptr, "Xmp.exif.MaxApertureValue"},
+    {"Exif.Photo.SubjectDistance", nullptr, "Xmp.exif.SubjectDistance"},
+    {"Exif.Photo.MeteringMode", nullptr, "Xmp.exif.MeteringMode"},
+    {"Exif.Photo.LightSource", nullptr, "Xmp.exif.LightSource"},
+    {"Exif.Photo.FocalLength", nullptr, "Xmp.exif.FocalLength"},
+    {"Exif.Photo.SubjectArea", nullptr, "Xmp.exif.SubjectArea"},
+    {"Exif.Photo.UserComment", nullptr, "Xmp.exif.UserComment"},
+    {"Exif.Photo.FlashpixVersion", nullptr, "Xmp.exif.FlashpixVersion"},
+    {"Exif.Photo.ColorSpace", nullptr, "Xmp.exif.ColorSpace"},
+    {"Exif.Photo.PixelXDimension", nullptr, "Xmp.exif.PixelXDimension"},
+    {"Exif.Photo.PixelYDimension", nullptr, "Xmp.exif.PixelYDimension"},
+    {"Exif.Photo.RelatedSoundFile", nullptr, "Xmp.exif.RelatedSoundFile"},
+    {"Exif.Photo.FlashEnergy", nullptr, "Xmp.exif.FlashEnergy"},
+    {"Exif.Photo.SpatialFrequencyResponse", nullptr, "Xmp.exif.SpatialFrequencyResponse"},
+    {"Exif.Photo.FocalPlaneXResolution", nullptr, "Xmp.exif.FocalPlaneXResolution"},
+    {"Exif.Photo.FocalPlaneYResolution", nullptr, "Xmp.exif.FocalPlaneYResolution"},
+    {"Exif.Photo.FocalPlaneResolutionUnit", nullptr, "Xmp.exif.FocalPlaneResolutionUnit"},
+    {"Exif.Photo.SubjectLocation", nullptr, "Xmp.exif.SubjectLocation"},
+    {"Exif.Photo.ExposureIndex", nullptr, "Xmp.exif.ExposureIndex"},
+    {"Exif.Photo.SensingMethod", nullptr, "Xmp.exif.SensingMethod"},
+    {"Exif.Photo.FileSource", nullptr, "Xmp.exif.FileSource"},
+    {"Exif.Photo.SceneType", nullptr, "Xmp.exif.SceneType"},
+    {"Exif.Photo.CFAPattern", nullptr, "Xmp.exif.CFAPattern"},
+    {"Exif.Photo.CustomRendered", nullptr, "Xmp.exif.CustomRendered"},
+    {"Exif.Photo.ExposureMode", nullptr, "Xmp.exif.ExposureMode"},
+    {"Exif.Photo.WhiteBalance", nullptr, "Xmp.exif.WhiteBalance"},
+    {"Exif.Photo.DigitalZoomRatio", nullptr, "Xmp.exif.DigitalZoomRatio"},
+    {"Exif.Photo.FocalLengthIn35mmFilm", nullptr, "Xmp.exif.FocalLengthIn35mmFilm"},
+    {"Exif.Photo.SceneCaptureType", nullptr, "Xmp.exif.SceneCaptureType"},
+    {"Exif.Photo.GainControl", nullptr, "Xmp.exif.GainControl"},
+    {"Exif.Photo.Contrast", nullptr, "Xmp.exif.Contrast"},
+    {"Exif.Photo.Saturation", nullptr, "Xmp.exif.Saturation"},
+    {"Exif.Photo.Sharpness", nullptr, "Xmp.exif.Sharpness"},
+    {"Exif.Photo.DeviceSettingDescription", nullptr, "Xmp.exif.DeviceSettingDescription"},
+    {"Exif.Photo.SubjectDistanceRange", nullptr, "Xmp.exif.SubjectDistanceRange"},
+    {"Exif.Photo.ImageUniqueID", nullptr, "Xmp.exif.ImageUniqueID"},
+    {"Exif.GPSInfo.GPSVersionID", nullptr, "Xmp.exif.GPSVersionID"},
+    {"Exif.GPSInfo.GPSAltitudeRef", nullptr, "Xmp.exif.GPSAltitudeRef"},
+    {"Exif.GPSInfo.GPSAltitude", nullptr, "Xmp.exif.GPSAltitude"},
+    {"Exif.GPSInfo.GPSSatellites", nullptr, "Xmp.exif.GPSSatellites"},
+    {"Exif.GPSInfo.GPSStatus", nullptr, "Xmp.exif.GPSStatus"},
+    {"Exif.GPSInfo.GPSMeasureMode", nullptr, "Xmp.exif.GPSMeasureMode"},
+    {"Exif.GPSInfo.GPSDOP", nullptr, "Xmp.exif.GPSDOP"},
+    {"Exif.GPSInfo.GPSSpeedRef", nullptr, "Xmp.exif.GPSSpeedRef"},
+    {"Exif.GPSInfo.GPSSpeed", nullptr, "Xmp.exif.GPSSpeed"},
+    {"Exif.GPSInfo.GPSTrackRef", nullptr, "Xmp.exif.GPSTrackRef"},
+    {"Exif.GPSInfo.GPSTrack", nullptr, "Xmp.exif.GPSTrack"},
+    {"Exif.GPSInfo.GPSImgDirectionRef", nullptr, "Xmp.exif.GPSImgDirectionRef"},
+    {"Exif.GPSInfo.GPSImgDirection", nullptr, "Xmp.exif.GPSImgDirection"},
+    {"Exif.GPSInfo.GPSMapDatum", nullptr, "Xmp.exif.GPSMapDatum"},
+    {"Exif.GPSInfo.GPSDestBearingRef", nullptr, "Xmp.exif.GPSDestBearingRef"},
+    {"Exif.GPSInfo.GPSDestBearing", nullptr, "Xmp.exif.GPSDestBearing"},
+    {"Exif.GPSInfo.GPSDestDistanceRef", nullptr, "Xmp.exif.GPSDestDistanceRef"},
+    {"Exif.GPSInfo.GPSDestDistance", nullptr, "Xmp.exif.GPSDestDistance"},
+    {"Exif.GPSInfo.GPSProcessingMethod", nullptr, "Xmp.exif.GPSProcessingMethod"},
+    {"Exif.GPSInfo.GPSAreaInformation", nullptr, "Xmp.exif.GPSAreaInformation"},
+    {"Exif.GPSInfo.GPSDifferential", nullptr, "Xmp.exif.GPSDifferential"},
+    {"Exif.Photo.Flash", nullptr, "Xmp.exif.Flash"},
+    {"Exif.GPSInfo.GPSLatitude", nullptr, "Xmp.exif.GPSLatitude"},
+    {"Exif.GPSInfo.GPSLongitude", nullptr, "Xmp.exif.GPSLongitude"},
+    {"Exif.GPSInfo.GPSDestLatitude", nullptr, "Xmp.exif.GPSDestLatitude"},
+    {"Exif.GPSInfo.GPSDestLongitude", nullptr, "Xmp.exif.GPSDestLongitude"},
+    {"Exif.GPSInfo.GPSTimeStamp", nullptr, "Xmp.exif.GPSTimeStamp"},
+    {"Exif.Photo.DateTimeOriginal", nullptr, "Xmp.exif.DateTimeOriginal"},
+    {"Exif.Image.DateTime", nullptr, "Xmp.tiff.DateTime"},
+    {"Exif.Photo.DateTimeDigitized", nullptr, "Xmp.exif.DateTimeDigitized"},
+    {nullptr, "Iptc.Application2.ObjectName", "Xmp.dc.title"},
+    {nullptr, "Iptc.Application2.Urgency", "Xmp.photoshop.Urgency"},
+    {nullptr, "Iptc.Application2.Category", "Xmp.photoshop.Category"},
+    {nullptr, "Iptc.Application2.SuppCategory", "Xmp.photoshop.SupplementalCategories"},
+    {nullptr, "Iptc.Application2.Keywords", "Xmp.dc.subject"},
+    {nullptr, "Iptc.Application2.SpecialInstructions", "Xmp.photoshop.Instructions"},
+    {nullptr, "Iptc.Application2.BylineTitle", "Xmp.photoshop.AuthorsPosition"},
+    {nullptr, "Iptc.Application2.City", "Xmp.photoshop.City"},
+    {nullptr, "Iptc.Application2.SubLocation", "Xmp.iptc.Location"},
+    {nullptr, "Iptc.Application2.ProvinceState", "Xmp.photoshop.State"},
+    {nullptr, "Iptc.Application2.CountryCode", "Xmp.iptc.CountryCode"},
+    {nullptr, "Iptc.Application2.CountryName", "Xmp.photoshop.Country"},
+    {nullptr, "Iptc.Application2.TransmissionReference", "Xmp.photoshop.TransmissionReference"},
+    {nullptr, "Iptc.Application2.Headline", "Xmp.photoshop.Headline"},
+    {nullptr, "Iptc.Application2.Credit", "Xmp.photoshop.Credit"},
+    {nullptr, "Iptc.Application2.Source", "Xmp.photoshop.Source"},
+    {nullptr, "Iptc.Application2.Writer", "Xmp.photoshop.CaptionWriter"},
+};
+
+}  // namespace
+
+const std::vector<TwinRow>& TwinRows() { return kTwinRows; }
+
+bool IsXmpKeyOf(const std::string& key, const std::string& property) {
+    return key.compare(0, property.size(), property) == 0 &&
+           (key.size() == property.size() || key[property.size()] == '/');
+}
+
+std::vector<std::string> TwinsOf(const std::string& key) {
+    std::vector<std::string> twins;
+    const auto add = [&](const char* twin) {
+        if (twin && key != twin && std::find(twins.begin(), twins.end(), twin) == twins.end()) {
+            twins.push_back(twin);
+        }
+    };
+    // An XMP key first gathers the rows of its property; the Exif and IPTC
+    // members of those rows then bring their own rows in.
+    std::vector<std::string> members{key};
+    for (size_t at = 0; at < members.size(); ++at) {
+        const std::string member = members[at];
+        for (const TwinRow& row : kTwinRows) {
+            const bool inRow = (row.exifKey && member == row.exifKey) ||
+                               (row.iptcKey && member == row.iptcKey) ||
+                               IsXmpKeyOf(member, row.xmpKey);
+            if (!inRow) continue;
+            for (const char* twin : {row.exifKey, row.iptcKey, row.xmpKey}) {
+                if (twin && std::find(members.begin(), members.end(), twin) == members.end()) {
+                    members.push_back(twin);
+                }
+            }
+        }
+    }
+    for (size_t at = 1; at < members.size(); ++at) add(members[at].c_str());
+    return twins;
+}
+
+std::vector<std::string> ExifCompanionsOf(const std::string& exifKey) {
+    static const char* const kCoordinates[] = {
+        "Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLongitude",
+        "Exif.GPSInfo.GPSDestLatitude", "Exif.GPSInfo.GPSDestLongitude",
+        "Exif.GPSInfo.GPSAltitude",
+    };
+    for (const char* coordinate : kCoordinates) {
+        if (exifKey == coordinate) return {exifKey + "Ref"};
+    }
+    if (exifKey == "Exif.Image.DateTime") return {"Exif.Photo.SubSecTime"};
+    if (exifKey == "Exif.Photo.DateTimeOriginal") return {"Exif.Photo.SubSecTimeOriginal"};
+    if (exifKey == "Exif.Photo.DateTimeDigitized") return {"Exif.Photo.SubSecTimeDigitized"};
+    if (exifKey == "Exif.GPSInfo.GPSTimeStamp") return {"Exif.GPSInfo.GPSDateStamp"};
+    return {};
+}
+
+}  // namespace lumenmeta
