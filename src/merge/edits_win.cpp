@@ -172,13 +172,32 @@ bool OutrankedByTwin(const MetaHandle& handle, const std::string& key) {
     return false;
 }
 
+// True when the handle's working set holds `key`: a cleared key set again.
+bool HandleHolds(const MetaHandle& handle, const std::string& key) {
+    try {
+        switch (FamilyOf(key)) {
+            case Family::exif:
+                return handle.exifData.findKey(Exiv2::ExifKey(key)) != handle.exifData.end();
+            case Family::iptc:
+                return handle.iptcData.findKey(Exiv2::IptcKey(key)) != handle.iptcData.end();
+            case Family::xmp:
+                return handle.xmpData.findKey(Exiv2::XmpKey(key)) != handle.xmpData.end();
+            case Family::none:
+                break;
+        }
+    } catch (const Exiv2::AnyError&) {
+    }
+    return false;
+}
+
 }  // namespace
 
 void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
     for (const std::string& cleared : handle.deletedKeys) {
         // Only a key whose family is spelled exactly is cleared, as in the
-        // removal passes before.
-        if (FamilyOf(cleared) == Family::none || handle.editedKeys.count(cleared) != 0) continue;
+        // removal passes before; a key set again after it was cleared is an
+        // edit.
+        if (FamilyOf(cleared) == Family::none || HandleHolds(handle, cleared)) continue;
         EraseFromTarget(target, cleared);
         for (const std::string& twin : TwinsOf(cleared)) {
             if (handle.editedKeys.count(twin) == 0) EraseFromTarget(target, twin);

@@ -164,9 +164,11 @@ void CutChangedDatasets(Exiv2::IptcData& iptc, const Watched<Exiv2::IptcData>& b
             if (cut.size() != text.size()) datum.setValue(cut);
         }
     }
-    const auto was = before.find(kIptcCharacterSetKey);
     static const std::vector<Exiv2::Iptcdatum> none;
-    Replace(iptc, kIptcCharacterSetKey, was == before.end() ? none : was->second);
+    const auto was = before.find(kIptcCharacterSetKey);
+    const auto now = after.find(kIptcCharacterSetKey);
+    const auto& old = was == before.end() ? none : was->second;
+    if (!SameDatums(old, now == after.end() ? none : now->second)) Replace(iptc, kIptcCharacterSetKey, old);
 }
 
 }  // namespace

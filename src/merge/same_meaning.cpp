@@ -2,6 +2,8 @@
 
 #include "platform/code_page.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -32,11 +34,16 @@ bool IsSexagesimalKey(const std::string& key) {
 // The text after a "lang=..." or "charset=..." prefix, with ", " read as ","
 // and without trailing blanks or zero bytes.
 std::string Plain(std::string text) {
-    for (const char* prefix : {"lang=", "charset="}) {
-        if (text.compare(0, std::string(prefix).size(), prefix) == 0) {
-            const size_t space = text.find(' ');
-            text = space == std::string::npos ? std::string() : text.substr(space + 1);
-        }
+    // lang="x-default" Hello, charset=Ascii Hello, charset="Unicode" Hello
+    if (text.compare(0, 6, "lang=\"") == 0) {
+        const size_t close = text.find("\" ", 6);
+        if (close != std::string::npos) text.erase(0, close + 2);
+    } else if (text.compare(0, 8, "charset=") == 0) {
+        size_t end = 8;
+        if (end < text.size() && text[end] == '"') ++end;
+        while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
+        if (end < text.size() && text[end] == '"') ++end;
+        if (end == text.size() || text[end] == ' ') text.erase(0, std::min(end + 1, text.size()));
     }
     std::string out;
     out.reserve(text.size());

@@ -1,6 +1,9 @@
 #include "platform/debug_trace.h"
 
 #include "lumenmeta.h"
+#include "platform/code_page.h"
+
+#include <new>
 
 #include <mutex>
 
@@ -27,7 +30,18 @@ TraceTarget CurrentTarget() {
 
 void TracePiece(const char* piece) {
     const TraceTarget target = CurrentTarget();
-    if (target.sink && piece) target.sink(piece, target.context);
+    if (!target.sink || !piece) return;
+    // The sink receives UTF-8 only: a piece in another encoding (a path or
+    // value in Windows-1252) is decoded as Windows-1252.
+    if (IsValidUtf8(piece)) {
+        target.sink(piece, target.context);
+        return;
+    }
+    try {
+        target.sink(Utf8FromNarrowText(piece).c_str(), target.context);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out: the piece is dropped, as with no sink.
+    }
 }
 
 void TracePiece(const std::string& piece) { TracePiece(piece.c_str()); }

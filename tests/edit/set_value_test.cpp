@@ -20,14 +20,14 @@ std::string Stored(const MetaHandle& h, const std::string& key) {  // XMP as tex
 TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {
     HandlePtr handle = EmptyHandle();
     MetaHandle* h = handle.get();
-    h->iptcCodePage = 65001;  // IPTC is stored in Windows-1252 all the same
+    h->iptcCodePage = 65001;  // IPTC declared UTF-8: its text is stored as UTF-8
     const std::tuple<const char*, std::u16string, std::string> cases[] = {
         {"Xmp.dc.title", u"Caf\u00e9 \u20ac", "lang=\"x-default\" Caf\xC3\xA9 \xE2\x82\xAC"},
         {"Xmp.Lumenframe.Var", u"a", "a"},
         {"Xmp.Lumenframe.Var", u"b", "a, b"},  // collected as items of one bag
         {"Xmp.exif.fnumber", u"5.6", "5.6/1"},  // a rational key, case ignored
         {"Xmp.exif.ExposureTime", u"56/10", "56/10"},
-        {"Iptc.Application2.Caption", u"Caf\u00e9 \u20ac\u6f22", "Caf\xE9 \x80?"},
+        {"Iptc.Application2.Caption", u"Caf\u00e9 \u20ac\u6f22", "Caf\xC3\xA9 \xE2\x82\xAC\xE6\xBC\xA2"},
         {"Exif.Image.Artist", u"Caf\u00e9", "Caf\xC3\xA9\0"s},
         {"Exif.Image.XResolution", u"72/1", "\x48\0\0\0\x01\0\0\0"s},
         {"Exif.Image.XPTitle", u"Hi\u00e9", "H\0i\0\xE9\0\0\0"s},
@@ -39,6 +39,14 @@ TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {
         EXPECT_EQ(AddMetaDataW(h, key, MakeBstr(value).get()), 1) << key;
         EXPECT_EQ(Stored(*h, key), stored) << key;
     }
+    // IPTC not declared UTF-8: Windows-1252 where it can hold the text.
+    h->iptcCodePage = 0;
+    for (const auto& [value, stored] : {std::pair{u"Caf\u00e9", "Caf\xE9"},
+                                        std::pair{u"\u0141\u00f3d\u017a", "\xC5\x81\xC3\xB3" "d\xC5\xBA"}}) {
+        EXPECT_EQ(AddMetaDataW(h, "Iptc.Application2.City", MakeBstr(value).get()), 1);
+        EXPECT_EQ(Stored(*h, "Iptc.Application2.City"), stored);
+    }
+    ClearMetaData(h, "Iptc.Application2.City");
     // A NULL value clears too; a key Exiv2 rejects, a NULL handle or key change nothing.
     const BstrPtr text = MakeBstr(u"v");
     const std::tuple<MetaHandle*, const char*, BSTR, int> more[] = {
@@ -48,15 +56,17 @@ TEST(AddMetaDataW, StoresEachFamilyInItsOwnFormAndClearsOnEmpty) {
     for (const auto& [target, key, value, result] : more) {
         EXPECT_EQ(AddMetaDataW(target, key, value), result) << (key ? key : "(null)");
     }
-    // The wide form: key and value traced in code page 0, the key's "?" included.
+    // The wide form: key and value converted through code page 0 (the key's
+    // "?" included) and traced as UTF-8.
     TraceCapture trace;
     EXPECT_EQ(AddMetaDataWide(h, u"Exif.Image.Art\u0131st", u"Caf\u00e9"), 0);
     EXPECT_EQ(AddMetaDataWide(h, u"Xmp.dc.rights", nullptr) + AddMetaDataWide(h, nullptr, u"y") +
                   AddMetaDataWide(nullptr, u"Xmp.dc.title", u"y"), 1);
-    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{"Exif.Image.Art?st", "Caf\xE9", "\n",
+    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{"Exif.Image.Art?st", "Caf\xC3\xA9", "\n",
                                                         "Xmp.dc.rights", "", "\n"}));
     EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Xmp.dc.title", "Exif.Image.Software",
-                                                     "Exif.Image.Model", "Xmp.dc.rights"}));
+                                                     "Exif.Image.Model", "Xmp.dc.rights",
+                                                     "Iptc.Application2.City"}));
     EXPECT_EQ(h->exifData.count() + h->iptcData.count() + h->xmpData.count(), 7);
 }
 

@@ -54,9 +54,9 @@ TEST(GetMetaDataW, RendersEveryValueShape) {
         // IPTC in Windows-1252 up to a zero byte.
         {"Iptc.Application2.Caption", 0, false, {0x10000, u"Caf\u00e9 by the sea"}},
         {"Iptc.Application2.Headline", 0, false, {0x10000, u"ab"}},
-        // Exif text in Windows-1252, also when it holds UTF-8.
+        // Exif text: UTF-8 where it is valid UTF-8, else Windows-1252.
         {"Exif.Image.0x013b", 0, false, {2, u"Ann Example"}},
-        {"Exif.Image.ImageDescription", 0, false, {2, u"Caf\u00c3\u00a9"}},
+        {"Exif.Image.ImageDescription", 0, false, {2, u"Caf\u00e9"}},
         {"Exif.Photo.FocalLength", 0, false, {5, u"50/1"}},
         {"Exif.Photo.ISOSpeedRatings", 0, false, {3, u"100"}},     // the first component
         {"Exif.Image.ImageWidth", 0, false, {4, u"-1294967296"}},  // 32 bits
@@ -83,8 +83,9 @@ TEST(GetMetaDataW, AdjacentOccurrencesUtf8IptcAndRefusedComments) {
     // UTF-8 IPTC is recognised on the first read and kept, edits notwithstanding.
     HandlePtr utf8 = OpenFixture(Utf8IptcFixture());
     EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Keywords", 1).second, u"Stra\u00dfe");
+    // Bytes that are not UTF-8 read as Windows-1252 even under the marker.
     utf8->iptcData["Iptc.Application2.Caption"] = "Caf\xE9";
-    EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Caption").second, u"Caf\ufffd");
+    EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Caption").second, u"Caf\u00e9");
     HandlePtr invalid = OpenFixture(UserCommentBytesFixture({'X', 'Y', 'Z', 0, 0, 0, 0, 0, 'a'}));
     TraceCapture trace;
     EXPECT_EQ(ReadW(invalid.get(), "Exif.Photo.UserComment"), kNone);

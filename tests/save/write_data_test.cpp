@@ -93,9 +93,9 @@ TEST_F(WriteDataTest, TheSourceIsCarriedThenTheEditsMirroredInPlaceOrIntoATarget
         const std::string title = c.xmpMode == 2 ? "" : "lang=\"x-default\" Source title";
         ExpectOnDisk(path, {"Exif.Image.Make=NIKON CORPORATION", "Exif.Nikon3.Quality=FINE",
                             "Iptc.Application2.Keywords=harbour|boats", "Xmp.dc.title=" + title,
-                            "Exif.Image.Artist=Edited Artist", "Exif.Image.Copyright=\xA9 Ann",
+                            "Exif.Image.Artist=Edited Artist", "Exif.Image.Copyright=\xC2\xA9 Ann",
                             "Iptc.Application2.Copyright=\xC2\xA9 Ann",
-                            "Exif.Image.ImageDescription=Own \xE9",
+                            "Exif.Image.ImageDescription=Own \xC3\xA9",
                             "Iptc.Application2.Caption=Caf\xC3\xA9",
                             "Iptc.Envelope.CharacterSet=\x1b%G", "Iptc.Application2.City=",
                             "Exif.Image.Model=", "Xmp.tiff.Model=",
