@@ -1,6 +1,7 @@
 #include "save/safe_file_io.h"
 
 #include "handle/xmp_toolkit.h"
+#include "save/iptc_digest.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -197,7 +198,8 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
         // the source releases a mapping a file source would have made.
         Exiv2::IoCloser closer(src);
         const size_t size = src.size();
-        const Exiv2::byte* data = size != 0 ? src.mmap(false) : nullptr;
+        Exiv2::byte* data = size != 0 ? src.mmap(true) : nullptr;
+        if (data) RefreshIptcDigest(data, size);
         ReplaceContent(path(), data, size);
     }
     if (wasOpen && open("rb") != 0) {

@@ -3,6 +3,7 @@
 #include "lumenmeta.h"
 #include "merge/merge_driver.h"
 #include "save/carry_source.h"
+#include "save/iptc_digest.h"
 #include "save/open_image.h"
 #include "save/xmp_mode.h"
 #include "handle/xmp_toolkit.h"
@@ -50,6 +51,7 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
     if (io.read(image.bytes.get(), written) != written) {
         throw Exiv2::Error(Exiv2::kerImageWriteFailed);
     }
+    RefreshIptcDigest(image.bytes.get(), static_cast<size_t>(written));
     return image;
 }
 
