@@ -18,6 +18,14 @@
  *    "Iptc.Application2.Caption", "Xmp.dc.title".
  *  - Wide text is UTF-16 (WCHAR). Narrow text is in code page 0
  *    (Windows-1252) or UTF-8 as each export states.
+ *  - Text in any script: what a host sets reads back the same, in every
+ *    family, and other programs see the same text in the file. Exif text is
+ *    written as UTF-8; IPTC text as UTF-8 when the handle's IPTC is UTF-8 or
+ *    Windows-1252 cannot hold it, else as Windows-1252. Narrow Exif and IPTC
+ *    text is read as UTF-8 where its bytes are valid UTF-8 and as
+ *    Windows-1252 elsewhere. After a write, IPTC that holds any text outside
+ *    ASCII is all UTF-8 and carries the UTF-8 marker
+ *    (Iptc.Envelope.CharacterSet = ESC % G). The debug trace is UTF-8.
  *  - Different handles may be used on different threads at the same time;
  *    one handle must be used by one thread at a time.
  */
@@ -374,6 +382,31 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * the old content held in memory meanwhile and put back if the copy fails;
  * a crash in the middle of that copy can leave the file cut. A target the
  * process may not write is refused before anything is written. */
+
+/* What a write keeps (every writer: WriteData, WriteDataStd, WriteDataToMem,
+ * CopyImageMetaData, MergeMetaData). A write changes only what it was asked
+ * to change:
+ *  - a value converted from another family (Exif, IPTC and XMP hold twins of
+ *    each other: Exif.Image.Artist, Iptc.Application2.Byline and
+ *    Xmp.dc.creator, say) replaces a value only when it means something
+ *    else; the same meaning in another form (a date with a zone offset, a
+ *    date-only value and a time of that day, a coordinate in decimal minutes,
+ *    sub-seconds padded with zeros, text in another encoding) keeps the
+ *    file's bytes;
+ *  - dates keep the wall-clock time written in them; no result depends on
+ *    the machine's time zone;
+ *  - a conversion removes no value and carries no empty value; values Exiv2
+ *    cannot convert back (ComponentsConfiguration, a UserComment with its
+ *    character set) keep their original;
+ *  - IPTC stays valid: no text is encoded twice, datasets a conversion
+ *    creates or changes are cut to the IIM standard's length at a character
+ *    boundary, repeated datasets stay separate, and a JPEG's IPTC digest in
+ *    its Photoshop resources is brought up to date when the IPTC changes;
+ *  - edits win: a key the host set or cleared reaches the file as the host
+ *    left it (Exif keys outside the standard list and maker-note keys
+ *    included), and its twins in the other families follow it, so a cleared
+ *    GPS position is gone from every family. Where the host set twins of
+ *    different families, the XMP one wins, then the Exif one. */
 
 /* Writes the handle's working set into an image file and returns 1, or 0 when
  * nothing could be written. A write is always a merge: the target file is

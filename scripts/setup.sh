@@ -2,7 +2,8 @@
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
 # Optional groups named as arguments add their packages: "fuzz" (clang with
-# its libFuzzer and sanitizer runtimes) and "bench" (Google Benchmark).
+# its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark) and
+# "fidelity" (ExifTool, whose validator the real-photo check asks).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
@@ -10,6 +11,7 @@ for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
+    fidelity) packages+=(libimage-exiftool-perl) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;
   esac
 done
