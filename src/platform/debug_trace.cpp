@@ -1,8 +1,11 @@
 #include "platform/debug_trace.h"
 
 #include "lumenmeta.h"
+#include "platform/code_page.h"
 
+#include <algorithm>
 #include <mutex>
+#include <string_view>
 
 namespace lumenmeta {
 
@@ -23,11 +26,33 @@ TraceTarget CurrentTarget() {
     return traceTarget;
 }
 
+// The sink receives UTF-8 only: a piece that is valid UTF-8 goes as it is,
+// any other piece (a code page 0 value, a path in another encoding) is read
+// as Windows-1252 and sent in UTF-8.
+std::string Utf8Piece(std::string_view piece) {
+    const std::string asUtf8 =
+        CodePageFromWide(WideFromCodePage(piece, kCodePageUtf8), kCodePageUtf8);
+    if (asUtf8 == piece) return asUtf8;
+    return CodePageFromWide(WideFromCodePage(piece, kCodePageAnsi), kCodePageUtf8);
+}
+
 }  // namespace
 
 void TracePiece(const char* piece) {
     const TraceTarget target = CurrentTarget();
-    if (target.sink && piece) target.sink(piece, target.context);
+    if (!target.sink || !piece) return;
+    const std::string_view bytes(piece);
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+        target.sink(piece, target.context);  // ASCII, the usual piece
+        return;
+    }
+    std::string text;
+    try {
+        text = Utf8Piece(bytes);
+    } catch (...) {
+        return;  // memory ran out: the piece is dropped, as with no sink
+    }
+    target.sink(text.c_str(), target.context);
 }
 
 void TracePiece(const std::string& piece) { TracePiece(piece.c_str()); }
