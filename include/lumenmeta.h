@@ -423,11 +423,15 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * are dropped and description, rights and creator text are mirrored between
  * XMP, Exif and IPTC. The handle itself is not changed, so it can be written
  * again, to the same or another target.
- * Which value wins: the handle's edits win over what the target and source
- * files held. Among the handle's own values, XMP wins over its Exif and IPTC
- * twins (Xmp.dc.creator over Exif.Image.Artist and
- * Iptc.Application2.Byline, say): the handle's XMP is merged after Exif and
- * IPTC were converted into XMP, and the result is converted back.
+ * Which value wins: a key the handle holds replaces the target's values for
+ * it, and a key cleared on the handle is removed from the target (an XMP
+ * twin that the handle still holds brings an Exif or IPTC key back). Between
+ * twins (Xmp.dc.creator, Exif.Image.Artist and Iptc.Application2.Byline, say)
+ * XMP wins: the handle's XMP is merged after Exif and IPTC were converted
+ * into XMP, and the result is converted back into Exif and IPTC. So the
+ * handle's XMP value reaches all three families, also when it is the value
+ * read from the file and only its Exif or IPTC twin was edited: to change
+ * such a value, set its XMP twin as well.
  *
  * `targetPath`: the file to write (narrow, used byte for byte), which must
  * exist and be an image or an XMP sidecar; NULL writes back into the file the
