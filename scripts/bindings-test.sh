@@ -30,7 +30,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Python: --system-site-packages only so that Debian's pytest is seen.
 /usr/bin/python3 -m venv --system-site-packages "$work/venv"
-"$work/venv/bin/pip" install -q ./python
+"$work/venv/bin/pip" install -q --disable-pip-version-check ./python
 LUMENMETA_LIBRARY=$library/liblumenmeta.so.1 "${run[@]}" "$work/venv/bin/python" \
   -m pytest -q -p no:cacheprovider -rxX python/tests
 
