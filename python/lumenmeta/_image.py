@@ -317,6 +317,7 @@ class Image:
     def to_bytes(self, xmp_mode=XmpMode.MERGE):
         """The image with the metadata written into it, as bytes: the bytes it
         was opened from, or its file as it is now, merged with the edits."""
+        self._h()  # closed: ValueError before anything is read
         if self._data is not None:
             target = self._data.raw
         else:

@@ -109,8 +109,9 @@ def test_copy_and_release(photo, tmp_path):
     with lumenmeta.open(photo) as image:
         pass
     assert image.closed
-    with pytest.raises(ValueError, match="closed"):
-        image.get("Xmp.dc.title")
+    for call in (lambda: image.get("Xmp.dc.title"), image.to_bytes, image.save):
+        with pytest.raises(ValueError, match="closed"):
+            call()
     image.close()  # again: nothing happens
 
 
