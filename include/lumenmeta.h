@@ -28,6 +28,29 @@
  *    (Iptc.Envelope.CharacterSet = ESC % G). The debug trace is UTF-8.
  *  - Different handles may be used on different threads at the same time;
  *    one handle must be used by one thread at a time.
+ *
+ * Results, by family of exports (each export below gives the details):
+ *  - Opening: OpenMetaHandle gives a handle even for a file it cannot read
+ *    (GetImageSize then gives 0); OpenMemImage gives NULL for bytes that are
+ *    not an image.
+ *  - Wide reads (GetMetaDataW, GetMetaDataWide): the value's Exiv2 type
+ *    code, never 0, when a value was delivered; 0 when not.
+ *    GetMetaDataWContainer: the joined text's length, 0 when nothing (mind
+ *    its rule for empty values).
+ *  - Narrow and typed reads (GetMetaData, GetExifData, GetIptcData,
+ *    GetExifDataL/N/S/D): 1 when delivered, 0 when not. GetExifDataLength,
+ *    GetExifDataBinary: a byte count, 0 when nothing. GetThumbnail: a byte
+ *    count, 0 for no thumbnail, -1 for a buffer too small.
+ *  - Wide setters (AddMetaDataW, AddMetaDataWide, AddMetaDataWContainer):
+ *    1 done, 0 failed. Typed setters (AddMeta, ModifyMetaDataValueAsString,
+ *    ModifyExifIptcMeta): 0 done, a positive code or -1 for failures.
+ *    ClearMetaData: the number of datums erased, -1 when it failed.
+ *  - Writes and copies (WriteData, WriteDataStd, CopyImageMetaData,
+ *    CreateXmpSidecar, CopyExifDataValue): 1 done, 0 failed, the reason
+ *    traced where the export says so. WriteDataToMem: the written bytes or
+ *    NULL.
+ *  - Listings (GetMetaDataKeys, CollectLumenframeVarNames): true when the
+ *    list was copied, with the size protocol each describes.
  */
 #ifndef LUMENMETA_H
 #define LUMENMETA_H
@@ -50,9 +73,17 @@ typedef uint16_t WCHAR;
 #endif
 typedef WCHAR OLECHAR;
 
-/* A length-prefixed, NUL-terminated UTF-16 string in the OLE layout: a 4-byte
- * byte count stands just before the text and one zero unit just after it.
- * Allocated by SysAllocString or SysAllocStringLen, freed by SysFreeString. */
+/* A length-prefixed, NUL-terminated UTF-16 string in the OLE layout. A BSTR
+ * points at the text; its malloc'd block starts sizeof(void*) bytes before
+ * the text (8 on 64-bit systems): unused bytes, then a 4-byte byte count in
+ * native order just before the text, then the text units and one zero unit.
+ * The length is read from the byte count, never from a terminator, so zero
+ * units inside count and a BSTR passed in must have a real prefix: make it
+ * with SysAllocString or SysAllocStringLen (a plain wide buffer gives a
+ * garbage length). Freed by SysFreeString. Runtimes whose own BSTR keeps the
+ * text at another offset in its block (Mono on Linux: 4 bytes) cannot pass
+ * theirs in or free ours: such hosts take a BSTR as a plain pointer and use
+ * these functions. */
 typedef WCHAR* BSTR;
 
 /* The per-image working record. Opaque to C; declared in full for C++. */
@@ -221,7 +252,8 @@ LUMENMETA_API int GetIptcData(MetaHandle* handle, const char* key, char* buffer,
  * otherwise the single value), with `separator` between them (NULL joins
  * them with nothing). Result: the length of the joined text in wide
  * characters, with the new, NUL-terminated text stored in *result; the
- * caller frees it with FreeMetaDataWContainer (not SysFreeString). 0 when
+ * caller frees it with FreeMetaDataWContainer (not SysFreeString; the
+ * block is malloc'd, so free and a runtime's CoTaskMemFree also do). 0 when
  * the key has no value, for a NULL handle, key or result, or when memory is
  * short; *result is then untouched. When every value is empty text and
  * there is no separator text between them, nothing is stored and the result
@@ -270,6 +302,12 @@ LUMENMETA_API bool GetMetaDataKeys(MetaHandle* handle, const char* family, char*
  * own type; "Exif.Image.XP..." tags get the UTF-16LE bytes of the text and a
  * zero unit. The value ends at its first zero unit. An empty or NULL value
  * clears the key, as ClearMetaData does.
+ * The value replaces what the key held, except in two cases: an XMP array
+ * that exists (a bag or sequence such as "Xmp.dc.subject") gets the value
+ * appended as one more item, and of an IPTC dataset held several times only
+ * the first occurrence is replaced. To replace an array, clear the key
+ * first; AddMeta appends a further IPTC occurrence. A language alternative
+ * ("Xmp.dc.title") has its x-default entry replaced.
  * Result: 1 stored or cleared; 0 when Exiv2 rejected the key or the value
  * (or memory ran out), or for a NULL handle or key. Changes made before a
  * failure stay. `key` and `value` stay the caller's. */
@@ -418,6 +456,12 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * are dropped and description, rights and creator text are mirrored between
  * XMP, Exif and IPTC. The handle itself is not changed, so it can be written
  * again, to the same or another target.
+ * Which value wins: a key the host set or cleared on the handle wins over
+ * everything else, and its twins in the other families follow it (see "What
+ * a write keeps" above); between twins the host set both of, the XMP one
+ * wins, then the Exif one. Among values the host did not touch, a key the
+ * handle holds replaces the target's values for it, and between such twins
+ * the handle's XMP value is the one that reaches all three families.
  *
  * `targetPath`: the file to write (narrow, used byte for byte), which must
  * exist and be an image or an XMP sidecar; NULL writes back into the file the
@@ -522,12 +566,17 @@ LUMENMETA_API bool CollectLumenframeVarNames(MetaHandle* handle, char* buffer, i
 
 /* Receives the library's debug trace, one call per piece of a message (its
  * fixed text, then each variable part, then mostly a line feed). `piece` is
- * NUL-terminated and valid only during the call. The sink may be called from
- * several threads at once. */
+ * NUL-terminated UTF-8 (a part that is not valid UTF-8, such as a code page 0
+ * value or a path in another encoding, is read as Windows-1252 and sent in
+ * UTF-8) and valid only during the call. The sink is called on the thread
+ * that traces, and may be called from several threads at once. */
 typedef void (*DebugTraceSink)(const char* piece, void* context);
 
 /* Sets the process-wide trace sink and the context handed to it; NULL
- * switches the trace off (the default: pieces are dropped). */
+ * switches the trace off (the default: pieces are dropped). It does not wait
+ * for calls already in flight on other threads: those may still reach the
+ * previous sink with its context after this returns, so a host keeps both
+ * valid until no such call can be running. */
 LUMENMETA_API void SetDebugTraceSink(DebugTraceSink sink, void* context);
 
 /* Sets the level from which Exiv2 logs its own warnings and errors about

@@ -2,8 +2,10 @@
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
 # Optional groups named as arguments add their packages: "fuzz" (clang with
-# its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark) and
-# "fidelity" (ExifTool, whose validator the real-photo check asks).
+# its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark),
+# "fidelity" (ExifTool, whose validator the real-photo check asks) and
+# "bindings" (Python's venv, pip and pytest, Mono's C# compiler and runtime,
+# Valgrind).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
@@ -12,6 +14,7 @@ for group in "$@"; do
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
     fidelity) packages+=(libimage-exiftool-perl) ;;
+    bindings) packages+=(python3 python3-venv python3-pip python3-pytest mono-mcs mono-runtime valgrind) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;
   esac
 done

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <new>
+#include <cstdlib>
 
 extern "C" {
 
@@ -35,7 +35,9 @@ int GetMetaDataWContainer(MetaHandle* handle, const char* key, WCHAR** result,
         }
         if (joined.empty()) return values - 1;
         if (joined.size() > static_cast<size_t>(INT_MAX)) return 0;
-        WCHAR* text = new (std::nothrow) WCHAR[joined.size() + 1];
+        // malloc, so that a runtime which frees the text itself with free or
+        // CoTaskMemFree releases it with the matching allocator.
+        WCHAR* text = static_cast<WCHAR*>(std::malloc((joined.size() + 1) * sizeof(WCHAR)));
         if (!text) return 0;
         std::copy(joined.begin(), joined.end(), text);
         text[joined.size()] = 0;
@@ -46,6 +48,6 @@ int GetMetaDataWContainer(MetaHandle* handle, const char* key, WCHAR** result,
     }
 }
 
-void FreeMetaDataWContainer(WCHAR* text) { delete[] text; }
+void FreeMetaDataWContainer(WCHAR* text) { std::free(text); }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include "lumenmeta.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static int checks = 0, failures = 0;
@@ -69,6 +70,11 @@ int main(void) {
     SysFreeString(text);
     char narrow[8] = {0};
     CHECK(GetMetaData(handle, "Xmp.dc.source", narrow, 7) == 1 && !strcmp(narrow, "Caf\xC3\xA9"));
+    /* The joined text is malloc'd: a host's own free releases it as well. */
+    WCHAR* joined = NULL;
+    CHECK(GetMetaDataWContainer(handle, "Xmp.dc.source", &joined, NULL) == 4);
+    CHECK(joined != NULL && memcmp(joined, cafe, sizeof(cafe)) == 0);
+    free(joined);
 
     int32_t size = (int32_t)(sizeof(kJpeg) - 1);
     const unsigned char* written = WriteDataToMem(handle, (const unsigned char*)kJpeg, &size, 0);

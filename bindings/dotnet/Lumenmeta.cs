@@ -1,0 +1,689 @@
+// The lumenmeta library for .NET hosts, CoreCLR and Mono alike: add this one
+// file to a project and have liblumenmeta.so.1 where the loader finds it.
+//
+// Every BSTR is received as an IntPtr, read by the length in its prefix and
+// freed with the library's own SysFreeString; every BSTR passed in comes from
+// the library's SysAllocStringLen. Keys, paths and trace pieces are UTF-8
+// bytes converted here. No runtime string marshalling is involved, so nothing
+// depends on where a runtime keeps the text in its own BSTR blocks or which
+// allocator its marshaller frees with.
+using System;
+using System.Collections.Generic;
+using System.IO;
+using System.Runtime.InteropServices;
+using System.Text;
+
+namespace Lumenmeta
+{
+    /// <summary>What a write does with XMP.</summary>
+    public enum XmpMode
+    {
+        /// <summary>Write the merged XMP.</summary>
+        Merge = 0,
+        /// <summary>Remove all XMP from the target unless the opened file had XMP.</summary>
+        RemoveUnlessSourceHas = 1,
+        /// <summary>Remove all XMP from the target.</summary>
+        Remove = 2,
+        /// <summary>Store the XMP as a compact packet without packet wrapper.</summary>
+        Compact = 3,
+    }
+
+    /// <summary>A call into the lumenmeta library failed.</summary>
+    public sealed class LumenmetaException : Exception
+    {
+        /// <summary>Makes the exception with its message and the library's trace.</summary>
+        public LumenmetaException(string message, string trace = "") : base(message)
+        {
+            Trace = trace ?? "";
+        }
+
+        /// <summary>Everything the library traced during the failed call.</summary>
+        public string Trace { get; }
+    }
+
+    /// <summary>An exact fraction, as Exif and XMP rationals hold them.</summary>
+    public struct Rational
+    {
+        /// <summary>Makes the fraction numerator/denominator.</summary>
+        public Rational(long numerator, long denominator)
+        {
+            Numerator = numerator;
+            Denominator = denominator;
+        }
+
+        /// <summary>The numerator.</summary>
+        public long Numerator { get; }
+
+        /// <summary>The denominator.</summary>
+        public long Denominator { get; }
+
+        /// <summary>The value as a double.</summary>
+        public double ToDouble() => (double)Numerator / Denominator;
+
+        /// <summary>"numerator/denominator".</summary>
+        public override string ToString() => Numerator + "/" + Denominator;
+    }
+
+    /// <summary>An image's metadata: Exif, IPTC and XMP values by Exiv2 key
+    /// ("Exif.Image.Artist", "Iptc.Application2.Keywords", "Xmp.dc.title").
+    /// Edits change this object only; Save or ToBytes writes them, merged into
+    /// what the target holds. Dispose releases the image (the finalizer does
+    /// if it is forgotten). Calls from several threads take turns.</summary>
+    public sealed class MetaImage : IDisposable
+    {
+        private readonly MetaHandle handle;
+        private readonly string path;    // null for an image opened from bytes
+        private readonly byte[] source;  // the bytes it was opened from, or null
+        private readonly object sync = new object();
+
+        private MetaImage(MetaHandle handle, string path, byte[] source)
+        {
+            this.handle = handle;
+            this.path = path;
+            this.source = source;
+        }
+
+        /// <summary>Opens the image file at <paramref name="path"/> and reads its metadata.</summary>
+        /// <exception cref="LumenmetaException">The file is missing or not an image.</exception>
+        public static MetaImage Open(string path)
+        {
+            MetaHandle opened;
+            using (var trace = new Native.Capture())
+            {
+                opened = Native.OpenMetaHandle(Native.Utf8(path, nameof(path)), 0);
+                if (opened.IsInvalid) throw new OutOfMemoryException("OpenMetaHandle");
+                if (Native.GetImageSize(opened, out _, out _) == 0)
+                {
+                    opened.Dispose();
+                    string why = File.Exists(path) ? "not an image lumenmeta can read" : "no such file";
+                    throw new LumenmetaException("cannot open " + path + ": " + why, trace.Text);
+                }
+            }
+            return new MetaImage(opened, path, null);
+        }
+
+        /// <summary>Opens an image held in memory; the bytes are copied.</summary>
+        /// <exception cref="LumenmetaException">The bytes are not an image.</exception>
+        public static MetaImage OpenBytes(byte[] data)
+        {
+            if (data == null) throw new ArgumentNullException(nameof(data));
+            if (data.Length == 0) throw new LumenmetaException("the bytes are empty");
+            IntPtr memory = Marshal.AllocHGlobal(data.Length);
+            Marshal.Copy(data, 0, memory, data.Length);
+            MetaHandle opened = Native.OpenMemImage(memory, data.Length);
+            if (opened.IsInvalid)
+            {
+                opened.Dispose();
+                Marshal.FreeHGlobal(memory);
+                throw new LumenmetaException("the bytes are not an image lumenmeta can read");
+            }
+            opened.Memory = memory;  // freed after the handle is closed
+            return new MetaImage(opened, null, (byte[])data.Clone());
+        }
+
+        /// <summary>Copies all metadata and the comment of the image file
+        /// <paramref name="source"/> into the image file <paramref name="target"/>,
+        /// replacing what it held (no merge); creates a JPEG when it does not exist.</summary>
+        /// <exception cref="LumenmetaException">The copy failed.</exception>
+        public static void CopyMetadata(string source, string target)
+        {
+            using (var trace = new Native.Capture())
+            {
+                if (Native.CopyImageMetaData(Native.Utf8(source, nameof(source)),
+                                             Native.Utf8(target, nameof(target)), 0) == 0)
+                {
+                    throw new LumenmetaException("cannot copy metadata from " + source + " to " + target
+                        + ": " + trace.Reason("the source is missing or not an image, or the target unusable"),
+                        trace.Text);
+                }
+            }
+        }
+
+        /// <summary>Sets from which level Exiv2 logs its warnings about damaged
+        /// files to standard error, process-wide: 0 debug, 1 info, 2 warning
+        /// (the default), 3 error, 4 mute.</summary>
+        public static void SetExiv2LogLevel(int level) => Native.SetExiv2LogLevel(level);
+
+        /// <summary>Releases the image; calling it again does nothing.</summary>
+        public void Dispose()
+        {
+            lock (sync) handle.Dispose();
+        }
+
+        private MetaHandle H
+        {
+            get
+            {
+                if (handle.IsClosed) throw new ObjectDisposedException(nameof(MetaImage));
+                return handle;
+            }
+        }
+
+        // ---- reading ---------------------------------------------------
+
+        private string Read(string key, int index)
+        {
+            byte[] name = Native.Key(key);
+            IntPtr value;
+            lock (sync)
+            {
+                if (Native.GetMetaDataW(H, name, out value, index, false) == 0) return null;
+            }
+            return Native.TakeBstr(value);
+        }
+
+        /// <summary>The first value of a key; setting replaces all its values
+        /// (an empty string removes the key).</summary>
+        /// <exception cref="KeyNotFoundException">Reading a key without value.</exception>
+        public string this[string key]
+        {
+            get => Read(key, 0) ?? throw new KeyNotFoundException(key);
+            set => Set(key, new[] { value ?? throw new ArgumentNullException(nameof(value)) });
+        }
+
+        /// <summary>The first value of a key, or <paramref name="defaultValue"/>.</summary>
+        public string Get(string key, string defaultValue = null) => Read(key, 0) ?? defaultValue;
+
+        /// <summary>True, with the first value, when the key has one.</summary>
+        public bool TryGetValue(string key, out string value) => (value = Read(key, 0)) != null;
+
+        /// <summary>True when the key has a value.</summary>
+        public bool ContainsKey(string key) => Read(key, 0) != null;
+
+        /// <summary>Every value of a key in order: the items of an XMP array,
+        /// each occurrence of a repeated IPTC dataset; empty when it has none.</summary>
+        public IReadOnlyList<string> GetAll(string key)
+        {
+            var values = new List<string>();
+            lock (sync)
+            {
+                for (string text; (text = Read(key, values.Count)) != null;) values.Add(text);
+            }
+            return values;
+        }
+
+        /// <summary>The first value as a fraction ("1/250", "72", "2.8"), or null.</summary>
+        /// <exception cref="FormatException">The value is not a number.</exception>
+        public Rational? GetRational(string key)
+        {
+            string text = Read(key, 0);
+            return text == null ? (Rational?)null : Native.ParseRational(key, text);
+        }
+
+        /// <summary>The first value as an int ("72/1" gives 72), or null.</summary>
+        /// <exception cref="FormatException">The value is not a whole number.</exception>
+        public int? GetInt(string key)
+        {
+            Rational? number = GetRational(key);
+            if (number == null) return null;
+            Rational r = number.Value;
+            long whole = r.Numerator / r.Denominator;
+            if (r.Numerator % r.Denominator != 0 || whole < int.MinValue || whole > int.MaxValue)
+                throw new FormatException(key + ": " + r + " is not a whole number in int's range");
+            return (int)whole;
+        }
+
+        /// <summary>The first value as a double ("1/250" gives 0.004), or null.</summary>
+        /// <exception cref="FormatException">The value is not a number.</exception>
+        public double? GetDouble(string key) => GetRational(key)?.ToDouble();
+
+        /// <summary>The keys that have values, each once, in the image's order:
+        /// all three families, or the one named ("Exif", "Iptc", "Xmp").</summary>
+        public IReadOnlyList<string> Keys(string family = null)
+        {
+            byte[] name = null;
+            if (family != null)
+            {
+                switch (family.ToLowerInvariant())
+                {
+                    case "exif": name = Native.Key("Exif"); break;
+                    case "iptc": name = Native.Key("Iptc"); break;
+                    case "xmp": name = Native.Key("Xmp"); break;
+                    default: throw new ArgumentException("family must be Exif, Iptc or Xmp", nameof(family));
+                }
+            }
+            lock (sync)
+            {
+                MetaHandle h = H;
+                return Native.SizedList((byte[] buffer, ref int size) =>
+                    Native.GetMetaDataKeys(h, name, buffer, ref size, Native.Separator));
+            }
+        }
+
+        /// <summary>(key, value) for every value, in the image's order; a key
+        /// with several values appears once per value.</summary>
+        public IReadOnlyList<KeyValuePair<string, string>> Items(string family = null)
+        {
+            var items = new List<KeyValuePair<string, string>>();
+            lock (sync)
+            {
+                foreach (string key in Keys(family))
+                {
+                    foreach (string value in GetAll(key)) items.Add(new KeyValuePair<string, string>(key, value));
+                }
+            }
+            return items;
+        }
+
+        /// <summary>The host application's variables (the Xmp.Lumenframe.
+        /// properties that are neither unresolved nor bookkeeping), with their values.</summary>
+        public IReadOnlyDictionary<string, IReadOnlyList<string>> Variables
+        {
+            get
+            {
+                var variables = new Dictionary<string, IReadOnlyList<string>>();
+                lock (sync)
+                {
+                    MetaHandle h = H;
+                    foreach (string key in Native.SizedList((byte[] buffer, ref int size) =>
+                        Native.CollectLumenframeVarNames(h, buffer, ref size, true, false, false, Native.Separator)))
+                    {
+                        variables[key] = GetAll(key);
+                    }
+                }
+                return variables;
+            }
+        }
+
+        /// <summary>The Exif thumbnail as JPEG bytes, or null when there is none.</summary>
+        public byte[] Thumbnail
+        {
+            get
+            {
+                lock (sync)
+                {
+                    for (int size = 1 << 16; size > 0 && size <= 1 << 30; size <<= 1)
+                    {
+                        var buffer = new byte[size];
+                        int copied = Native.GetThumbnail(H, buffer, size);
+                        if (copied == 0) return null;
+                        if (copied > 0)
+                        {
+                            Array.Resize(ref buffer, copied);
+                            return buffer;
+                        }
+                    }
+                }
+                throw new LumenmetaException("the thumbnail is too large to read");
+            }
+        }
+
+        // ---- editing ---------------------------------------------------
+
+        private void Clear(string key)
+        {
+            if (Native.ClearMetaData(H, Native.Key(key)) < 0)
+                throw new LumenmetaException(key + ": the key was rejected");
+        }
+
+        private void SetOne(string key, string text)
+        {
+            IntPtr bstr = Native.NewBstr(text);
+            try
+            {
+                if (Native.AddMetaDataW(H, Native.Key(key), bstr) == 0)
+                    throw new LumenmetaException(key + ": the key or the value \"" + text + "\" was rejected");
+            }
+            finally
+            {
+                Native.SysFreeString(bstr);
+            }
+        }
+
+        private List<byte[]> RawIptc(string key)
+        {
+            var buffer = new byte[(1 << 16) + 1];  // a dataset holds less
+            var occurrences = new List<byte[]>();
+            while (Native.GetIptcData(H, Native.Key(key), buffer, buffer.Length - 1, occurrences.Count) != 0)
+            {
+                int length = Array.IndexOf(buffer, (byte)0);
+                var data = new byte[length];
+                Array.Copy(buffer, data, length);
+                occurrences.Add(data);
+            }
+            return occurrences;
+        }
+
+        private void Append(string key, string text)
+        {
+            if (!key.StartsWith("iptc.", StringComparison.OrdinalIgnoreCase) || text.Length == 0 || !ContainsKey(key))
+            {
+                SetOne(key, text);
+                return;
+            }
+            // AddMetaDataW replaces an IPTC dataset's first occurrence, and
+            // occurrences are read by index only while they stand together: so
+            // the dataset is laid again, its stored bytes unchanged, with the
+            // new text after them as UTF-8 through AddMeta (quoted, so that
+            // AddMeta's quote rule keeps the text whole).
+            List<byte[]> occurrences = RawIptc(key);
+            occurrences.Add(Encoding.UTF8.GetBytes(text));
+            Clear(key);
+            foreach (byte[] data in occurrences)
+            {
+                var quoted = new byte[data.Length + 3];
+                quoted[0] = quoted[data.Length + 1] = (byte)'"';
+                Array.Copy(data, 0, quoted, 1, data.Length);
+                int result = Native.AddMeta(H, Native.Key(key), quoted, 0);
+                if (result == 6)  // the dataset does not repeat: the text replaces it
+                {
+                    Clear(key);
+                    SetOne(key, text);
+                    return;
+                }
+                if (result != 0) throw new LumenmetaException(key + ": the value \"" + text + "\" was rejected");
+            }
+        }
+
+        /// <summary>Replaces every value of a key with <paramref name="values"/>, in
+        /// order (XMP arrays and repeated IPTC datasets whole). On failure the
+        /// key keeps its former values.</summary>
+        /// <exception cref="LumenmetaException">The key or a value was rejected.</exception>
+        public void Set(string key, IEnumerable<string> values)
+        {
+            var texts = new List<string>(values);
+            foreach (string text in texts) Native.CheckText(text);
+            lock (sync)
+            {
+                IReadOnlyList<string> former = GetAll(key);
+                Clear(key);
+                try
+                {
+                    foreach (string text in texts) Append(key, text);
+                }
+                catch (LumenmetaException)
+                {
+                    Clear(key);
+                    foreach (string text in former) Append(key, text);
+                    throw;
+                }
+            }
+        }
+
+        /// <summary>Adds a value: one more item of an XMP array, one more
+        /// occurrence of a repeatable IPTC dataset; keys holding one value get
+        /// it replaced.</summary>
+        /// <exception cref="LumenmetaException">The key or the value was rejected.</exception>
+        public void Add(string key, string value)
+        {
+            Native.CheckText(value);
+            lock (sync) Append(key, value);
+        }
+
+        /// <summary>Removes every value of a key, here and, at the next write,
+        /// from the target file. A key without values is no error.</summary>
+        public void Remove(string key)
+        {
+            lock (sync) Clear(key);
+        }
+
+        // ---- writing ---------------------------------------------------
+
+        /// <summary>Writes the metadata into the image's own file, or into the
+        /// existing image or sidecar at <paramref name="target"/>, merged with
+        /// what that file holds; the file is replaced crash-safely.</summary>
+        /// <exception cref="LumenmetaException">The write failed.</exception>
+        public void Save(string target = null, XmpMode xmpMode = XmpMode.Merge)
+        {
+            if (target == null && path == null)
+                throw new LumenmetaException("this image was opened from bytes: give Save a path");
+            byte[] name = target == null ? null : Native.Utf8(target, nameof(target));
+            using (var trace = new Native.Capture())
+            {
+                int written;
+                lock (sync) written = Native.WriteData(H, name, (int)xmpMode, 0);
+                if (written == 0)
+                {
+                    throw new LumenmetaException("cannot write " + (target ?? path) + ": " + trace.Reason("failed"),
+                                                 trace.Text);
+                }
+            }
+        }
+
+        /// <summary>The image with the metadata written into it: the bytes it was
+        /// opened from, or its file as it is now, merged with the edits.</summary>
+        /// <exception cref="LumenmetaException">The write failed.</exception>
+        public byte[] ToBytes(XmpMode xmpMode = XmpMode.Merge)
+        {
+            byte[] target = source ?? File.ReadAllBytes(path);
+            using (var trace = new Native.Capture())
+            {
+                lock (sync)
+                {
+                    int size = target.Length;
+                    IntPtr written = Native.WriteDataToMem(H, target, ref size, (int)xmpMode);
+                    if (written != IntPtr.Zero)
+                    {
+                        // The buffer belongs to the handle: copy it out at once.
+                        var result = new byte[size];
+                        Marshal.Copy(written, result, 0, size);
+                        return result;
+                    }
+                }
+                throw new LumenmetaException("cannot write the image to memory: " + trace.Reason("failed"), trace.Text);
+            }
+        }
+    }
+
+    /// <summary>The MetaHandle* of an open image; closed with CloseMetaHandle
+    /// exactly once, and the memory an image was opened from freed after it.</summary>
+    internal sealed class MetaHandle : SafeHandle
+    {
+        /// <summary>Made by the marshaller for each handle an export returns.</summary>
+        public MetaHandle() : base(IntPtr.Zero, true) { }
+
+        /// <summary>Unmanaged memory the handle reads from, freed after closing.</summary>
+        internal IntPtr Memory { get; set; }
+
+        /// <inheritdoc/>
+        public override bool IsInvalid => handle == IntPtr.Zero;
+
+        /// <inheritdoc/>
+        protected override bool ReleaseHandle()
+        {
+            Native.CloseMetaHandle(handle);
+            if (Memory != IntPtr.Zero) Marshal.FreeHGlobal(Memory);
+            return true;
+        }
+    }
+
+    /// <summary>The exports used, declared with explicit types only, and the
+    /// text and trace helpers around them.</summary>
+    internal static class Native
+    {
+        private const string Library = "liblumenmeta.so.1";
+        internal static readonly byte[] Separator = { (byte)'\n', 0 };
+
+        [DllImport(Library)] internal static extern IntPtr SysAllocStringLen(IntPtr text, uint length);
+        [DllImport(Library)] internal static extern void SysFreeString(IntPtr text);
+        [DllImport(Library)] internal static extern uint SysStringLen(IntPtr text);
+        [DllImport(Library)] internal static extern MetaHandle OpenMetaHandle(byte[] path, int startEmpty);
+        [DllImport(Library)] internal static extern MetaHandle OpenMemImage(IntPtr data, int size);
+        [DllImport(Library)] internal static extern void CloseMetaHandle(IntPtr handle);
+        [DllImport(Library)] internal static extern int GetImageSize(MetaHandle handle, out int width, out int height);
+        [DllImport(Library)]
+        internal static extern int GetMetaDataW(MetaHandle handle, byte[] key, out IntPtr value, int index,
+                                                [MarshalAs(UnmanagedType.U1)] bool asDecimal);
+        [DllImport(Library)]
+        internal static extern int GetIptcData(MetaHandle handle, byte[] key, byte[] buffer, int size, int index);
+        [DllImport(Library)]
+        [return: MarshalAs(UnmanagedType.U1)]
+        internal static extern bool GetMetaDataKeys(MetaHandle handle, byte[] family, byte[] buffer, ref int size,
+                                                    byte[] separator);
+        [DllImport(Library)]
+        [return: MarshalAs(UnmanagedType.U1)]
+        internal static extern bool CollectLumenframeVarNames(MetaHandle handle, byte[] buffer, ref int size,
+            [MarshalAs(UnmanagedType.U1)] bool listVariables, [MarshalAs(UnmanagedType.U1)] bool listUnresolved,
+            [MarshalAs(UnmanagedType.U1)] bool listSystem, byte[] separator);
+        [DllImport(Library)] internal static extern int AddMetaDataW(MetaHandle handle, byte[] key, IntPtr value);
+        [DllImport(Library)] internal static extern int AddMeta(MetaHandle handle, byte[] key, byte[] value, int type);
+        [DllImport(Library)] internal static extern int ClearMetaData(MetaHandle handle, byte[] key);
+        [DllImport(Library)] internal static extern int GetThumbnail(MetaHandle handle, byte[] buffer, int size);
+        [DllImport(Library)]
+        internal static extern int WriteData(MetaHandle handle, byte[] targetPath, int xmpMode, int keepTargetUnread);
+        [DllImport(Library)]
+        internal static extern IntPtr WriteDataToMem(MetaHandle handle, byte[] data, ref int size, int xmpMode);
+        [DllImport(Library)] internal static extern int CopyImageMetaData(byte[] source, byte[] target, int readTarget);
+        [DllImport(Library)] internal static extern void SetExiv2LogLevel(int level);
+        [DllImport(Library)] private static extern void SetDebugTraceSink(TraceSink sink, IntPtr context);
+
+        // The sink takes the piece as a pointer: the library sends UTF-8, read
+        // here with replacement, so no runtime decoding can fail on a piece.
+        [UnmanagedFunctionPointer(CallingConvention.Cdecl)]
+        private delegate void TraceSink(IntPtr piece, IntPtr context);
+
+        // One sink for the life of the process, never collected: setting one
+        // per call would race between threads, and a NULL sink does not wait
+        // for calls in flight.
+        private static readonly TraceSink Sink = OnTrace;
+        [ThreadStatic] private static List<byte> captured;
+
+        static Native()
+        {
+            SetDebugTraceSink(Sink, IntPtr.Zero);
+        }
+
+        private static void OnTrace(IntPtr piece, IntPtr context)
+        {
+            List<byte> bytes = captured;
+            if (bytes == null || piece == IntPtr.Zero) return;
+            for (int at = 0; ; ++at)
+            {
+                byte b = Marshal.ReadByte(piece, at);
+                if (b == 0) return;
+                bytes.Add(b);
+            }
+        }
+
+        /// <summary>Collects what the library traces on this thread while it is open.</summary>
+        internal sealed class Capture : IDisposable
+        {
+            private readonly List<byte> outer = captured;
+            private readonly List<byte> bytes = new List<byte>();
+
+            internal Capture()
+            {
+                captured = bytes;
+            }
+
+            internal string Text => Encoding.UTF8.GetString(bytes.ToArray());
+
+            /// <summary>The last non-empty line traced, or <paramref name="otherwise"/>.</summary>
+            internal string Reason(string otherwise)
+            {
+                string[] lines = Text.Split('\n');
+                for (int i = lines.Length - 1; i >= 0; --i)
+                {
+                    if (lines[i].Trim().Length > 0) return lines[i];
+                }
+                return otherwise;
+            }
+
+            public void Dispose()
+            {
+                captured = outer;
+            }
+        }
+
+        internal delegate bool ListCall(byte[] buffer, ref int size);
+
+        /// <summary>Runs a listing export with the library's size protocol and
+        /// splits the list at the separator, each key once.</summary>
+        internal static IReadOnlyList<string> SizedList(ListCall call)
+        {
+            int size = 0;
+            call(null, ref size);
+            var buffer = new byte[Math.Max(size, 1)];
+            if (!call(buffer, ref size)) return new List<string>();
+            string text = Encoding.UTF8.GetString(buffer, 0, Math.Max(Array.IndexOf(buffer, (byte)0), 0));
+            var keys = new List<string>();
+            foreach (string key in text.Split('\n'))
+            {
+                if (key.Length > 0 && !keys.Contains(key)) keys.Add(key);
+            }
+            return keys;
+        }
+
+        internal static void CheckText(string text)
+        {
+            if (text == null) throw new ArgumentNullException(nameof(text));
+            if (text.IndexOf('\0') >= 0) throw new ArgumentException("a value cannot hold NUL", nameof(text));
+        }
+
+        /// <summary>Text as NUL-terminated UTF-8.</summary>
+        internal static byte[] Utf8(string text, string what)
+        {
+            if (text == null) throw new ArgumentNullException(what);
+            if (text.Length == 0 || text.IndexOf('\0') >= 0)
+                throw new ArgumentException(what + " must be non-empty text without NUL", what);
+            return Encoding.UTF8.GetBytes(text + "\0");
+        }
+
+        internal static byte[] Key(string key) => Utf8(key, "key");
+
+        /// <summary>A BSTR from the library's allocator holding the text; free it
+        /// with SysFreeString.</summary>
+        internal static IntPtr NewBstr(string text)
+        {
+            IntPtr bstr = SysAllocStringLen(IntPtr.Zero, (uint)text.Length);
+            if (bstr == IntPtr.Zero) throw new OutOfMemoryException("SysAllocStringLen");
+            Marshal.Copy(text.ToCharArray(), 0, bstr, text.Length);
+            return bstr;
+        }
+
+        /// <summary>The text of a BSTR the library handed out, by the length in
+        /// its prefix; frees the BSTR.</summary>
+        internal static string TakeBstr(IntPtr bstr)
+        {
+            try
+            {
+                return Marshal.PtrToStringUni(bstr, (int)SysStringLen(bstr));
+            }
+            finally
+            {
+                SysFreeString(bstr);
+            }
+        }
+
+        internal static Rational ParseRational(string key, string text)
+        {
+            string trimmed = text.Trim();
+            int slash = trimmed.IndexOf('/');
+            long numerator, denominator = 1;
+            bool parsed;
+            if (slash >= 0)
+            {
+                parsed = long.TryParse(trimmed.Substring(0, slash), System.Globalization.NumberStyles.AllowLeadingSign,
+                                       System.Globalization.CultureInfo.InvariantCulture, out numerator) &&
+                         long.TryParse(trimmed.Substring(slash + 1), System.Globalization.NumberStyles.AllowLeadingSign,
+                                       System.Globalization.CultureInfo.InvariantCulture, out denominator) &&
+                         denominator != 0;
+            }
+            else
+            {
+                parsed = decimal.TryParse(trimmed, System.Globalization.NumberStyles.Float,
+                                          System.Globalization.CultureInfo.InvariantCulture, out decimal exact);
+                numerator = 0;
+                if (parsed)
+                {
+                    while (decimal.Truncate(exact) != exact && denominator < 1000000000000L)
+                    {
+                        exact *= 10;
+                        denominator *= 10;
+                    }
+                    parsed = decimal.Truncate(exact) == exact && Math.Abs(exact) <= long.MaxValue;
+                    if (parsed) numerator = (long)exact;
+                }
+            }
+            if (!parsed) throw new FormatException(key + ": \"" + text + "\" is not a number");
+            if (denominator < 0)
+            {
+                numerator = -numerator;
+                denominator = -denominator;
+            }
+            long a = Math.Abs(numerator), b = denominator;
+            while (b != 0) { long r = a % b; a = b; b = r; }
+            return a > 1 ? new Rational(numerator / a, denominator / a) : new Rational(numerator, denominator);
+        }
+    }
+}

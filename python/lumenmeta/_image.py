@@ -1,0 +1,386 @@
+"""The Image class: one opened image and its metadata working set."""
+
+import builtins
+import ctypes
+import enum
+import os
+import threading
+import weakref
+from ctypes import c_int, c_int32, c_void_p
+from fractions import Fraction
+
+from . import _native
+from ._native import Trace, lib
+
+
+class Error(Exception):
+    """A call into the lumenmeta library failed.
+
+    ``str(error)`` says what failed and why; ``trace`` holds everything the
+    library traced during the call (empty when it traced nothing).
+    """
+
+    def __init__(self, message, trace=""):
+        super().__init__(message)
+        self.trace = trace
+
+
+class XmpMode(enum.IntEnum):
+    """What a write does with XMP (the ``xmp_mode`` of ``save`` and ``to_bytes``):
+    MERGE writes the merged XMP (the default); REMOVE_UNLESS_SOURCE_HAS removes
+    all XMP from the target unless the opened file had XMP; REMOVE removes all
+    XMP; COMPACT stores it as a compact packet without packet wrapper."""
+
+    MERGE = 0
+    REMOVE_UNLESS_SOURCE_HAS = 1
+    REMOVE = 2
+    COMPACT = 3
+
+
+_FAMILIES = {"exif": "Exif", "iptc": "Iptc", "xmp": "Xmp"}
+
+
+def _value_text(value):
+    """The text stored for a value: str as it is, numbers as their text."""
+    if isinstance(value, bool) or not isinstance(value, (str, int, float, Fraction)):
+        raise TypeError(f"a value must be str, int, float or Fraction, not {type(value).__name__}")
+    text = str(value)
+    if "\0" in text:
+        raise ValueError(f"a value cannot hold NUL: {text!r}")
+    return text
+
+
+def _number(key, text):
+    try:
+        return Fraction(text.strip())
+    except (ValueError, ZeroDivisionError):
+        raise ValueError(f"{key}: {text!r} is not a number") from None
+
+
+def _release(handle, data):
+    # `data`, the bytes an image was opened from, is held until this runs.
+    lib().CloseMetaHandle(handle)
+
+
+class Image:
+    """An image's metadata, opened with :func:`open` or :func:`open_bytes`.
+
+    Keys are Exiv2 keys such as ``"Exif.Image.Artist"``,
+    ``"Iptc.Application2.Keywords"`` or ``"Xmp.dc.title"``; values are str.
+    Edits change this object only; :meth:`save` or :meth:`to_bytes` writes
+    them, merged into what the target already holds. Release the image with
+    :meth:`close` or a ``with`` block (garbage collection also releases it).
+    One image may be used by several threads; its calls then take turns.
+    """
+
+    def __init__(self, handle, path=None, data=None):
+        """Internal: use :func:`open` or :func:`open_bytes`."""
+        self._handle = handle
+        self._path = path
+        self._data = data  # the bytes of open_bytes, kept while the handle lives
+        self._lock = threading.RLock()
+        # The finalizer holds the bytes too, so they outlive the handle.
+        self._finalizer = weakref.finalize(self, _release, handle, data)
+
+    # ---- life ---------------------------------------------------------
+
+    def close(self):
+        """Releases the image; calling it again does nothing."""
+        with self._lock:
+            self._finalizer()
+            self._data = None
+
+    @property
+    def closed(self):
+        """True once the image is closed."""
+        return not self._finalizer.alive
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def __repr__(self):
+        state = "closed" if self.closed else "open"
+        source = repr(self._path) if self._path is not None else "bytes"
+        return f"<lumenmeta.Image {source} {state}>"
+
+    def _h(self):
+        if self.closed:
+            raise ValueError("the image is closed")
+        return self._handle
+
+    # ---- reading ------------------------------------------------------
+
+    def _read(self, key, index):
+        value = c_void_p()
+        with self._lock:
+            kind = lib().GetMetaDataW(self._h(), _native.narrow(key), ctypes.byref(value),
+                                      index, False)
+        return _native.take_bstr(value) if kind else None
+
+    def __getitem__(self, key):
+        """The first value of `key`; KeyError when it has none."""
+        text = self._read(key, 0)
+        if text is None:
+            raise KeyError(key)
+        return text
+
+    def get(self, key, default=None):
+        """The first value of `key`, or `default` when it has none."""
+        text = self._read(key, 0)
+        return default if text is None else text
+
+    def get_all(self, key):
+        """Every value of `key`, in order: the items of an XMP array, each
+        occurrence of a repeated IPTC dataset; [] when it has none."""
+        values = []
+        with self._lock:
+            while True:
+                text = self._read(key, len(values))
+                if text is None:
+                    return values
+                values.append(text)
+
+    def __contains__(self, key):
+        """True when `key` has a value."""
+        return self._read(key, 0) is not None
+
+    def get_rational(self, key, default=None):
+        """The first value of `key` as a Fraction ("1/250", "72", "2.8"), or
+        `default` when it has none; ValueError when it is not a number."""
+        text = self._read(key, 0)
+        return default if text is None else _number(key, text)
+
+    def get_int(self, key, default=None):
+        """The first value of `key` as an int ("72/1" gives 72), or `default`
+        when it has none; ValueError when it is not a whole number."""
+        text = self._read(key, 0)
+        if text is None:
+            return default
+        number = _number(key, text)
+        if number.denominator != 1:
+            raise ValueError(f"{key}: {text!r} is not a whole number")
+        return int(number)
+
+    def get_float(self, key, default=None):
+        """The first value of `key` as a float ("1/250" gives 0.004), or
+        `default` when it has none; ValueError when it is not a number."""
+        text = self._read(key, 0)
+        return default if text is None else float(_number(key, text))
+
+    def keys(self, family=None):
+        """The keys that have values, each once, in the image's order: all
+        three families (Exif, IPTC, XMP), or the one named by `family`."""
+        name = None
+        if family is not None:
+            if str(family).lower() not in _FAMILIES:
+                raise ValueError(f"family must be 'Exif', 'Iptc' or 'Xmp', not {family!r}")
+            name = _FAMILIES[str(family).lower()].encode()
+        with self._lock:
+            h = self._h()
+            listed = _native.sized_list(
+                lambda buffer, size: lib().GetMetaDataKeys(h, name, buffer, size, b"\n"))
+        return list(dict.fromkeys(key for key in listed.split("\n") if key))
+
+    def __iter__(self):
+        """Iterates over :meth:`keys`."""
+        return iter(self.keys())
+
+    def items(self, family=None):
+        """(key, value) for every value, in the image's order; a key with
+        several values appears once per value."""
+        with self._lock:
+            return [(key, value) for key in self.keys(family) for value in self.get_all(key)]
+
+    @property
+    def variables(self):
+        """The host application's variables (the ``Xmp.Lumenframe.`` properties
+        that are neither unresolved nor bookkeeping): {key: [values]}."""
+        with self._lock:
+            h = self._h()
+            listed = _native.sized_list(lambda buffer, size: lib().CollectLumenframeVarNames(
+                h, buffer, size, True, False, False, b"\n"))
+            keys = dict.fromkeys(key for key in listed.split("\n") if key)
+            return {key: self.get_all(key) for key in keys}
+
+    # ---- editing ------------------------------------------------------
+
+    def _clear(self, key):
+        if lib().ClearMetaData(self._h(), _native.narrow(key)) < 0:
+            raise Error(f"{key}: the key was rejected")
+
+    def _set(self, key, text):
+        bstr = _native.new_bstr(text)
+        try:
+            stored = lib().AddMetaDataW(self._h(), _native.narrow(key), bstr)
+        finally:
+            lib().SysFreeString(bstr)
+        if not stored:
+            raise Error(f"{key}: the key or the value {text!r} was rejected")
+
+    def _raw_iptc(self, key):
+        """Each occurrence of an IPTC dataset, as its stored bytes."""
+        buffer = ctypes.create_string_buffer(1 << 16)  # a dataset holds less
+        occurrences = []
+        while lib().GetIptcData(self._h(), _native.narrow(key), buffer, len(buffer) - 1,
+                                len(occurrences)):
+            occurrences.append(buffer.value)
+        return occurrences
+
+    def _append(self, key, text):
+        if not (key.lower().startswith("iptc.") and text and key in self):
+            self._set(key, text)
+            return
+        # The wide setter replaces an IPTC dataset's first occurrence, and
+        # occurrences are read by index only while they stand together: so the
+        # dataset is laid again, its stored bytes unchanged, with the new text
+        # after them as UTF-8 through AddMeta (quoted, so AddMeta's quote rule
+        # keeps the text whole).
+        occurrences = self._raw_iptc(key) + [text.encode("utf-8")]
+        for index, data in enumerate(occurrences):
+            if index == 0:
+                self._clear(key)
+            result = lib().AddMeta(self._h(), _native.narrow(key), b'"' + data + b'"', 0)
+            if result == 6:  # the dataset does not repeat: the text replaces it
+                self._clear(key)
+                self._set(key, text)
+                return
+            if result != 0:
+                raise Error(f"{key}: the value {text!r} was rejected")
+
+    def __setitem__(self, key, value):
+        """Replaces every value of `key` with `value` (str, int, float or
+        Fraction), or with each item of a list or tuple in order; XMP arrays
+        and repeated IPTC datasets are replaced whole. An empty str removes
+        the key. On failure the key keeps its former values."""
+        values = list(value) if isinstance(value, (list, tuple)) else [value]
+        texts = [_value_text(item) for item in values]
+        with self._lock:
+            former = self.get_all(key)
+            self._clear(key)
+            try:
+                for text in texts:
+                    self._append(key, text)
+            except Error:
+                self._clear(key)
+                for text in former:
+                    self._append(key, text)
+                raise
+
+    def add(self, key, value):
+        """Adds `value` to `key`: one more item of an XMP array, one more
+        occurrence of a repeatable IPTC dataset; keys that hold one value
+        get it replaced."""
+        text = _value_text(value)
+        with self._lock:
+            self._append(key, text)
+
+    def __delitem__(self, key):
+        """Removes every value of `key`, here and, at the next write, from the
+        target file. A key without values is no error: the target may hold it."""
+        with self._lock:
+            self._clear(key)
+
+    @property
+    def thumbnail(self):
+        """The Exif thumbnail as JPEG bytes, or None when there is none."""
+        size = 1 << 16
+        with self._lock:
+            h = self._h()
+            while size < 1 << 31:
+                buffer = ctypes.create_string_buffer(size)
+                copied = lib().GetThumbnail(h, buffer, size)
+                if copied >= 0:
+                    return buffer.raw[:copied] if copied else None
+                size <<= 1  # -1: the buffer was too small
+        raise Error("the thumbnail is too large to read")
+
+    # ---- writing ------------------------------------------------------
+
+    def save(self, path=None, xmp_mode=XmpMode.MERGE):
+        """Writes the metadata into the image's own file, or into the existing
+        image or XMP sidecar at `path`, merged with what that file holds.
+        The file is replaced crash-safely. Raises Error when it fails."""
+        if path is None and self._path is None:
+            raise Error("this image was opened from bytes: give save() a path")
+        target = None if path is None else _native.path_bytes(path)
+        with self._lock, Trace() as trace:
+            written = lib().WriteData(self._h(), target, int(XmpMode(xmp_mode)), 0)
+        if not written:
+            where = self._path if path is None else path
+            raise Error(f"cannot write {os.fsdecode(where)}: {trace.reason() or 'failed'}",
+                        trace.text)
+
+    def to_bytes(self, xmp_mode=XmpMode.MERGE):
+        """The image with the metadata written into it, as bytes: the bytes it
+        was opened from, or its file as it is now, merged with the edits."""
+        self._h()  # closed: ValueError before anything is read
+        if self._data is not None:
+            target = self._data.raw
+        else:
+            with builtins.open(self._path, "rb") as file:
+                target = file.read()
+        size = c_int32(len(target))
+        if not target or size.value != len(target):
+            raise Error("the image is empty or too large to write to memory")
+        with self._lock, Trace() as trace:
+            written = lib().WriteDataToMem(self._h(), target, ctypes.byref(size),
+                                           int(XmpMode(xmp_mode)))
+            # The buffer belongs to the handle: copy it out before anything else.
+            result = ctypes.string_at(written, size.value) if written else None
+        if result is None:
+            raise Error(f"cannot write the image to memory: {trace.reason() or 'failed'}",
+                        trace.text)
+        return result
+
+
+def open(path):  # noqa: A001 - the package's own open, as in the gzip module
+    """Opens the image file at `path` (str, bytes or os.PathLike) and reads its
+    metadata. Raises Error when it is missing or not an image."""
+    with Trace() as trace:
+        handle = lib().OpenMetaHandle(_native.path_bytes(path), 0)
+    if not handle:
+        raise MemoryError("OpenMetaHandle")
+    if not lib().GetImageSize(handle, ctypes.byref(c_int()), ctypes.byref(c_int())):
+        lib().CloseMetaHandle(handle)
+        why = "no such file" if not os.path.exists(path) else "not an image lumenmeta can read"
+        raise Error(f"cannot open {os.fsdecode(path)}: {why}", trace.text)
+    return Image(handle, path=path)
+
+
+def open_bytes(data):
+    """Opens an image held in memory (bytes-like); the bytes are copied, so
+    the caller may change them afterwards. Raises Error when they are not
+    an image."""
+    data = bytes(data)
+    if not data or len(data) >= 1 << 31:
+        raise Error("the bytes are empty or too large to open")
+    buffer = ctypes.create_string_buffer(data, len(data))
+    with Trace() as trace:
+        handle = lib().OpenMemImage(buffer, len(data))
+    if not handle:
+        raise Error("the bytes are not an image lumenmeta can read", trace.text)
+    return Image(handle, data=buffer)
+
+
+def copy_metadata(source, target):
+    """Copies all Exif, IPTC and XMP metadata and the comment of the image file
+    `source` into the image file `target`, replacing what it held (no merge);
+    creates `target` as a JPEG when it does not exist. Raises Error on failure."""
+    with Trace() as trace:
+        copied = lib().CopyImageMetaData(_native.path_bytes(source),
+                                         _native.path_bytes(target), 0)
+    if not copied:
+        why = trace.reason() or "the source is missing or not an image, or the target unusable"
+        raise Error(f"cannot copy metadata from {os.fsdecode(source)} to "
+                    f"{os.fsdecode(target)}: {why}", trace.text)
+
+
+def set_exiv2_log_level(level):
+    """Sets from which level Exiv2 logs its own warnings about damaged files
+    to standard error, for the whole process: 0 debug, 1 info, 2 warning
+    (the default), 3 error, 4 mute."""
+    lib().SetExiv2LogLevel(int(level))
