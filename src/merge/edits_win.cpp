@@ -88,7 +88,23 @@ void PutIptcConverted(Exiv2::Image& target, Exiv2::IptcData& converted) {
     PutConverted(target, converted, target.iptcData());
 }
 
+// True when `key` has a twin in the family whose keys start with `prefix`.
+bool HasTwinIn(const std::string& key, const char* prefix) {
+    for (const std::string& twin : TwinsOf(key)) {
+        if (twin.compare(0, std::string(prefix).size(), prefix) == 0) return true;
+    }
+    return false;
+}
+
+bool AnyKeyHasTwinIn(const Exiv2::XmpData& xmp, const char* prefix) {
+    for (const auto& datum : xmp) {
+        if (HasTwinIn(datum.key(), prefix)) return true;
+    }
+    return false;
+}
+
 void PutExifFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
+    if (!AnyKeyHasTwinIn(xmp, "Exif.")) return;
     Exiv2::ExifData exif;
     Exiv2::copyXmpToExif(xmp, exif);
     for (const char* date : {"Exif.Image.DateTime", "Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized"}) {
@@ -98,6 +114,7 @@ void PutExifFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
 }
 
 void PutIptcFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
+    if (!AnyKeyHasTwinIn(xmp, "Iptc.")) return;
     Exiv2::IptcData iptc;
     Exiv2::copyXmpToIptc(xmp, iptc);
     PutIptcConverted(target, iptc);
@@ -105,6 +122,7 @@ void PutIptcFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
 
 // Carries the host's value of `key` into the target and its twins.
 void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string& key) {
+    const bool hasTwins = !TwinsOf(key).empty();
     switch (FamilyOf(key)) {
         case Family::exif: {
             Exiv2::ExifData edited = DatumsOf(handle.exifData, key);
@@ -115,6 +133,7 @@ void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string
                 const auto found = target.exifData().findKey(Exiv2::ExifKey(companion));
                 if (found != target.exifData().end()) edited.add(*found);
             }
+            if (!hasTwins) return;
             Exiv2::XmpData xmp;
             Exiv2::copyExifToXmp(edited, xmp);
             PutConverted(target, xmp, target.xmpData());
@@ -126,6 +145,7 @@ void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string
             if (edited.empty()) return;
             EraseFromTarget(target, key);
             for (const auto& datum : edited) target.iptcData().add(datum);
+            if (!hasTwins) return;
             Exiv2::XmpData xmp;
             Exiv2::copyIptcToXmp(Utf8IptcCopy(edited), xmp, "UTF-8");
             PutConverted(target, xmp, target.xmpData());

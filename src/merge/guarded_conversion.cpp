@@ -61,29 +61,64 @@ Watched<Container> Collect(const Container& data) {
     return watched;
 }
 
+// The same type and value. Exif values are compared by their bytes, which
+// is much cheaper than their text.
+bool SameValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) {
+    if (a.typeId() != b.typeId() || a.count() != b.count() || a.size() != b.size()) return false;
+    std::string x(static_cast<size_t>(a.size()), '\0'), y(x.size(), '\0');
+    a.copy(reinterpret_cast<Exiv2::byte*>(&x[0]), Exiv2::littleEndian);
+    b.copy(reinterpret_cast<Exiv2::byte*>(&y[0]), Exiv2::littleEndian);
+    return x == y;
+}
+
 template <typename Datum>
-bool SameDatums(const std::vector<Datum>& a, const std::vector<Datum>& b) {
+bool SameValue(const Datum& a, const Datum& b) {
+    return a.typeId() == b.typeId() && a.toString() == b.toString();
+}
+
+// Pointers to the datums a container holds now, by key; valid until the
+// container changes.
+template <typename Container>
+using Current = std::map<std::string, std::vector<const DatumOf<Container>*>>;
+
+template <typename Container>
+Current<Container> Pointers(const Container& data) {
+    Current<Container> current;
+    for (const auto& datum : data) {
+        std::string key = datum.key();
+        if (Watches(data, key)) current[std::move(key)].push_back(&datum);
+    }
+    return current;
+}
+
+template <typename Datum>
+const Datum& Deref(const Datum& datum) { return datum; }
+template <typename Datum>
+const Datum& Deref(const Datum* datum) { return *datum; }
+
+template <typename A, typename B>
+bool SameDatums(const std::vector<A>& a, const std::vector<B>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].typeId() != b[i].typeId() || a[i].toString() != b[i].toString()) return false;
+        if (!SameValue(Deref(a[i]), Deref(b[i]))) return false;
     }
     return true;
 }
 
-template <typename Datum>
-bool EmptyMeaning(const std::vector<Datum>& datums) {
-    for (const Datum& datum : datums) {
-        if (!IsEmptyMeaning(datum.toString())) return false;
+template <typename Each>
+bool EmptyMeaning(const std::vector<Each>& datums) {
+    for (const auto& datum : datums) {
+        if (!IsEmptyMeaning(Deref(datum).toString())) return false;
     }
     return true;
 }
 
-template <typename Datum>
-std::string Joined(const std::vector<Datum>& datums) {
+template <typename Each>
+std::string Joined(const std::vector<Each>& datums) {
     std::string all;
-    for (const Datum& datum : datums) {
+    for (const auto& datum : datums) {
         if (!all.empty()) all += ", ";
-        all += datum.toString();
+        all += Deref(datum).toString();
     }
     return all;
 }
@@ -98,28 +133,35 @@ void Replace(Container& data, const std::string& key, const std::vector<DatumOf<
     for (const auto& datum : datums) AddCopy(data, datum);
 }
 
-// Puts back what a conversion should not have changed; see the header.
+// Puts back what a conversion should not have changed; see the header. The
+// decisions are taken first, on the container as the conversion left it;
+// the changes follow.
 template <typename Container>
 void Reconcile(Container& data, const Watched<Container>& before) {
-    const Watched<Container> after = Collect(data);
-    static const std::vector<DatumOf<Container>> none;
-    std::vector<std::string> keys;
-    for (const auto& entry : before) keys.push_back(entry.first);
-    for (const auto& entry : after) {
-        if (before.count(entry.first) == 0) keys.push_back(entry.first);
-    }
-    for (const std::string& key : keys) {
-        const auto was = before.find(key);
-        const auto now = after.find(key);
-        const auto& old = was == before.end() ? none : was->second;
-        const auto& current = now == after.end() ? none : now->second;
-        if (SameDatums(old, current)) continue;
-        if (EmptyMeaning(current)) {
-            Replace(data, key, old);  // nothing erased, nothing empty carried
-            continue;
+    using Datum = DatumOf<Container>;
+    static const std::vector<Datum> none;
+    static const std::vector<const Datum*> nothing;
+    std::vector<std::pair<std::string, const std::vector<Datum>*>> putBack;
+    {
+        const Current<Container> after = Pointers(data);
+        const auto decide = [&](const std::string& key, const std::vector<Datum>& old,
+                                const std::vector<const Datum*>& current) {
+            if (SameDatums(old, current)) return;
+            if (EmptyMeaning(current)) {
+                putBack.emplace_back(key, &old);  // nothing erased, nothing empty carried
+            } else if (!EmptyMeaning(old) && SameMeaning(key, Joined(old), Joined(current))) {
+                putBack.emplace_back(key, &old);
+            }
+        };
+        for (const auto& [key, old] : before) {
+            const auto now = after.find(key);
+            decide(key, old, now == after.end() ? nothing : now->second);
         }
-        if (!EmptyMeaning(old) && SameMeaning(key, Joined(old), Joined(current))) Replace(data, key, old);
+        for (const auto& [key, current] : after) {
+            if (before.count(key) == 0) decide(key, none, current);
+        }
     }
+    for (const auto& [key, old] : putBack) Replace(data, key, *old);
 }
 
 std::string TextOf(const std::vector<Exiv2::Exifdatum>& datums) {
@@ -182,6 +224,13 @@ bool IsConvertedXmpKey(const std::string& key) {
 
 void ConvertExifToXmp(const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     const auto before = Collect(xmp);
+    Exiv2::copyExifToXmp(exif, xmp);
+    Reconcile(xmp, before);
+}
+
+void ConvertIptcAndExifToXmp(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
+    const auto before = Collect(xmp);
+    Exiv2::copyIptcToXmp(Utf8IptcCopy(iptc), xmp, "UTF-8");
     Exiv2::copyExifToXmp(exif, xmp);
     Reconcile(xmp, before);
 }

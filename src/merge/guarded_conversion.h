@@ -25,6 +25,9 @@ void ConvertXmpToExif(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif);
 // Windows-1252 elsewhere, dataset by dataset.
 void ConvertIptcToXmp(const Exiv2::IptcData& iptc, Exiv2::XmpData& xmp);
 void ConvertXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc);
+// ConvertIptcToXmp, then ConvertExifToXmp, compared once with what the XMP
+// held before both.
+void ConvertIptcAndExifToXmp(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif, Exiv2::XmpData& xmp);
 void SyncExifWithXmp(Exiv2::ExifData& exif, Exiv2::XmpData& xmp);
 
 // True for the keys a conversion may write, per family.

@@ -60,8 +60,7 @@ void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
     if (!target.exifData().empty()) CheckExifDates(target.exifData());
     // Properties with an Exif or IPTC counterpart take the values left by
     // the steps above.
-    ConvertIptcToXmp(target.iptcData(), target.xmpData());
-    ConvertExifToXmp(target.exifData(), target.xmpData());
+    ConvertIptcAndExifToXmp(target.iptcData(), target.exifData(), target.xmpData());
     // After the refresh, so that a cleared property that the conversion has
     // just produced again from Exif or IPTC still goes.
     RemoveClearedXmpKeys(handle, target);

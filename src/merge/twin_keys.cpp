@@ -1,6 +1,7 @@
 #include "merge/twin_keys.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace lumenmeta {
 
@@ -146,31 +147,35 @@ bool IsXmpKeyOf(const std::string& key, const std::string& property) {
 }
 
 std::vector<std::string> TwinsOf(const std::string& key) {
-    std::vector<std::string> twins;
-    const auto add = [&](const char* twin) {
-        if (twin && key != twin && std::find(twins.begin(), twins.end(), twin) == twins.end()) {
-            twins.push_back(twin);
+    // The rows each key stands in, found once.
+    static const std::unordered_map<std::string, std::vector<size_t>> kRowsOf = [] {
+        std::unordered_map<std::string, std::vector<size_t>> rows;
+        for (size_t at = 0; at < kTwinRows.size(); ++at) {
+            for (const char* member : {kTwinRows[at].exifKey, kTwinRows[at].iptcKey, kTwinRows[at].xmpKey}) {
+                if (member) rows[member].push_back(at);
+            }
         }
-    };
-    // An XMP key first gathers the rows of its property; the Exif and IPTC
-    // members of those rows then bring their own rows in.
-    std::vector<std::string> members{key};
+        return rows;
+    }();
+    // A struct field of an XMP property ("Xmp.exif.Flash/exif:Fired") stands
+    // in the rows of its property.
+    const size_t field = key.compare(0, 4, "Xmp.") == 0 ? key.find('/') : std::string::npos;
+    // The key's rows first; the members of those rows then bring their own
+    // rows in (an Exif date converts to two XMP properties, one of which has
+    // an IPTC twin).
+    std::vector<std::string> members{field == std::string::npos ? key : key.substr(0, field)};
     for (size_t at = 0; at < members.size(); ++at) {
-        const std::string member = members[at];
-        for (const TwinRow& row : kTwinRows) {
-            const bool inRow = (row.exifKey && member == row.exifKey) ||
-                               (row.iptcKey && member == row.iptcKey) ||
-                               IsXmpKeyOf(member, row.xmpKey);
-            if (!inRow) continue;
-            for (const char* twin : {row.exifKey, row.iptcKey, row.xmpKey}) {
-                if (twin && std::find(members.begin(), members.end(), twin) == members.end()) {
-                    members.push_back(twin);
+        const auto rows = kRowsOf.find(members[at]);
+        if (rows == kRowsOf.end()) continue;
+        for (const size_t row : rows->second) {
+            for (const char* member : {kTwinRows[row].exifKey, kTwinRows[row].iptcKey, kTwinRows[row].xmpKey}) {
+                if (member && std::find(members.begin(), members.end(), member) == members.end()) {
+                    members.push_back(member);
                 }
             }
         }
     }
-    for (size_t at = 1; at < members.size(); ++at) add(members[at].c_str());
-    return twins;
+    return std::vector<std::string>(members.begin() + 1, members.end());
 }
 
 std::vector<std::string> ExifCompanionsOf(const std::string& exifKey) {

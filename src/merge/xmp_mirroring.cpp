@@ -82,7 +82,7 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
     }
     ConvertXmpToExif(conversionCopy, exif);
     // Coming second, the host's own texts win over the Dublin Core ones.
-    ConvertXmpToExif(mirrorSet, exif);
+    if (!mirrorSet.empty()) ConvertXmpToExif(mirrorSet, exif);
     if (setMarker) iptc[kIptcCharacterSetKey] = std::string(kIptcUtf8Marker);
     ConvertXmpToIptc(xmp, iptc);
 }
