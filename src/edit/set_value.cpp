@@ -1,6 +1,7 @@
 #include "edit/set_value.h"
 
 #include "edit/clear_metadata.h"
+#include "edit/xmp_property_name.h"
 #include "handle/key_family.h"
 #include "handle/rational_xmp_keys.h"
 #include "platform/ascii.h"
@@ -87,6 +88,7 @@ int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
         }
         switch (FamilyOfKey(key)) {
             case KeyFamily::Xmp:
+                if (!CheckXmpKey(key)) return 0;
                 SetXmpValue(handle, key, NarrowText(value, kCodePageUtf8));
                 break;
             case KeyFamily::Iptc:
