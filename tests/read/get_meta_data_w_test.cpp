@@ -85,6 +85,11 @@ TEST(GetMetaDataW, AdjacentOccurrencesUtf8IptcAndRefusedComments) {
     EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Keywords", 1).second, u"Stra\u00dfe");
     utf8->iptcData["Iptc.Application2.Caption"] = "Caf\xE9";
     EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Caption").second, u"Caf\ufffd");
+    // A Unicode comment is UTF-8 behind its prefix, quoted or not.
+    for (const char* prefix : {"charset=Unicode ", "charset=\"Unicode\" "}) {
+        HandlePtr comment = OpenFixture(UserCommentTextFixture(prefix + "Zo\xC3\xAB \xE2\x98\x80"s));
+        EXPECT_EQ(ReadW(comment.get(), "Exif.Photo.UserComment").second, u"Zo\u00eb \u2600") << prefix;
+    }
     HandlePtr invalid = OpenFixture(UserCommentBytesFixture({'X', 'Y', 'Z', 0, 0, 0, 0, 0, 'a'}));
     TraceCapture trace;
     EXPECT_EQ(ReadW(invalid.get(), "Exif.Photo.UserComment"), kNone);
