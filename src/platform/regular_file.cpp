@@ -11,19 +11,10 @@ namespace lumenmeta {
 
 namespace {
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // The name Exiv2 opens: the descriptor's own where /proc serves it, the
 // path it was opened by otherwise.
-std::string ReachablePath(int fd, const struct stat& info, const std::string& fallbackPath) {
-    const std::string byDescriptor = DescriptorPath(fd);
-    struct stat reached {};
-    if (::stat(byDescriptor.c_str(), &reached) == 0 && SameFile(reached, info)) {
-        return byDescriptor;
-    }
-    return fallbackPath;
+std::string ReachablePath(int fd, const std::string& fallbackPath) {
+    return DescriptorPathsWork() ? DescriptorPath(fd) : fallbackPath;
 }
 
 }  // namespace
@@ -55,6 +46,11 @@ void TraceNotRegularFile(const std::string& path) noexcept {
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+bool DescriptorPathsWork() {
+    static const bool work = ::access("/proc/self/fd", X_OK) == 0;
+    return work;
+}
+
 FileDescriptor OpenRegularFile(int folder, const std::string& name, const std::string& shownPath,
                                bool followLinks, struct stat& info) {
     const int noFollow = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
@@ -83,7 +79,7 @@ std::unique_ptr<RegularFileIo> RegularFileIo::Open(const std::string& path) {
 
 RegularFileIo::RegularFileIo(FileDescriptor fd, const struct stat& info,
                              const std::string& shownPath, const std::string& fallbackPath)
-    : Exiv2::FileIo(ReachablePath(fd.get(), info, fallbackPath)),
+    : Exiv2::FileIo(ReachablePath(fd.get(), fallbackPath)),
       fd_(std::move(fd)),
       info_(info),
       shownPath_(shownPath),

@@ -53,6 +53,9 @@ void TraceNotRegularFile(const std::string& path) noexcept;
 // /proc/self/fd), whatever has since become of the name it was opened by.
 std::string DescriptorPath(int fd);
 
+// Whether /proc serves those names here (checked once per process).
+bool DescriptorPathsWork();
+
 // Opens the regular file `name` in the folder `folder` (AT_FDCWD for a path)
 // for reading, without blocking, and stores its fstat in `info`. With
 // `followLinks` false a symbolic link at `name` is refused. Throws

@@ -142,7 +142,7 @@ public:
     // False, with errno set, when no file can be made in the folder.
     bool Create(const std::string& target, mode_t mode) {
         // Only where /proc lets the anonymous file be linked in later.
-        if (::access("/proc/self/fd", X_OK) == 0) {
+        if (DescriptorPathsWork()) {
             fd_ = FileDescriptor(fileCalls.openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
             if (fd_.get() >= 0) return true;
             if (errno == EACCES || errno == EPERM) return false;
