@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace lumenmeta {
 namespace {
@@ -69,6 +70,15 @@ TEST(RegularFiles, FoldersDevicesAndFifosAreRefusedAtOnceAndLeftAsTheyAre) {
     // would not harm the system's /dev/null.
     const bool ownDevice = mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
     ASSERT_EQ(symlink(ownDevice ? node.c_str() : "/dev/null", sidecar.c_str()), 0);
+
+    // A handle keeps its image, but not the file's descriptor.
+    const auto descriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const long before = descriptors();
+    HandlePtr kept(OpenMetaHandle(image.c_str(), 0));
+    EXPECT_TRUE(kept->isValid);
+    EXPECT_EQ(descriptors(), before);
 
     // In a child, so that a blocking open ends in the alarm rather than a hang.
     const std::string report = test::RunInChild([&] {
