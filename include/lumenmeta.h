@@ -51,6 +51,13 @@
  *    NULL.
  *  - Listings (GetMetaDataKeys, CollectLumenframeVarNames): true when the
  *    list was copied, with the size protocol each describes.
+ *  - A path always names a local file, passed to the file system byte for
+ *    byte. Only regular files are read or replaced: every file is opened
+ *    without blocking and checked before it is read, and read no further
+ *    than its size. A path that names a folder, a device, a FIFO or a socket
+ *    gives the export's failure result at once and a trace line (the
+ *    export's own failure trace, or "Not a regular file: ", the path, a line
+ *    feed where it has none); the thing it names is left as it is.
  */
 #ifndef LUMENMETA_H
 #define LUMENMETA_H
@@ -122,7 +129,8 @@ LUMENMETA_API uint32_t SysStringLen(BSTR text);
  * CloseMetaHandle. A file that cannot be opened or read still gives a handle,
  * marked invalid: reads find nothing in it and writers refuse it. NULL only
  * when memory for the record cannot be had. Traces "No Exif Data there" when
- * the file holds no Exif. */
+ * the file holds no Exif, and "Not a regular file: ", the path, a line feed
+ * when the path names a folder, device, FIFO or socket. */
 LUMENMETA_API MetaHandle* OpenMetaHandle(const char* path, int startEmpty);
 
 /* Opens an image held in memory: `size` bytes at `data`. The bytes are not
@@ -308,8 +316,12 @@ LUMENMETA_API bool GetMetaDataKeys(MetaHandle* handle, const char* family, char*
  * the first occurrence is replaced. To replace an array, clear the key
  * first; AddMeta appends a further IPTC occurrence. A language alternative
  * ("Xmp.dc.title") has its x-default entry replaced.
+ * An XMP key whose property is not an XML name ("Xmp.dc.1abc", "Xmp.dc.a<b";
+ * such a property would make the whole XMP fail at the next write) stores
+ * nothing and traces "Not an XML name in XMP key: ", the key, a line feed.
  * Result: 1 stored or cleared; 0 when Exiv2 rejected the key or the value
- * (or memory ran out), or for a NULL handle or key. Changes made before a
+ * (or memory ran out), for an XMP key whose property is no XML name, or for
+ * a NULL handle or key. Changes made before a
  * failure stay. `key` and `value` stay the caller's. */
 LUMENMETA_API int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value);
 
@@ -407,19 +419,30 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
 /* ---- Saving ------------------------------------------------------------ */
 
 /* Every export that stores a file (WriteData, WriteDataStd,
- * CopyImageMetaData, CreateXmpSidecar) replaces it crash-safely: the new file
- * is written to a temporary file in the same folder, flushed to disk and
- * renamed over the target, so a crash or a full disk leaves either the old
- * file or the new one, never a mix. The target keeps its permission bits (and
- * its owner where the process may set it); a symbolic link is written through
- * to the file it names. On failure the target is left as it was and the
- * temporary file is removed. Two cases cannot be renamed over and cost more:
- * a file with several hard links, and a writable file in a folder where the
- * process may not create files. There the complete new content is copied
- * over the file in place (after it is safely on disk, for hard links), with
- * the old content held in memory meanwhile and put back if the copy fails;
- * a crash in the middle of that copy can leave the file cut. A target the
- * process may not write is refused before anything is written. */
+ * CopyImageMetaData, CreateXmpSidecar) replaces it crash-safely. Where the
+ * write begins, the path is resolved once to the file its symbolic links
+ * finally name (a symbolic link is written through), and that file is read
+ * through a descriptor held open in its folder. The new file is written
+ * into an anonymous file in that folder (O_TMPFILE; where the file system
+ * has none, a temporary file with a random name), flushed to disk, given a
+ * name only then and at once renamed over the target, so a crash, a kill or
+ * a full disk leaves either the old file or the new one, never a mix, and
+ * (with anonymous files) nothing else in the folder. The replacement keeps
+ * the target's permission bits, its owner (where the process may set it)
+ * and its extended attributes in every namespace the process may set: user
+ * attributes such as the tags desktops keep in "user.xdg.tags", POSIX ACLs,
+ * and security and trusted attributes where permitted. Right before the
+ * replacement is put in place, the name is checked to still hold the file
+ * that was read; when another file (or a symbolic link) has taken its name
+ * meanwhile, nothing is changed and the write fails. On failure the target
+ * is left as it was and the temporary file is removed. Two cases cannot be
+ * renamed over and cost more: a file with several hard links, and a
+ * writable file in a folder where the process may not create files. There
+ * the complete new content is copied over the file in place (after it is
+ * safely on disk, for hard links), with the old content held in memory
+ * meanwhile and put back if the copy fails; a crash in the middle of that
+ * copy can leave the file cut. A target the process may not write is
+ * refused before anything is written. */
 
 /* What a write keeps (every writer: WriteData, WriteDataStd, WriteDataToMem,
  * CopyImageMetaData, MergeMetaData). A write changes only what it was asked
@@ -475,8 +498,9 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  *
  * Result 0 for a NULL or invalid handle (nothing traced, nothing opened), for
  * no path on a handle without one, and when the target cannot be opened, read
- * or written (traced as "Unable to write into file: " with the path and
- * Exiv2's reason; the file may be partly written). A source file that cannot
+ * or written, is not a regular file, or has had its name taken by another
+ * file since it was read (traced as "Unable to write into file: " with the
+ * path and the reason; the file is left as it was). A source file that cannot
  * be read is traced ("Unable to read from srcfile: ") and the write goes on
  * without it. Any other call first traces "Writing into file: " and the
  * path (empty when the handle has none). */
@@ -497,7 +521,8 @@ LUMENMETA_API int WriteDataStd(MetaHandle* handle, const char* targetPath);
  * NULL, with `*size` and the previous buffer unchanged, for a NULL or invalid
  * handle, NULL data or size, a size of 0 or less, bytes that are not an image
  * Exiv2 can write, a source file that cannot be read, or any other failure.
- * Nothing is traced. */
+ * Nothing is traced, except a source file that is not a regular file:
+ * "Not a regular file: ", its path, a line feed. */
 LUMENMETA_API unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char* data,
                                             int32_t* size, int xmpMode);
 
@@ -513,8 +538,10 @@ LUMENMETA_API unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned c
  * Result: 1 when the target was written; 0 otherwise: a NULL path, a source
  * that is missing or not an image, a target that cannot be opened, created
  * or read, a target that keeps no comment (an XMP sidecar), or a failed
- * write. Only a failed write is traced: "Could not write metadata to: ",
- * then the target path. Paths are passed to the file system byte for byte. */
+ * write. A failed write is traced: "Could not write metadata to: ", then the
+ * target path; a source or target that is not a regular file too: "Not a
+ * regular file: ", the path, a line feed. Paths are passed to the file
+ * system byte for byte. */
 LUMENMETA_API int CopyImageMetaData(const char* source, const char* target, int readTarget);
 
 /* Copies the first Exif datum under `key` from the working set of `source`
@@ -534,7 +561,8 @@ LUMENMETA_API int CopyExifDataValue(MetaHandle* source, MetaHandle* target, cons
  * is left alone; with `overwrite` true it is replaced.
  * Result: 1 when the sidecar was created and written; 0 when a file exists
  * and `overwrite` is false (nothing traced), for a NULL path, when the file
- * cannot be created (traced: "CreateXmpSidecar: Could not create file: ")
+ * cannot be created or the path names something other than a regular file
+ * (traced: "CreateXmpSidecar: Could not create file: ")
  * or when it cannot be written (traced: "CreateXmpSidecar: Could not write
  * metadata to: ", then the path; the created file stays). */
 LUMENMETA_API int CreateXmpSidecar(const char* path, bool overwrite);

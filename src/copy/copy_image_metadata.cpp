@@ -4,6 +4,7 @@
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
+#include "platform/regular_file.h"
 #include "save/safe_file_io.h"
 #include "handle/xmp_toolkit.h"
 
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lumenmeta {
 
@@ -28,16 +30,13 @@ ImagePtr OpenOrCreateTarget(const std::string& path) {
 int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget) {
     // The source's bytes are held in memory for the whole copy, so that
     // writing the target cannot disturb them even when both paths name the
-    // same file. The file itself is closed again by the transfer.
-    Exiv2::MemIo sourceBytes;
-    {
-        Exiv2::FileIo sourceFile(sourcePath);
-        sourceBytes.transfer(sourceFile);
-    }
-    if (sourceBytes.size() <= 0) return 0;
+    // same file. Only a regular file is read, and no further than its size.
+    const std::vector<unsigned char> sourceBytes = ReadRegularFile(sourcePath);
+    if (sourceBytes.empty()) return 0;
     // The image reads the bytes in place; `sourceBytes` outlives it.
-    ImagePtr source(
-        Exiv2::ImageFactory::open(sourceBytes.mmap(), sourceBytes.size()).release());
+    ImagePtr source(Exiv2::ImageFactory::open(sourceBytes.data(),
+                                              static_cast<long>(sourceBytes.size()))
+                        .release());
     if (!source) return 0;
     ReadImageMetadata(*source);
 
@@ -72,6 +71,10 @@ extern "C" int CopyImageMetaData(const char* source, const char* target, int rea
         // library's own prefix, as in every other operation.
         lumenmeta::EnsureProcessSetup();
         return lumenmeta::CopyMetadata(source, target, readTarget);
+    } catch (const lumenmeta::NotRegularFile& refused) {
+        // A folder, device, FIFO or socket is neither read nor replaced.
+        lumenmeta::TraceNotRegularFile(refused.path());
+        return 0;
     } catch (...) {
         // A source that is missing or no image, a target that cannot be
         // opened, created or read, or one that cannot take a container: the

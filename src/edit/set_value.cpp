@@ -2,6 +2,7 @@
 
 #include "edit/clear_metadata.h"
 #include "edit/edited_keys.h"
+#include "edit/xmp_property_name.h"
 #include "handle/key_family.h"
 #include "handle/rational_xmp_keys.h"
 #include "handle/text_rules.h"
@@ -101,6 +102,7 @@ int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
         }
         switch (FamilyOfKey(key)) {
             case KeyFamily::Xmp:
+                if (!CheckXmpKey(key)) return 0;
                 SetXmpValue(handle, key, NarrowText(value, kCodePageUtf8));
                 break;
             case KeyFamily::Iptc:

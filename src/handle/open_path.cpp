@@ -2,6 +2,8 @@
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
 #include "handle/xmp_toolkit.h"
+#include "platform/regular_file.h"
+#include "save/open_image.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -12,10 +14,12 @@ namespace lumenmeta {
 
 namespace {
 
-// Opens the file at the handle's path and reads its metadata.
+// Opens the file at the handle's path and reads its metadata. The image is
+// kept, but not the file's descriptor.
 void ReadFromFile(MetaHandle& handle) {
-    handle.image.reset(Exiv2::ImageFactory::open(handle.filePath, true).release());
+    handle.image = OpenImageFile(handle.filePath);
     ReadImageMetadata(*handle.image);
+    if (auto* file = dynamic_cast<RegularFileIo*>(&handle.image->io())) file->Detach();
     LoadWorkingSet(handle);
     handle.hadExif = handle.exifData.count() != 0;
     handle.hadIptc = false;
@@ -50,6 +54,9 @@ extern "C" MetaHandle* OpenMetaHandle(const char* path, int startEmpty) {
         } else {
             StartEmpty(*handle);
         }
+    } catch (const NotRegularFile& refused) {
+        handle->isValid = false;
+        TraceNotRegularFile(refused.path());
     } catch (...) {
         // An unreadable or unrecognised file (or memory running out while
         // reading one) leaves an invalid handle that the host still closes.

@@ -1,5 +1,7 @@
 #include "save/open_image.h"
 
+#include "platform/regular_file.h"
+
 namespace lumenmeta {
 
 namespace {
@@ -12,7 +14,13 @@ ImagePtr Checked(ImagePtr image) {
 }  // namespace
 
 ImagePtr OpenImageFile(const std::string& path) {
-    return Checked(ImagePtr(Exiv2::ImageFactory::open(path, true).release()));
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Exiv2::BasicIo::AutoPtr io(RegularFileIo::Open(path).release());
+    ImagePtr image(Exiv2::ImageFactory::open(io).release());
+#pragma GCC diagnostic pop
+    if (!image) throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType, path);
+    return image;
 }
 
 ImagePtr OpenImageBytes(const unsigned char* data, long size) {

@@ -10,8 +10,10 @@ namespace lumenmeta {
 
 using ImagePtr = std::unique_ptr<Exiv2::Image>;
 
-// Opens the image file at `path` (not yet read). Raises Exiv2's error when
-// there is no file or it is not an image Exiv2 knows.
+// Opens the image file at `path` (not yet read), a local file whatever the
+// path looks like. Raises Exiv2's error when there is no file or it is not an
+// image Exiv2 knows, and NotRegularFile (platform/regular_file.h) for a path
+// that names a folder, device, FIFO or socket.
 ImagePtr OpenImageFile(const std::string& path);
 
 // Opens an image on `size` bytes at `data`, read in place (not yet read).

@@ -1,16 +1,19 @@
 #include "save/safe_file_io.h"
 
 #include "handle/xmp_toolkit.h"
+#include "save/extended_attributes.h"
+#include "save/file_calls.h"
 #include "save/iptc_digest.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,7 +21,15 @@ namespace lumenmeta {
 
 namespace {
 
-std::atomic<unsigned> temporaryCounter{0};
+// Where a write goes, fixed when it begins.
+struct Target {
+    int folder;             // the folder, held open since the write began
+    std::string name;       // the target's name in it
+    std::string shownPath;  // the path as given, for messages
+    bool existed;           // something was at the name when the write began
+    struct stat held;       // what: the file that was read, or what a new file replaces
+    int file;               // the file that was read; -1 when the write creates the file
+};
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -31,12 +42,8 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file a write must reach: the target itself, or what its symbolic
-// links finally name.
-std::string ResolveTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved)) return resolved;
-    return path;
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 [[noreturn]] void ThrowTransferFailed(const std::string& path, int error) {
@@ -44,10 +51,47 @@ std::string ResolveTarget(const std::string& path) {
     throw Exiv2::Error(Exiv2::kerTransferFailed, path, Exiv2::strError());
 }
 
+// Throws the error Exiv2 raises when it cannot open `path` for writing.
+[[noreturn]] void ThrowNotWritable(const std::string& path) {
+    throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
+}
+
+// The folder and final name of the file `path` names once every symbolic
+// link is followed. With `mayBeNew`, a path that names nothing yet keeps its
+// own last name in its resolved folder.
+struct Place {
+    FileDescriptor folder;
+    std::string resolved;
+    std::string name;
+};
+
+Place Resolve(const std::string& path, bool mayBeNew) {
+    char resolved[PATH_MAX];
+    Place place;
+    if (realpath(path.c_str(), resolved)) {
+        place.resolved = resolved;
+    } else if (errno == ENOENT && mayBeNew && realpath(FolderOf(path).c_str(), resolved)) {
+        place.resolved = std::string(resolved) + "/" + NameOf(path);
+    } else if (mayBeNew) {
+        ThrowNotWritable(path);
+    } else {
+        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path, Exiv2::strError());
+    }
+    place.name = NameOf(place.resolved);
+    if (place.name.empty() || place.name == "." || place.name == "..") {
+        errno = EISDIR;
+        ThrowNotWritable(path);
+    }
+    place.folder = FileDescriptor(
+        ::open(FolderOf(place.resolved).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (place.folder.get() < 0) ThrowNotWritable(path);
+    return place;
+}
+
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
     size_t done = 0;
     while (done < size) {
-        const ssize_t written = ::write(fd, data + done, size - done);
+        const ssize_t written = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return false;
         done += static_cast<size_t>(written);
@@ -55,133 +99,226 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
     return true;
 }
 
+// Up to `bytes.size()` bytes of the file from its start; the vector is cut
+// to what was there.
 bool ReadAll(int fd, std::vector<unsigned char>& bytes) {
-    unsigned char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof(chunk));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done,
+                                    static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
-        if (got == 0) return true;
-        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
     }
+    bytes.resize(done);
+    return true;
 }
 
-// Creates a new file beside the target with the given creation mode.
-int CreateTemporary(const std::string& target, mode_t mode, std::string& temporary) {
-    const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".lumenmeta-" +
-                             std::to_string(getpid()) + "-";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = stem + std::to_string(temporaryCounter++);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) return fd;
+// A name no other process can guess, beside the target.
+std::string RandomName(const std::string& target) {
+    unsigned char bytes[12];
+    if (getrandom(bytes, sizeof(bytes), 0) != static_cast<ssize_t>(sizeof(bytes))) {
+        std::random_device device;
+        for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(device());
     }
-    return -1;
+    std::string name = "." + target.substr(0, 200) + ".lumenmeta-";
+    for (const unsigned char byte : bytes) {
+        name += "0123456789abcdef"[byte >> 4];
+        name += "0123456789abcdef"[byte & 15];
+    }
+    return name;
 }
 
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+// The new content while it is written: an anonymous file in the target's
+// folder, or where the file system has none, a file with a random name.
+// Whatever has a name and was not put in place is removed at the end.
+class Temporary {
+public:
+    explicit Temporary(int folder) : folder_(folder) {}
+    ~Temporary() { Discard(); }
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+
+    // False, with errno set, when no file can be made in the folder.
+    bool Create(const std::string& target, mode_t mode) {
+        // Only where /proc lets the anonymous file be linked in later.
+        if (DescriptorPathsWork()) {
+            fd_ = FileDescriptor(fileCalls.openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+            if (fd_.get() >= 0) return true;
+            if (errno == EACCES || errno == EPERM) return false;
+        }
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const std::string name = RandomName(target);
+            fd_ = FileDescriptor(fileCalls.openat(
+                folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+            if (fd_.get() >= 0) {
+                name_ = name;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
+    int fd() const { return fd_.get(); }
+    const std::string& name() const { return name_; }
+
+    // Gives an anonymous file its random name in the folder; false, with
+    // errno set, when it cannot be linked in.
+    bool Name(const std::string& target) {
+        if (!name_.empty()) return true;
+        const std::string self = DescriptorPath(fd_.get());
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const std::string name = RandomName(target);
+            if (fileCalls.linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(),
+                                 AT_SYMLINK_FOLLOW) == 0) {
+                name_ = name;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
+    // The file now stands under the target's name: nothing to remove.
+    void Placed() { name_.clear(); }
+
+    void Discard() {
+        fd_ = FileDescriptor();
+        if (!name_.empty()) ::unlinkat(folder_, name_.c_str(), 0);
+        name_.clear();
+    }
+
+private:
+    int folder_;
+    FileDescriptor fd_;
+    std::string name_;
+};
+
+// Refuses the write unless the target's name still holds what it held when
+// the write began: the file that was read, or for a new file, nothing (or
+// the same dangling link).
+void CheckUnchanged(const Target& target) {
+    struct stat now {};
+    const bool present = ::fstatat(target.folder, target.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    if (present == target.existed && (!present || SameFile(now, target.held))) return;
+    if (!present && errno != ENOENT) ThrowTransferFailed(target.shownPath, errno);
+    throw Exiv2::Error(Exiv2::kerErrorMessage,
+                       target.shownPath +
+                           ": another file has taken its name since it was read; nothing written");
 }
 
-// Overwrites the file in place with `bytes`; true when all of it is on disk.
-bool OverwriteInPlace(const std::string& target, const unsigned char* data, size_t size) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool done = WriteAll(fd, data, size) && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && done;
+// A descriptor for writing the very file that was read (through /proc, or
+// by its name where /proc is missing, checked to be the same file). Throws
+// the error of Exiv2's own write when the process may not write it.
+FileDescriptor OpenInPlace(const Target& target) {
+    FileDescriptor fd(::open(DescriptorPath(target.file).c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0 && errno == ENOENT) {
+        fd = FileDescriptor(::openat(target.folder, target.name.c_str(),
+                                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat now {};
+        if (fd.get() >= 0 && (::fstat(fd.get(), &now) != 0 || !SameFile(now, target.held))) {
+            fd = FileDescriptor();
+            errno = ESTALE;
+        }
+    }
+    if (fd.get() < 0) ThrowNotWritable(target.shownPath);
+    return fd;
 }
 
-// Copies `size` bytes over the existing file in place, keeping its old
-// content in memory to put back if the copy fails. Used where a rename cannot
-// serve: a file with several hard links, or one in a folder the process may
-// not create files in.
-void OverwriteKeepingOld(const std::string& path, const std::string& target,
-                         const unsigned char* data, size_t size) {
-    std::vector<unsigned char> old;
-    const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool saved = in >= 0 && ReadAll(in, old);
-    if (in >= 0) ::close(in);
-    if (!saved || !OverwriteInPlace(target, data, size)) {
+// Writes `size` bytes over the file from its start and cuts it there; true
+// once all of it is on disk.
+bool Overwrite(int fd, const unsigned char* data, size_t size) {
+    return WriteAll(fd, data, size) && ::ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+           fileCalls.fsync(fd) == 0;
+}
+
+// Copies the new content over the file in place, keeping its old content in
+// memory to put back if the copy fails. Used where a rename cannot serve: a
+// file with several hard links, or one in a folder the process may not
+// create files in.
+void OverwriteKeepingOld(const Target& target, const unsigned char* data, size_t size) {
+    std::vector<unsigned char> old(static_cast<size_t>(target.held.st_size));
+    const bool saved = ReadAll(target.file, old);
+    CheckUnchanged(target);
+    const FileDescriptor out = OpenInPlace(target);
+    if (!saved || !Overwrite(out.get(), data, size)) {
         const int error = errno;
-        if (saved) OverwriteInPlace(target, old.data(), old.size());
-        ThrowTransferFailed(path, error);
+        if (saved) Overwrite(out.get(), old.data(), old.size());
+        ThrowTransferFailed(target.shownPath, error);
     }
 }
 
-// Throws the error Exiv2 raises when it cannot open `path` for writing.
-[[noreturn]] void ThrowNotWritable(const std::string& path) {
-    throw Exiv2::Error(Exiv2::kerFileOpenFailed, path, "w+b", Exiv2::strError());
+// Gives the replacement the target's owner (where the process may set it),
+// permission bits and extended attributes. Returns 0 or an errno.
+int TakeAttributes(const Target& target, int fd) {
+    if (::fchown(fd, target.held.st_uid, target.held.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), target.held.st_gid) != 0) {
+        // Not permitted: the file gets our owner but keeps its permission bits.
+    }
+    if (::fchmod(fd, target.held.st_mode & 07777) != 0) return errno;
+    return CopyExtendedAttributes(target.file, fd);
 }
 
-// Stores `size` bytes at `data` as the new content of the file at `path`
-// (see SafeFileIo).
-void ReplaceContent(const std::string& path, const unsigned char* data, size_t size) {
-    const std::string target = ResolveTarget(path);
-    struct stat original {};
-    const bool exists = ::stat(target.c_str(), &original) == 0;
-    if (exists) {
-        const int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (probe < 0) ThrowNotWritable(path);
-        ::close(probe);
-    }
+void SyncFolder(int folder) {
+    const FileDescriptor fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) fileCalls.fsync(fd.get());
+}
+
+// Stores `size` bytes at `data` as the new content of the target (see
+// SafeFileIo).
+void ReplaceContent(const Target& target, const unsigned char* data, size_t size) {
+    const bool replacing = target.file >= 0;
+    if (replacing) OpenInPlace(target);  // refuses a target we may not write
 
     // Until it is complete, a replacement is readable by us alone; a new file
     // gets the usual mode, less the umask.
-    std::string temporary;
-    const int fd = CreateTemporary(target, exists ? 0600 : 0666, temporary);
-    if (fd < 0 && exists && (errno == EACCES || errno == EPERM)) {
-        OverwriteKeepingOld(path, target, data, size);
-        return;
-    }
-    if (fd < 0) ThrowTransferFailed(path, errno);
-    bool written = WriteAll(fd, data, size);
-    int error = errno;
-    if (written && exists) {
-        if (::fchown(fd, original.st_uid, original.st_gid) != 0 &&
-            ::fchown(fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
-            // Not permitted: the file gets our owner but keeps its permission bits.
+    Temporary temporary(target.folder);
+    if (!temporary.Create(target.name, replacing ? 0600 : 0666)) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM) {
+            if (replacing) return OverwriteKeepingOld(target, data, size);
+            ThrowNotWritable(target.shownPath);
         }
-        written = ::fchmod(fd, original.st_mode & 07777) == 0;
-        error = errno;
+        ThrowTransferFailed(target.shownPath, error);
     }
-    if (written) {
-        written = ::fsync(fd) == 0;
-        error = errno;
-    }
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        ::unlink(temporary.c_str());
-        ThrowTransferFailed(path, error);
-    }
+    int error = WriteAll(temporary.fd(), data, size) ? 0 : errno;
+    if (error == 0 && replacing) error = TakeAttributes(target, temporary.fd());
+    if (error == 0 && fileCalls.fsync(temporary.fd()) != 0) error = errno;
+    if (error != 0) ThrowTransferFailed(target.shownPath, error);
 
-    if (exists && original.st_nlink > 1) {
+    if (replacing && target.held.st_nlink > 1) {
         // Renaming would split the links: the complete content, now safe on
         // disk, is copied over the one file they share instead.
-        try {
-            OverwriteKeepingOld(path, target, data, size);
-        } catch (...) {
-            ::unlink(temporary.c_str());
-            throw;
-        }
-        ::unlink(temporary.c_str());
-        return;
+        return OverwriteKeepingOld(target, data, size);
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-        ::unlink(temporary.c_str());
-        ThrowTransferFailed(path, error);
+    if (!temporary.Name(target.name)) ThrowTransferFailed(target.shownPath, errno);
+    CheckUnchanged(target);
+    if (fileCalls.renameat(target.folder, temporary.name().c_str(), target.folder,
+                           target.name.c_str()) != 0) {
+        ThrowTransferFailed(target.shownPath, errno);
     }
-    SyncFolder(FolderOf(target));
+    temporary.Placed();
+    SyncFolder(target.folder);
 }
 
 }  // namespace
 
-SafeFileIo::SafeFileIo(const std::string& path) : Exiv2::FileIo(path) {}
+std::unique_ptr<SafeFileIo> SafeFileIo::Open(const std::string& path) {
+    Place place = Resolve(path, false);
+    struct stat info {};
+    FileDescriptor file = OpenRegularFile(place.folder.get(), place.name, path, false, info);
+    return std::unique_ptr<SafeFileIo>(new SafeFileIo(std::move(place.folder), place.name,
+                                                      std::move(file), info, path, place.resolved));
+}
+
+SafeFileIo::SafeFileIo(FileDescriptor folder, const std::string& name, FileDescriptor file,
+                       const struct stat& info, const std::string& shownPath,
+                       const std::string& resolvedPath)
+    : RegularFileIo(std::move(file), info, shownPath, resolvedPath),
+      folder_(std::move(folder)),
+      name_(name) {}
 
 void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     // Exiv2 has finished with XMP by the time it stores the file: other
@@ -200,7 +337,16 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
         const size_t size = src.size();
         Exiv2::byte* data = size != 0 ? src.mmap(true) : nullptr;
         if (data) RefreshIptcDigest(data, size);
-        ReplaceContent(path(), data, size);
+        const Target target{folder_.get(), name_, path(), true, info(), descriptor()};
+        ReplaceContent(target, data, size);
+    }
+    // From here on the I/O reads the new file (the name may have been
+    // replaced, or the file overwritten in place).
+    struct stat now {};
+    try {
+        Reattach(OpenRegularFile(folder_.get(), name_, path(), false, now), now);
+    } catch (const Exiv2::AnyError&) {
+        // Gone again already: the write itself succeeded.
     }
     if (wasOpen && open("rb") != 0) {
         throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
@@ -210,7 +356,7 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
 std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::BasicIo::AutoPtr io(new SafeFileIo(path));
+    Exiv2::BasicIo::AutoPtr io(SafeFileIo::Open(path).release());
     std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(io).release());
 #pragma GCC diagnostic pop
     if (!image) throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType, path);
@@ -218,21 +364,27 @@ std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
 }
 
 std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string& path) {
-    // The checks opening the path with "w+b" would make, without touching it.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (probe < 0) ThrowNotWritable(path);
-        ::close(probe);
-    } else if (errno != ENOENT || ::access(FolderOf(path).c_str(), W_OK | X_OK) != 0) {
-        ThrowNotWritable(path);
-    }
     std::unique_ptr<Exiv2::Image> blank(Exiv2::ImageFactory::create(type).release());
     Exiv2::BasicIo& io = blank->io();
     if (io.open() != 0) throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, io.path(), Exiv2::strError());
     const Exiv2::DataBuf bytes = io.read(static_cast<long>(io.size()));
     io.close();
-    ReplaceContent(path, bytes.pData_, static_cast<size_t>(bytes.size_));
+
+    const Place place = Resolve(path, true);
+    Target target{place.folder.get(), place.name, path, false, {}, -1};
+    FileDescriptor file;
+    if (::fstatat(target.folder, target.name.c_str(), &target.held, AT_SYMLINK_NOFOLLOW) == 0) {
+        target.existed = true;
+        // A regular file is replaced like any target; a link that leads
+        // nowhere is replaced by the new file, as a missing file is created.
+        if (!S_ISLNK(target.held.st_mode)) {
+            file = OpenRegularFile(target.folder, target.name, path, false, target.held);
+            target.file = file.get();
+        }
+    } else if (errno != ENOENT) {
+        ThrowNotWritable(path);
+    }
+    ReplaceContent(target, bytes.pData_, static_cast<size_t>(bytes.size_));
     return OpenImageForWriting(path);
 }
 

@@ -2,6 +2,7 @@
 // image is handed back in a buffer the handle owns.
 #include "lumenmeta.h"
 #include "merge/merge_driver.h"
+#include "platform/regular_file.h"
 #include "save/carry_source.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
@@ -66,6 +67,9 @@ extern "C" unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char
     WrittenImage image;
     try {
         image = WriteToBytes(*handle, data, *size, xmpMode);
+    } catch (const NotRegularFile& refused) {
+        TraceNotRegularFile(refused.path());  // the source file
+        return nullptr;
     } catch (...) {
         return nullptr;
     }

@@ -55,11 +55,13 @@ TEST(CopyImageMetaData, TheTargetGetsExactlyTheSourcesMetadataAndCommentOrStaysA
     }
     EXPECT_EQ(Exiv2::ImageFactory::getType(fresh), Exiv2::ImageType::jpeg);
 
-    // Bad sources and targets give 0, touch nothing and are not traced.
+    // Bad sources and targets give 0 and touch nothing; only a folder is
+    // traced, as no regular file (other such cases: tests/platform).
     const std::string text = dir.File("notes.txt"), never = dir.File("never.jpg");
     test::WriteBytes(text, {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
     WithComment(test::ExistingTarget().WriteTo(target), "Target");
     const std::vector<unsigned char> targetBytes = test::ReadBytes(target);
+    test::TraceCapture failures;
     for (const std::string& bad : {dir.File("missing.jpg"), text, dir.path()}) {
         EXPECT_EQ(CopyImageMetaData(bad.c_str(), target.c_str(), 1), 0) << bad;
         EXPECT_EQ(CopyImageMetaData(bad.c_str(), never.c_str(), 0), 0) << bad;
@@ -73,6 +75,10 @@ TEST(CopyImageMetaData, TheTargetGetsExactlyTheSourcesMetadataAndCommentOrStaysA
     EXPECT_EQ(test::ReadBytes(text).size(), 12u);
     EXPECT_NE(access(never.c_str(), F_OK), 0);
     EXPECT_TRUE(trace.pieces().empty());
+    const std::vector<std::string> folder = {"Not a regular file: ", dir.path(), "\n"};
+    std::vector<std::string> expected;
+    for (int time = 0; time < 3; ++time) expected.insert(expected.end(), folder.begin(), folder.end());
+    EXPECT_EQ(failures.pieces(), expected);
 }
 
 }  // namespace

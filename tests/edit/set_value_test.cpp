@@ -1,7 +1,10 @@
 #include "lumenmeta.h"
 
+#include "edit/xmp_property_name.h"
+
 #include "support/fixture_image.h"
 #include "support/handles.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +104,41 @@ TEST(ClearMetaData, ErasesEveryDatumOfTheKeyAndRecordsIt) {
                   ClearMetaData(h, nullptr) + ClearMetaData(nullptr, "Xmp.dc.type"), -4);
     EXPECT_EQ(h->deletedKeys, (std::set<std::string>{"Iptc.Application2.Keywords", "Xmp.dc.type"}));
     EXPECT_EQ(KeysOf(h->iptcData), std::vector<std::string>{"Iptc.Application2.Caption"});
+}
+
+TEST(AddMetaDataW, AnXmpPropertyThatIsNoXmlNameIsRefusedAndTheOtherEditsReachTheFile) {
+    const std::pair<const char*, bool> paths[] = {
+        {"title", true}, {"Exif.Image.Artist", true}, {"_x-1.\xC3\xA9\xC2\xB7", true},
+        {"History[1]/stEvt:action", true}, {"subject[last()]", true}, {"title/?xml:lang", true},
+        {"title[?xml:lang=\"x-default\"]", true}, {"History[stEvt:action='saved']", true},
+        {"1abc", false}, {"a<b", false}, {"", false}, {"a b", false}, {"x:y", false},
+        {"a[1", false}, {"a[]", false}, {"a/", false}, {"-a", false}, {".a", false},
+        {"\xC2\xB7" "a", false}, {"a\xC3", false}, {"a\xED\xA0\x80", false}, {"a[?b=\"c]", false},
+    };
+    for (const auto& [path, writable] : paths) {
+        EXPECT_EQ(IsWritableXmpPropertyPath(path), writable) << path;
+    }
+    // Through the setters: 0 and a trace line, nothing stored; the typed
+    // setters never take XMP keys. A valid edit still reaches the file.
+    TempDir dir;
+    const std::string path = SampleFixture().WriteTo(dir.File("image.jpg"));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+    MetaHandle* h = handle.get();
+    TraceCapture trace;
+    EXPECT_EQ(AddMetaDataW(h, "Xmp.dc.source", MakeBstr(u"Harbour").get()), 1);
+    EXPECT_EQ(AddMetaDataW(h, "Xmp.dc.1abc", MakeBstr(u"v").get()) +
+                  AddMetaDataWide(h, u"Xmp.dc.a<b", u"v") +
+                  AddMetaDataWContainer(h, "Xmp.dc.1abc", MakeBstr(u"v;w").get(), u";"), 0);
+    EXPECT_EQ(AddMeta(h, "Xmp.dc.1abc", "v", 0) + ModifyMetaDataValueAsString(h, "Xmp.dc.1abc", "v", 0),
+              4);
+    const std::vector<std::string> refused = {"Not an XML name in XMP key: ", "\n"};
+    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{
+                                  refused[0], "Xmp.dc.1abc", refused[1], "Xmp.dc.a<b", "v", "\n",
+                                  refused[0], "Xmp.dc.a<b", refused[1], refused[0], "Xmp.dc.1abc",
+                                  refused[1]}));
+    EXPECT_EQ(h->xmpData.count(), SampleFixture().xmp.count() + 1);
+    ASSERT_EQ(WriteData(h, nullptr, 0, 0), 1);
+    EXPECT_EQ(ValuesOf(ReadBack(path).xmp, "Xmp.dc.source"), Texts{"Harbour"});
 }
 
 }  // namespace

@@ -86,6 +86,11 @@ TEST(GetMetaDataW, AdjacentOccurrencesUtf8IptcAndRefusedComments) {
     // Bytes that are not UTF-8 read as Windows-1252 even under the marker.
     utf8->iptcData["Iptc.Application2.Caption"] = "Caf\xE9";
     EXPECT_EQ(ReadW(utf8.get(), "Iptc.Application2.Caption").second, u"Caf\u00e9");
+    // A Unicode comment is UTF-8 behind its prefix, quoted or not.
+    for (const char* prefix : {"charset=Unicode ", "charset=\"Unicode\" "}) {
+        HandlePtr comment = OpenFixture(UserCommentTextFixture(prefix + "Zo\xC3\xAB \xE2\x98\x80"s));
+        EXPECT_EQ(ReadW(comment.get(), "Exif.Photo.UserComment").second, u"Zo\u00eb \u2600") << prefix;
+    }
     HandlePtr invalid = OpenFixture(UserCommentBytesFixture({'X', 'Y', 'Z', 0, 0, 0, 0, 0, 'a'}));
     TraceCapture trace;
     EXPECT_EQ(ReadW(invalid.get(), "Exif.Photo.UserComment"), kNone);

@@ -21,7 +21,8 @@ TEST(NarrowGetters, BytesAsExiv2HoldsThemWithinTheCallersSize) {
         // key, size, GetIptcData's index (-1: GetMetaData), the 16-byte buffer after; Exif
         // binary when it fits (the rest untouched), else text as strncpy.
         {"Exif.Image.Orientation", 16, -1, "\x01\0##############"s},
-        {"Exif.Image.XResolution", 8, -1, "72/1\0\0\0\0########"s},
+        {"Exif.Image.XResolution", 8, -1, "72/1\0\0\0\0########"s},  // exactly its size: text
+        {"Exif.Image.XResolution", 9, -1, "\x48\0\0\0\x01\0\0\0########"s},
         {"Exif.Image.Artist", 11, -1, "Ann Example#####"},  // full: no terminator
         // XMP: the UTF-8 text, unterminated.
         {"Xmp.dc.creator", 16, -1, "Ann, Bob########"},
@@ -82,8 +83,9 @@ TEST(TypedExifGetters, NumbersAndAllOrNothingBytes) {
         EXPECT_EQ(GetExifDataLength(h, key), size);
         EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size - 1), 0);  // all or nothing
         EXPECT_EQ(HadExifData(h), 0);  // neither the length nor a refusal sets it
-        EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size + 1), size);
+        EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size), size);  // exactly its size
         EXPECT_EQ(buffer, want) << key;
+        EXPECT_EQ(GetExifDataBinary(h, key, buffer.data(), size + 1), size);
     }
     int16_t component = 7;
     EXPECT_EQ(GetExifDataS(h, "Exif.Photo.ISOSpeedRatings", &component, 2), 1);

@@ -64,7 +64,7 @@ ToolRun RunTool(const std::vector<std::string>& arguments) {
     return {exitCode, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 
-std::string RunUnprivileged(const std::function<std::string()>& work) {
+std::string RunInChild(const std::function<std::string()>& work) {
     // The child's text goes to memory shared with the parent, zero-filled.
     constexpr size_t kRoom = 1 << 16;
     void* shared = mmap(nullptr, kRoom, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
@@ -72,7 +72,7 @@ std::string RunUnprivileged(const std::function<std::string()>& work) {
     const int exitCode = Fork([&] {
         std::string report;
         try {
-            report = DropRoot() ? work() : "child failed: cannot drop root";
+            report = work();
         } catch (...) {
             report = "child failed: exception";
         }
@@ -82,6 +82,10 @@ std::string RunUnprivileged(const std::function<std::string()>& work) {
     const std::string report = exitCode == 0 ? static_cast<char*>(shared) : "child failed: died";
     munmap(shared, kRoom);
     return report;
+}
+
+std::string RunUnprivileged(const std::function<std::string()>& work) {
+    return RunInChild([&] { return DropRoot() ? work() : "child failed: cannot drop root"; });
 }
 
 }  // namespace lumenmeta::test

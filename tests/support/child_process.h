@@ -17,6 +17,10 @@ struct ToolRun {
 };
 ToolRun RunTool(const std::vector<std::string>& arguments);
 
+// Runs `work` in a forked child and returns the text it returned (up to 64
+// KiB); a child that throws or dies gives a text beginning "child failed".
+std::string RunInChild(const std::function<std::string()>& work);
+
 // Runs `work` in a forked child that may not write files the test made
 // read-only, and returns the text it returned (up to 64 KiB). As root, chmod stops nothing,
 // so the child first gives up root for the user "nobody": files and folders
