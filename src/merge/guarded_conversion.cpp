@@ -71,9 +71,29 @@ bool SameValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) {
     return x == y;
 }
 
+// XMP and IPTC values by the text they hold, read straight from the value
+// where its class keeps it public; by their rendering otherwise.
+bool SameText(const Exiv2::Value& a, const Exiv2::Value& b) {
+    if (const auto* x = dynamic_cast<const Exiv2::XmpTextValue*>(&a)) {
+        if (const auto* y = dynamic_cast<const Exiv2::XmpTextValue*>(&b)) return x->value_ == y->value_;
+    }
+    if (const auto* x = dynamic_cast<const Exiv2::LangAltValue*>(&a)) {
+        if (const auto* y = dynamic_cast<const Exiv2::LangAltValue*>(&b)) return x->value_ == y->value_;
+    }
+    if (const auto* x = dynamic_cast<const Exiv2::StringValueBase*>(&a)) {
+        if (const auto* y = dynamic_cast<const Exiv2::StringValueBase*>(&b)) return x->value_ == y->value_;
+    }
+    return a.toString() == b.toString();
+}
+
 template <typename Datum>
 bool SameValue(const Datum& a, const Datum& b) {
-    return a.typeId() == b.typeId() && a.toString() == b.toString();
+    if (a.typeId() != b.typeId()) return false;
+    try {
+        return SameText(a.value(), b.value());
+    } catch (const Exiv2::AnyError&) {
+        return a.toString() == b.toString();  // a datum without a value
+    }
 }
 
 // Pointers to the datums a container holds now, by key; valid until the
