@@ -1,6 +1,7 @@
 #include "batch.h"
 
 #include "progress.h"
+#include "text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -32,6 +34,16 @@ FileOutcome RunGuarded(const FileTask& task, const std::string& path) {
 }
 
 }  // namespace
+
+void ReportFailure(const std::string& path, const std::string& reason) {
+    size_t start = 0;
+    do {
+        const size_t end = std::min(reason.find('\n', start), reason.size());
+        std::fprintf(stderr, "lumenmeta: %s: %s\n", Shown(path).c_str(),
+                     Shown(reason.substr(start, end - start)).c_str());
+        start = end + 1;
+    } while (start < reason.size());
+}
 
 int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task) {
     const size_t count = files.size();
@@ -70,7 +82,7 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
         std::fflush(stdout);
         if (!outcome.ok) {
             ++failed;
-            std::fprintf(stderr, "lumenmeta: %s: %s\n", files[i].c_str(), outcome.reason.c_str());
+            ReportFailure(files[i], outcome.reason);
         }
         progress.Update(i + 1, failed);
     }
@@ -78,6 +90,10 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
     progress.Clear();
     if (count > 1 || failed > 0) {
         std::fprintf(stderr, "lumenmeta: %zu done, %zu failed\n", count - failed, failed);
+    }
+    // Output lost on a full disk or a closed pipe is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        throw std::runtime_error("could not write to standard output");
     }
     return failed == 0 ? 0 : 1;
 }

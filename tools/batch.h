@@ -9,7 +9,7 @@
 namespace lumenmeta_tool {
 
 // What one file's task produced: its standard output text, and for a
-// failure the reason.
+// failure the reason (several lines for several faults in one file).
 struct FileOutcome {
     bool ok = true;
     std::string output;
@@ -23,11 +23,16 @@ using FileTask = std::function<FileOutcome(const std::string& path)>;
 // The number of threads `-j` defaults to: the number of cores.
 int DefaultJobs();
 
+// Prints each line of `reason` on stderr as "lumenmeta: PATH: LINE", with
+// control characters escaped.
+void ReportFailure(const std::string& path, const std::string& reason);
+
 // Runs `task` on every file on `jobs` threads (at least 1). Prints each
 // file's output to stdout and each failure as one line on stderr naming the
 // file and the reason, in file order; then, for more than one file or any
 // failure, a summary line on stderr. Result: the exit code, 0 when every file
-// succeeded, 1 otherwise.
+// succeeded, 1 otherwise. Throws std::runtime_error, after every file is
+// done, when standard output could not be written.
 int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task);
 
 }  // namespace lumenmeta_tool

@@ -21,6 +21,7 @@ int RunCopyValue(const Words& words);
 int RunSidecar(const Words& words);
 int RunVars(const Words& words);
 int RunThumbnail(const Words& words);
+int RunDiff(const Words& words);
 
 // Shared by the batch commands: the files named (directories expanded, with
 // -r recursively) and the number of threads from -j. UsageError when no file

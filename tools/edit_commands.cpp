@@ -1,104 +1,183 @@
 // `lumenmeta set` and `lumenmeta clear`: edit the working set and write it,
 // into the file itself or into another one.
 #include "batch.h"
+#include "checked_write.h"
 #include "commands.h"
 #include "image_file.h"
 #include "text.h"
 #include "values.h"
 
-#include <functional>
+#include <map>
 #include <utility>
 
 namespace lumenmeta_tool {
 
 namespace {
 
-using Edit = std::function<std::string(MetaHandle*)>;  // "" done, else the reason
+struct Assignment {
+    std::string key, value;
+    bool add;  // --add: appended to what the key holds
+};
 
-// Opens each file, applies the edit and writes; nothing is written when the
-// edit fails. With `target` the result goes into that file instead.
-int EditAndWrite(const Arguments& arguments, const std::vector<std::string>& inputs,
-                 const Edit& edit, int xmpMode, bool keepTargetUnread) {
-    const std::string target = arguments.Value("--to");
+// What a key is given by one command: its values in order, and whether they
+// replace what it holds (any plain KEY=VALUE) or are appended (only --add).
+struct KeyEdit {
+    std::vector<std::string> values;
+    bool replace = false;
+};
+
+std::string CannotSet(const std::string& key, const std::string& value) {
+    return "cannot set " + key + " to \"" + value + "\" (an unknown key or a value it cannot hold)";
+}
+
+std::string HoldsOne(const std::string& key, size_t count) {
+    return key + " holds one value, not " + std::to_string(count);
+}
+
+// IPTC: the library's setter changes a key's first dataset only, so a list
+// goes in one dataset at a time with AddMeta, each in the bytes the setter
+// gives that text. AddMeta drops one pair of enclosing quotes: each text is
+// wrapped in one.
+std::string SetIptcItems(MetaHandle* handle, const std::string& key,
+                         const std::vector<std::string>& items) {
+    std::vector<std::string> stored;
+    std::vector<char> buffer(65536 + 1);
+    for (const std::string& item : items) {
+        const Bstr text(item);
+        if (!AddMetaDataW(handle, key.c_str(), text.get()) ||
+            !GetIptcData(handle, key.c_str(), buffer.data(), 65536, 0)) {
+            return CannotSet(key, item);
+        }
+        stored.emplace_back(buffer.data());
+    }
+    ClearMetaData(handle, key.c_str());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int result = AddMeta(handle, key.c_str(), ("\"" + stored[i] + "\"").c_str(), 0);
+        if (result == 6) return HoldsOne(key, items.size());
+        if (result != 0) return CannotSet(key, items[i]);
+    }
+    return "";
+}
+
+std::string ApplyEdit(MetaHandle* handle, const std::string& key, const KeyEdit& edit) {
+    const std::string family = FamilyName(key.substr(0, key.find('.')));
+    const std::vector<std::string> held = ItemsOf(handle, key);
+    std::vector<std::string> items = edit.replace ? std::vector<std::string>() : held;
+    items.insert(items.end(), edit.values.begin(), edit.values.end());
+    if (family == "Exif" && items.size() > 1) return HoldsOne(key, items.size());
+    // An XMP array takes --add as more items; anything else starts afresh.
+    const bool append = family == "Xmp" && !edit.replace;
+    if (!append && (items.empty() || (family != "Exif" && !held.empty()))) {
+        if (ClearMetaData(handle, key.c_str()) < 0) return "unknown key " + key;
+    }
+    if (family == "Iptc" && items.size() > 1) return SetIptcItems(handle, key, items);
+    for (const std::string& value : append ? edit.values : items) {
+        const Bstr text(value);
+        if (!AddMetaDataW(handle, key.c_str(), text.get())) return CannotSet(key, value);
+    }
+    // A plain XMP text keeps only the last value.
+    if (family == "Xmp" && items.size() > 1 && ReadValue(handle, key, 0, false).type == 0x10005) {
+        return HoldsOne(key, items.size());
+    }
+    return "";
+}
+
+Assignment ParseAssignment(const std::string& word, bool add) {
+    const size_t equals = word.find('=');
+    const std::string key = word.substr(0, equals);
+    if (equals == std::string::npos || !LooksLikeKey(key)) {
+        throw UsageError("malformed KEY=VALUE: \"" + word + "\"");
+    }
+    return {key, word.substr(equals + 1), add};
+}
+
+bool IsKeyLike(const std::string& word) {
+    const size_t dot = word.find('.');
+    return dot != std::string::npos && !FamilyName(word.substr(0, dot)).empty();
+}
+
+int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs, WriteJob job) {
+    job.target = arguments.Value("--to");
+    job.dryRun = arguments.Has("--dry-run");
+    job.json = arguments.Has("--json");
     const std::vector<std::string> files = BatchFiles(arguments, inputs);
-    if (!target.empty() && files.size() != 1) throw UsageError("--to takes one source file");
-    if (keepTargetUnread && target.empty()) throw UsageError("--keep-target-unread goes with --to");
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
-        std::string reason;
-        Handle handle = OpenImage(path, reason);
-        if (!handle) return FileOutcome::Failed(reason);
-        reason = edit(handle.get());
-        if (!reason.empty()) return FileOutcome::Failed(reason + "; nothing written");
-        if (!target.empty() && !FileExists(target)) {
-            return FileOutcome::Failed("target " + target + " does not exist");
-        }
-        if (!WriteData(handle.get(), target.empty() ? nullptr : target.c_str(), xmpMode,
-                       keepTargetUnread)) {
-            return FileOutcome::Failed("could not write " + (target.empty() ? path : target));
-        }
-        return FileOutcome{true, "", ""};
-    });
+    if (!job.target.empty() && files.size() != 1) throw UsageError("--to takes one source file");
+    if (job.keepTargetUnread && job.target.empty()) {
+        throw UsageError("--keep-target-unread goes with --to");
+    }
+    if (job.keepTargetUnread && job.dryRun) {
+        throw UsageError("--dry-run cannot show a write with --keep-target-unread");
+    }
+    return RunBatch(files, BatchJobs(arguments),
+                    [&](const std::string& path) { return EditAndWrite(path, job); });
 }
 
 }  // namespace
 
 int RunSet(const Words& words) {
-    const Arguments arguments =
-        ParseArguments(words, {{"--to", "--xmp-mode"}, {"--keep-target-unread"}});
+    const Arguments arguments = ParseArguments(
+        words, {{"--to", "--xmp-mode", "--add"}, {"--keep-target-unread", "--dry-run", "--json"}});
     std::vector<std::string> inputs;
-    std::vector<std::pair<std::string, std::string>> assignments;
-    for (const std::string& word : arguments.positional) {
-        const size_t equals = word.find('=');
-        const std::string key = word.substr(0, equals);
-        const size_t dot = key.find('.');
-        const bool keyLike = dot != std::string::npos && !FamilyName(key.substr(0, dot)).empty();
-        if (!keyLike) {
+    std::vector<Assignment> assignments;
+    for (const auto& [option, word] : arguments.given) {
+        if (option == "--add") {
+            assignments.push_back(ParseAssignment(word, true));
+        } else if (!option.empty()) {
+            continue;
+        } else if (FileExists(word) || !IsKeyLike(word)) {
+            // A file that exists is a file, even when it is named like a key.
             inputs.push_back(word);
-        } else if (equals == std::string::npos || !LooksLikeKey(key)) {
-            throw UsageError("malformed KEY=VALUE: \"" + word + "\"");
         } else {
-            assignments.emplace_back(key, word.substr(equals + 1));
+            assignments.push_back(ParseAssignment(word, false));
         }
     }
-    if (assignments.empty()) throw UsageError("set needs at least one KEY=VALUE");
-    const int xmpMode = arguments.Number("--xmp-mode", 0);
-    return EditAndWrite(
-        arguments, inputs,
-        [&](MetaHandle* handle) -> std::string {
-            for (const auto& [key, value] : assignments) {
-                const Bstr text(value);
-                if (!AddMetaDataW(handle, key.c_str(), text.get())) {
-                    return "cannot set " + key + " to \"" + value +
-                           "\" (an unknown key or a value it cannot hold)";
-                }
-            }
-            return "";
-        },
-        xmpMode, arguments.Has("--keep-target-unread"));
+    // With --dry-run and no KEY=VALUE: what a plain rewrite would change.
+    if (assignments.empty() && !arguments.Has("--dry-run")) {
+        throw UsageError("set needs at least one KEY=VALUE");
+    }
+    std::vector<std::string> keys;
+    std::map<std::string, KeyEdit> edits;
+    for (const Assignment& assignment : assignments) {
+        if (!edits.count(assignment.key)) keys.push_back(assignment.key);
+        KeyEdit& edit = edits[assignment.key];
+        if (!assignment.value.empty()) edit.values.push_back(assignment.value);
+        edit.replace = edit.replace || !assignment.add;
+    }
+    WriteJob job;
+    job.keys = keys;
+    job.edit = [&](MetaHandle* handle) -> std::string {
+        for (const std::string& key : keys) {
+            const std::string reason = ApplyEdit(handle, key, edits.at(key));
+            if (!reason.empty()) return reason;
+        }
+        return "";
+    };
+    job.xmpMode = arguments.Number("--xmp-mode", 0);
+    job.keepTargetUnread = arguments.Has("--keep-target-unread");
+    return RunWrites(arguments, inputs, job);
 }
 
 int RunClear(const Words& words) {
-    const Arguments arguments = ParseArguments(words, {{"--to"}, {}});
+    const Arguments arguments = ParseArguments(words, {{"--to"}, {"--dry-run", "--json"}});
     std::vector<std::string> inputs, keys;
     for (const std::string& word : arguments.positional) {
-        const size_t dot = word.find('.');
-        const bool keyLike = dot != std::string::npos && !FamilyName(word.substr(0, dot)).empty() &&
-                             !FileExists(word);
-        (keyLike ? keys : inputs).push_back(word);
+        (IsKeyLike(word) && !FileExists(word) ? keys : inputs).push_back(word);
     }
     if (keys.empty()) throw UsageError("clear needs at least one KEY");
     for (const std::string& key : keys) {
-        if (!LooksLikeKey(key)) throw UsageError("\"" + key + "\" is not a key like Exif.Image.Artist");
+        if (!LooksLikeKey(key)) {
+            throw UsageError("\"" + key + "\" is not a key like Exif.Image.Artist");
+        }
     }
-    return EditAndWrite(
-        arguments, inputs,
-        [&](MetaHandle* handle) -> std::string {
-            for (const std::string& key : keys) {
-                if (ClearMetaData(handle, key.c_str()) < 0) return "unknown key " + key;
-            }
-            return "";
-        },
-        0, false);
+    WriteJob job;
+    job.keys = keys;
+    job.edit = [&](MetaHandle* handle) -> std::string {
+        for (const std::string& key : keys) {
+            if (ClearMetaData(handle, key.c_str()) < 0) return "unknown key " + key;
+        }
+        return "";
+    };
+    return RunWrites(arguments, inputs, job);
 }
 
 }  // namespace lumenmeta_tool

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
+#include <sys/stat.h>
 #include <system_error>
+#include <utility>
 
 namespace lumenmeta_tool {
 
@@ -26,33 +29,59 @@ bool LooksLikeImageFile(const std::string& path) {
 
 namespace {
 
-void CollectDirectory(const fs::path& directory, bool recurse, std::vector<std::string>& out) {
-    std::vector<std::string> files;
-    std::vector<fs::path> below;
-    std::error_code error;
-    for (fs::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code statusError;
-        if (it->is_directory(statusError)) {
-            if (recurse) below.push_back(it->path());
-        } else if (LooksLikeImageFile(it->path().string())) {
-            files.push_back(it->path().string());
+// A directory walk. Symbolic links are skipped unless `followLinks`; then
+// every folder and file is taken once, by device and inode, so a link that
+// loops back (`ln -s . self`) ends there. Only regular files are collected:
+// a FIFO or device named like an image would block or never end.
+class Walk {
+public:
+    Walk(bool recurse, bool followLinks) : recurse_(recurse), followLinks_(followLinks) {}
+
+    void Directory(const fs::path& directory, std::vector<std::string>& out) {
+        if (!FirstVisit(directory)) return;
+        std::vector<std::string> files;
+        std::vector<fs::path> below;
+        std::error_code error;
+        for (fs::directory_iterator it(directory, error), end; !error && it != end;
+             it.increment(error)) {
+            std::error_code statusError;
+            const fs::file_status status =
+                followLinks_ ? it->status(statusError) : it->symlink_status(statusError);
+            if (statusError) continue;
+            if (fs::is_directory(status)) {
+                if (recurse_) below.push_back(it->path());
+            } else if (fs::is_regular_file(status) && LooksLikeImageFile(it->path().string()) &&
+                       (!followLinks_ || FirstVisit(it->path()))) {
+                files.push_back(it->path().string());
+            }
         }
+        std::sort(files.begin(), files.end());
+        std::sort(below.begin(), below.end());
+        out.insert(out.end(), files.begin(), files.end());
+        for (const fs::path& sub : below) Directory(sub, out);
     }
-    std::sort(files.begin(), files.end());
-    std::sort(below.begin(), below.end());
-    out.insert(out.end(), files.begin(), files.end());
-    for (const fs::path& sub : below) CollectDirectory(sub, recurse, out);
-}
+
+private:
+    bool FirstVisit(const fs::path& path) {
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0) return false;
+        return seen_.insert({info.st_dev, info.st_ino}).second;
+    }
+
+    bool recurse_, followLinks_;
+    std::set<std::pair<dev_t, ino_t>> seen_;
+};
 
 }  // namespace
 
-std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse) {
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse,
+                                      bool followLinks) {
     std::vector<std::string> files;
+    Walk walk(recurse, followLinks);
     for (const std::string& input : inputs) {
         std::error_code error;
         if (fs::is_directory(input, error)) {
-            CollectDirectory(input, recurse, files);
+            walk.Directory(input, files);
         } else {
             files.push_back(input);
         }

@@ -15,7 +15,12 @@ bool LooksLikeImageFile(const std::string& path);
 // missing one, so that it fails with its own line); a directory gives its
 // image files, sorted by name, and with `recurse` those of every directory
 // below it. A directory without `recurse` that holds sub-directories still
-// gives only its own files.
-std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse);
+// gives only its own files. Only regular files are taken from directories.
+// Symbolic links met inside a directory are not followed, so the walk stays
+// in the named trees; with `followLinks` they are, and each folder and file
+// is taken once (by device and inode), which ends a loop. A named directory
+// is walked even when the name is a link.
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse,
+                                      bool followLinks);
 
 }  // namespace lumenmeta_tool

@@ -2,6 +2,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "image_file.h"
+#include "text.h"
 #include "values.h"
 
 namespace lumenmeta_tool {
@@ -38,7 +39,8 @@ int RunGet(const Words& words) {
             text = value.text;
         }
         if (!found) return FileOutcome::Failed("no value for " + key);
-        return FileOutcome{true, (named ? path + ": " : std::string()) + text + "\n", ""};
+        return FileOutcome{true, (named ? Shown(path) + ": " : std::string()) + Shown(text) + "\n",
+                           ""};
     });
 }
 

@@ -4,8 +4,22 @@ namespace lumenmeta_tool {
 
 namespace {
 
+// What every writing command does after its write.
+#define READ_BACK                                                                 \
+    "\nEach file written is read again: a key that does not read back as asked\n" \
+    "fails the file, with a line saying what it reads instead and, where known,\n" \
+    "why (a twin in another family that overrides it, say).\n"
+
+#define WRITE_OPTIONS                                                             \
+    "  --dry-run        write in memory only and show what would change, key by\n" \
+    "                   key; no file is touched\n"                                   \
+    "  --json           one JSON object per file and line: what changed, and any\n" \
+    "                   key not kept\n"
+
 #define BATCH_OPTIONS                                                        \
     "  -r               look for image files in directories below, too\n"    \
+    "  -L               follow symbolic links met in directories (each\n"    \
+    "                   folder and file once); without it they are skipped\n" \
     "  -j N             work on N files at a time (default: one per core)\n" \
     "  --trace          send the library's debug trace to stderr\n"
 
@@ -40,42 +54,61 @@ const Page kPages[] = {
      "  lumenmeta get photo.jpg Exif.Image.Artist\n"
      "  lumenmeta get photo.jpg Iptc.Application2.Keywords --all --separator ,\n"},
     {"set",
-     "Usage: lumenmeta set FILE... KEY=VALUE... [--to TARGET] [--xmp-mode N]\n"
-     "                    [--keep-target-unread]\n"
+     "Usage: lumenmeta set FILE... KEY=VALUE... [--add KEY=VALUE]... [--to TARGET]\n"
+     "                    [--xmp-mode N] [--keep-target-unread] [--dry-run] [--json]\n"
      "\n"
-     "Sets values (UTF-8) and writes each file in place; an empty VALUE clears the key.\n"
+     "Sets values (UTF-8) and writes each file in place. KEY=VALUE gives the key\n"
+     "exactly that value, whatever it held before (all items of an XMP array or a\n"
+     "repeated IPTC dataset included); an empty VALUE clears the key. A key given\n"
+     "several times gets those values as items, in order. A FILE that exists is a\n"
+     "file, even when it is named like a key. With --dry-run and no KEY=VALUE:\n"
+     "what a plain rewrite would change.\n"
+     READ_BACK
      "\n"
+     "  --add KEY=VALUE  append VALUE to what KEY holds (an XMP array, IPTC keywords)\n"
      "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
      "  --xmp-mode N     1 drop XMP unless the file had it, 2 drop all XMP,\n"
      "                   3 compact packet (for sidecars)\n"
-     "  --keep-target-unread  with --to: TARGET gets only what this write puts in\n" BATCH_OPTIONS
+     "  --keep-target-unread  with --to: TARGET gets only what this write puts in\n"
+     WRITE_OPTIONS BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta set photo.jpg Exif.Image.Artist='Zoë Lumen' Xmp.dc.title='Harbour'\n"
+     "  lumenmeta set photo.jpg Xmp.dc.subject=harbour Xmp.dc.subject=dawn\n"
+     "  lumenmeta set photo.jpg --add Iptc.Application2.Keywords=boats\n"
+     "  lumenmeta set --dry-run -r ~/Pictures\n"
      "  lumenmeta set -r -j 4 shoot/ Iptc.Application2.City=Lumenport\n"},
     {"clear",
-     "Usage: lumenmeta clear FILE... KEY... [--to TARGET]\n"
+     "Usage: lumenmeta clear FILE... KEY... [--to TARGET] [--dry-run] [--json]\n"
      "\n"
      "Removes every value of each KEY and writes each file in place.\n"
+     READ_BACK
      "\n"
-     "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n" BATCH_OPTIONS
+     "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
+     WRITE_OPTIONS BATCH_OPTIONS
      "\n"
      "Example:\n"
      "  lumenmeta clear photo.jpg Exif.GPSInfo.GPSLatitude Exif.GPSInfo.GPSLongitude\n"},
     {"copy",
-     "Usage: lumenmeta copy SOURCE TARGET [--read-target]\n"
+     "Usage: lumenmeta copy SOURCE TARGET [--read-target] [--dry-run] [--json]\n"
      "\n"
      "Replaces all metadata of TARGET by that of SOURCE (a new JPEG when TARGET\n"
-     "does not exist).\n"
+     "does not exist). TARGET is then read again: every key must read as in SOURCE.\n"
      "\n"
      "  --read-target    read TARGET's own metadata before replacing it\n"
+     "  --dry-run        copy into a scratch copy of TARGET and show what would\n"
+     "                   change; TARGET is not touched\n"
+     "  --json           what changed, and any key not kept, as one JSON object\n"
      "\n"
      "Example:\n"
      "  lumenmeta copy original.jpg edited.jpg\n"},
     {"copy-value",
-     "Usage: lumenmeta copy-value SOURCE TARGET KEY\n"
+     "Usage: lumenmeta copy-value SOURCE TARGET KEY [--dry-run] [--json]\n"
      "\n"
      "Copies one Exif value from SOURCE into TARGET and writes TARGET.\n"
+     READ_BACK
+     "\n"
+     WRITE_OPTIONS
      "\n"
      "Example:\n"
      "  lumenmeta copy-value original.jpg edited.jpg Exif.Photo.DateTimeOriginal\n"},
@@ -107,6 +140,18 @@ const Page kPages[] = {
      "Examples:\n"
      "  lumenmeta thumbnail photo.jpg --extract thumb.jpg\n"
      "  lumenmeta thumbnail photo.jpg --set small.jpg\n"},
+    {"diff",
+     "Usage: lumenmeta diff A B [--json]\n"
+     "\n"
+     "Compares the metadata of two images key by key: the keys only B has (added),\n"
+     "those only A has (removed) and those whose values differ (changed, A → B).\n"
+     "Tags that only hold offsets into the file are not compared. Exit code 0 when\n"
+     "both could be read, whatever they hold.\n"
+     "\n"
+     "  --json           one JSON object: \"added\", \"changed\" and \"removed\" lists\n"
+     "\n"
+     "Example:\n"
+     "  lumenmeta diff photo.jpg backup/photo.jpg\n"},
     {"demo",
      "Usage: lumenmeta demo\n"
      "\n"
@@ -134,9 +179,12 @@ const char* OverviewHelp() {
            "  sidecar     create an XMP sidecar filled from the image\n"
            "  vars        list the application variables\n"
            "  thumbnail   extract or set the Exif thumbnail\n"
+           "  diff        the keys that differ between two images\n"
            "  demo        try it all on a sample image it makes itself\n"
            "\n"
            "Files may be directories (with -r, recursively); -j N sets the threads.\n"
+           "Writing commands read each file back and fail it when a key did not keep\n"
+           "the value asked; --dry-run shows what a write would change.\n"
            "Exit code: 0 every file done, 1 some failed, 2 a usage mistake.\n"
            "\n"
            "  --help      this help; `lumenmeta COMMAND --help` for a command\n"

@@ -1,27 +1,47 @@
 #include "image_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace lumenmeta_tool {
 
+namespace {
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "is a directory";
+    if (S_ISFIFO(mode)) return "is a FIFO, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a regular file";
+    if (S_ISSOCK(mode)) return "is a socket, not a regular file";
+    return "is not a regular file";
+}
+
+}  // namespace
+
 bool FileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+bool IsUsableFile(const std::string& path, std::string& reason) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        reason = errno == ENOENT ? "no such file" : std::generic_category().message(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = KindOf(info.st_mode);
+        return false;
+    }
+    return true;
 }
 
 Handle OpenImage(const std::string& path, std::string& reason) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        reason = "no such file";
-        return nullptr;
-    }
-    if (std::filesystem::is_directory(path, error)) {
-        reason = "is a directory";
-        return nullptr;
-    }
+    // Checked before the library opens it: reading a FIFO or a device
+    // would block or never end.
+    if (!IsUsableFile(path, reason)) return nullptr;
     Handle handle(OpenMetaHandle(path.c_str(), 0));
     if (!handle) {
         reason = "out of memory";
@@ -37,10 +57,26 @@ Handle OpenImage(const std::string& path, std::string& reason) {
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    // Non-blocking, so that a FIFO swapped in under the name cannot hold the
+    // tool; only a regular file is read, and only as far as its size.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (read) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            done += static_cast<size_t>(got);
+        }
+        bytes.resize(done);
+        read = done == static_cast<size_t>(info.st_size);
+    }
+    close(fd);
+    return read;
 }
 
 }  // namespace lumenmeta_tool

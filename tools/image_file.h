@@ -15,13 +15,19 @@ struct HandleCloser {
 using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
 
 // Opens `path`. On failure the result is empty and `reason` says why: no such
-// file, a directory, or not an image the library can read.
+// file, not a regular file (a directory, FIFO, device), or not an image the
+// library can read.
 Handle OpenImage(const std::string& path, std::string& reason);
 
-// Whether a file exists at `path`.
+// Whether `path` names a regular file (through symbolic links); otherwise
+// `reason` says what it is instead.
+bool IsUsableFile(const std::string& path, std::string& reason);
+
+// Whether anything exists at `path` (through symbolic links).
 bool FileExists(const std::string& path);
 
-// The bytes of a file; false when it cannot be read.
+// The bytes of a regular file; false when it cannot be read or is no regular
+// file.
 bool ReadFile(const std::string& path, std::string& bytes);
 
 }  // namespace lumenmeta_tool

@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "demo.h"
 #include "help.h"
+#include "text.h"
 
 #include "lumenmeta.h"
 
@@ -23,6 +24,7 @@ int Dispatch(const std::string& command, const Words& words) {
         {"show", RunShow},       {"get", RunGet},           {"set", RunSet},
         {"clear", RunClear},     {"copy", RunCopy},         {"copy-value", RunCopyValue},
         {"sidecar", RunSidecar}, {"vars", RunVars},         {"thumbnail", RunThumbnail},
+        {"diff", RunDiff},
     };
     if (command == "demo") {
         for (const std::string& word : words) {
@@ -66,11 +68,15 @@ int main(int argc, char** argv) {
     try {
         return Dispatch(command, words);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "lumenmeta %s: %s\n\n%s", command.c_str(), error.what(),
-                     page ? page : OverviewHelp());
+        std::fprintf(stderr, "lumenmeta %s: %s\n\n%s", Shown(command).c_str(),
+                     Shown(error.what()).c_str(), page ? page : OverviewHelp());
         return 2;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "lumenmeta %s: %s\n", command.c_str(), error.what());
+        std::fprintf(stderr, "lumenmeta %s: %s\n", Shown(command).c_str(),
+                     Shown(error.what()).c_str());
+        return 1;
+    } catch (...) {
+        std::fprintf(stderr, "lumenmeta %s: unexpected error\n", Shown(command).c_str());
         return 1;
     }
 }

@@ -23,13 +23,14 @@ int Arguments::Number(const std::string& option, int fallback) const {
 
 Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known) {
     known.withValue.insert("-j");
-    known.flags.insert({"-r", "--trace", "--help", "-h"});
+    known.flags.insert({"-r", "-L", "--trace", "--help", "-h"});
     Arguments arguments;
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         if (optionsEnded || word.size() < 2 || word[0] != '-') {
             arguments.positional.push_back(word);
+            arguments.given.emplace_back("", word);
         } else if (word == "--") {
             optionsEnded = true;
         } else if (known.flags.count(word)) {
@@ -37,6 +38,7 @@ Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions kno
         } else if (known.withValue.count(word)) {
             if (i + 1 >= words.size()) throw UsageError(word + " needs a value");
             arguments.values[word] = words[++i];
+            arguments.given.emplace_back(word, words[i]);
         } else if (word.rfind("-j", 0) == 0 && word.size() > 2) {
             arguments.values["-j"] = word.substr(2);
         } else {

@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lumenmeta_tool {
@@ -26,6 +27,9 @@ struct Arguments {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
+    // Every positional argument (as {"", word}) and every option value (as
+    // {option, value}) in the order given, for options that may repeat.
+    std::vector<std::pair<std::string, std::string>> given;
 
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
     bool HasValue(const std::string& option) const { return values.count(option) != 0; }
@@ -34,7 +38,7 @@ struct Arguments {
     int Number(const std::string& option, int fallback) const;
 };
 
-// Every command also knows -r, -j N, --trace and --help. "--" ends the
+// Every command also knows -r, -L, -j N, --trace and --help. "--" ends the
 // options. Throws UsageError for an unknown option or a missing value.
 Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known);
 

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "image_file.h"
 #include "json.h"
+#include "text.h"
 #include "values.h"
 
 #include <cctype>
@@ -15,7 +16,7 @@ namespace {
 
 std::string AsText(const std::string& path, const std::vector<const char*>& families,
                    MetaHandle* handle) {
-    std::string out = path + "\n";
+    std::string out = Shown(path) + "\n";
     for (const char* family : families) {
         const std::vector<Entry> entries = FamilyEntries(handle, family);
         out += std::string("  ") + (std::string(family) == "Iptc" ? "IPTC" :
@@ -23,9 +24,9 @@ std::string AsText(const std::string& path, const std::vector<const char*>& fami
         out += entries.empty() ? " (none)\n" : "\n";
         for (const Entry& entry : entries) {
             char line[128];
-            std::snprintf(line, sizeof line, "    %-40s %-8s ", entry.key.c_str(),
+            std::snprintf(line, sizeof line, "    %-40s %-8s ", Shown(entry.key).c_str(),
                           TypeText(entry.type).c_str());
-            out += line + entry.value + "\n";
+            out += line + Shown(entry.value) + "\n";
         }
     }
     return out;

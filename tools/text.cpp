@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace lumenmeta_tool {
 
@@ -117,6 +118,29 @@ bool IsValidUtf8(const std::string& bytes) {
         i += length;
     }
     return true;
+}
+
+std::string Shown(const std::string& text) {
+    std::string out;
+    char escaped[8];
+    for (size_t i = 0; i < text.size();) {
+        uint32_t code = 0;
+        const size_t length = DecodeOne(text, i, code);
+        if (length == 0 || code < 0x20 || code == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[i]));
+            out += escaped;
+            ++i;
+            continue;
+        }
+        if (code >= 0x80 && code <= 0x9F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(code));
+            out += escaped;
+        } else {
+            out.append(text, i, length);
+        }
+        i += length;
+    }
+    return out;
 }
 
 std::string ExifDisplayText(const std::u16string& text) {

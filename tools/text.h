@@ -16,6 +16,11 @@ std::u16string WideFromUtf8(const std::string& text);
 // Whether `bytes` are well-formed UTF-8.
 bool IsValidUtf8(const std::string& bytes);
 
+// `text` as it is safe to print on a terminal: control characters (C0, DEL
+// and C1) and bytes that are not UTF-8 are shown escaped, as "\x1b" or
+// "\u009b"; everything else is left as it is. JSON output does not use it.
+std::string Shown(const std::string& text);
+
 // How an Exif text is shown. The library reads Exif text as Windows-1252,
 // while values set through it are stored as UTF-8; so the text goes back to
 // its bytes, and bytes that are valid UTF-8 are shown as UTF-8, anything else

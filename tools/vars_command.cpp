@@ -3,6 +3,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "image_file.h"
+#include "text.h"
 #include "values.h"
 
 #include <vector>
@@ -38,7 +39,8 @@ int RunVars(const Words& words) {
             const std::string key = list.substr(start, end - start);
             std::string value;
             ReadAllValues(handle.get(), key, "; ", value);
-            out += (named ? path + ": " : std::string()) + key + " = " + value + "\n";
+            out += (named ? Shown(path) + ": " : std::string()) + Shown(key) + " = " + Shown(value) +
+                   "\n";
             start = end + 1;
         }
         return FileOutcome{true, out, ""};

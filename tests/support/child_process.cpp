@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,15 +45,23 @@ bool DropRoot() {
 #endif
 const char* ToolPath() { return LUMENMETA_TOOL_PATH; }
 
-ToolRun RunTool(const std::vector<std::string>& arguments) {
+ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+                long maxFileBytes) {
     TempDir capture;
-    const std::string outPath = capture.File("out"), errPath = capture.File("err");
+    const std::string outPath = stdoutPath.empty() ? capture.File("out") : stdoutPath;
+    const std::string errPath = capture.File("err");
     std::vector<std::string> words = {ToolPath()};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const int exitCode = Fork([&] {
+        if (maxFileBytes > 0) {
+            const rlim_t bytes = static_cast<rlim_t>(maxFileBytes);
+            const rlimit limit{bytes, bytes};
+            if (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+        }
+        alarm(120);  // a tool that hangs is stopped (SIGALRM) and the test fails
         const int in = open("/dev/null", O_RDONLY);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -60,7 +70,9 @@ ToolRun RunTool(const std::vector<std::string>& arguments) {
             execv(argv[0], argv.data());
         }
     });
-    const std::vector<unsigned char> out = ReadBytes(outPath), err = ReadBytes(errPath);
+    const std::vector<unsigned char> out = stdoutPath.empty() ? ReadBytes(outPath)
+                                                              : std::vector<unsigned char>();
+    const std::vector<unsigned char> err = ReadBytes(errPath);
     return {exitCode, {out.begin(), out.end()}, {err.begin(), err.end()}};
 }
 

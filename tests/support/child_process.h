@@ -10,12 +10,16 @@ namespace lumenmeta::test {
 const char* ToolPath();  // "" when the tool is not built
 
 // Runs the tool as a user would: with `arguments` (no shell involved),
-// standard input closed, standard output and error collected.
+// standard input closed, standard output and error collected. With
+// `stdoutPath` standard output goes to that file instead ("/dev/full", say);
+// with `maxFileBytes` every file the tool writes is limited to that size, so
+// a longer write fails (RLIMIT_FSIZE, SIGXFSZ ignored).
 struct ToolRun {
     int exitCode = -1;  // -1 when the child did not exit normally
     std::string out, err;
 };
-ToolRun RunTool(const std::vector<std::string>& arguments);
+ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& stdoutPath = "",
+                long maxFileBytes = 0);
 
 // Runs `work` in a forked child and returns the text it returned (up to 64
 // KiB); a child that throws or dies gives a text beginning "child failed".

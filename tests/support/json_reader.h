@@ -1,5 +1,6 @@
 // A small, strict JSON reader for checking the tool's `--json` output: objects,
-// arrays, strings and integers, which is all the tool writes. Anything else,
+// arrays, strings, integers and true/false (as 1 and 0), which is all the
+// tool writes. Anything else,
 // and anything that is not valid JSON, throws std::runtime_error.
 #pragma once
 
@@ -54,6 +55,9 @@ struct JsonParser {
             if (!Take(']')) Fail("expected ']'");
         } else if (text.compare(at, 1, "\"") == 0) {
             value.text = String();
+        } else if (text.compare(at, 4, "true") == 0 || text.compare(at, 5, "false") == 0) {
+            value.number = text[at] == 't';
+            at += text[at] == 't' ? 4 : 5;
         } else {
             const size_t start = at;
             Take('-');

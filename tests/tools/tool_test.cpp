@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace lumenmeta {
 namespace {
@@ -20,20 +22,36 @@ using test::RunTool;
 using Words = std::vector<std::string>;
 constexpr size_t npos = std::string::npos;
 
-// "key=value" as Exiv2 reads it from a file, for the key of `entry` ("key=...").
+// "key=value" as Exiv2 reads it from a file, for the key of `entry` ("key=..."),
+// the values of a repeated key joined by ", ".
 std::string OnDisk(const std::string& path, const std::string& entry) {
     const std::string key = entry.substr(0, entry.find('='));
     const test::FileMetadata disk = test::ReadBack(path);
-    const Words v = key[0] == 'E' ? test::ValuesOf(disk.exif, key) : test::ValuesOf(disk.xmp, key);
-    return key + "=" + (v.size() > 1 ? "<repeated>" : v.empty() ? "" : v[0]);
+    const Words v = key[0] == 'E'   ? test::ValuesOf(disk.exif, key)
+                    : key[0] == 'I' ? test::ValuesOf(disk.iptc, key)
+                                    : test::ValuesOf(disk.xmp, key);
+    std::string joined;
+    for (const std::string& value : v) joined += (joined.empty() ? "" : ", ") + value;
+    return key + "=" + joined;
 }
 
-std::map<std::string, std::vector<unsigned char>> FilesIn(const std::string& dir) {
-    std::map<std::string, std::vector<unsigned char>> files;
+// Every regular file below `dir`: its bytes and modification time.
+using Files = std::map<std::string, std::pair<std::vector<unsigned char>,
+                                              std::filesystem::file_time_type>>;
+Files FilesIn(const std::string& dir) {
+    Files files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-        if (entry.is_regular_file()) files[entry.path()] = test::ReadBytes(entry.path());
+        if (entry.is_regular_file()) {
+            files[entry.path()] = {test::ReadBytes(entry.path()), entry.last_write_time()};
+        }
     }
     return files;
+}
+
+// One line of a list of changes: "  WHAT     KEY" (40 wide) " VALUE".
+std::string Line(const std::string& what, const std::string& key, const std::string& value) {
+    return "  " + what + std::string(9 - what.size(), ' ') + key +
+           std::string(41 - key.size(), ' ') + value + "\n";
 }
 
 struct ToolCase {
@@ -50,6 +68,8 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
                       thumb = dir.File("thumb.jpg"), c = dir.File("c.jpg");
     test::FixtureImage sample = test::SampleFixture();
     sample.xmp["Xmp.dc.description"] = "lang=x-default Zoë ✓ – 東京";
+    sample.xmp["Xmp.dc.source"] = "say \"hi\" \\ there";
+    sample.exif["Exif.Image.DocumentName"] = "a\x1b[31mred";
     const std::vector<unsigned char>& jpeg = test::MinimalJpeg();
     Exiv2::ExifThumb(sample.exif).setJpegThumbnail(jpeg.data(), static_cast<long>(jpeg.size()));
     sample.WriteTo(s);
@@ -70,15 +90,32 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
     const test::FileMetadata disk = test::ReadBack(s);
     EXPECT_EQ(shown.size(), 1 + disk.exif.count() + disk.iptc.count() + disk.xmp.count());
     for (const Words& expected : std::vector<Words>{
-             {s, "Exif.Image.Make 2 Lumen Camera Works"}, {"Exif.Image.XResolution 5 72/1"},
+             {s, "Exif.Image.DocumentName 2 a\x1b[31mred", "Exif.Image.Make 2 Lumen Camera Works"},
+             {"Exif.Image.XResolution 5 72/1"},
              {"Iptc.Application2.Keywords 65536 harbour", "Iptc.Application2.Keywords 65536 boats"},
              {"Xmp.dc.title 65545 Harbour at dawn"}, {"Xmp.dc.subject 2 harbour; dawn"},
-             {"Xmp.dc.description 65545 Zoë ✓ – 東京"}}) {
+             {"Xmp.dc.description 65545 Zoë ✓ – 東京"},
+             {"Xmp.dc.source 65541 say \"hi\" \\ there"}}) {
         EXPECT_NE(std::search(shown.begin(), shown.end(), expected.begin(), expected.end()),
                   shown.end()) << expected.back();
     }
     const std::string t = RunTool({"show", s}).out;  // as text, the families in order
     EXPECT_NE(t.find("東京", t.find("  XMP\n", t.find("  IPTC\n", t.find("  Exif\n")))), npos) << t;
+    EXPECT_NE(t.find("a\\x1b[31mred\n"), npos) << t;  // the control character shown escaped
+    EXPECT_EQ(t.find('\x1b'), npos);
+
+    // A file with Exif, IPTC and XMP twins; a FIFO; a file named like a key,
+    // in the current folder.
+    const std::string twins = dir.File("twins.jpg"), fifo = dir.File("fifo.jpg");
+    test::FixtureImage twinFixture;
+    test::Fill(twinFixture.exif, {"Exif.Image.Artist=Ann Example"});
+    test::Fill(twinFixture.iptc, {"Iptc.Application2.Byline=Ann Example"});
+    twinFixture.xmp["Xmp.dc.creator"] = "Ann Example";
+    twinFixture.WriteTo(twins);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    sample.WriteTo(dir.File("xmp.jpg"));
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
 
     const ToolCase cases[] = {
         {{"get", s, "Exif.Image.Model"}, 0, "LX-1\n"},
@@ -94,6 +131,19 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
         {{"clear", s, "Xmp.xmp.Rating", "Exif.Image.DocumentName"}, 0, "", "",
          {{s, "Xmp.xmp.Rating="}, {s, "Exif.Image.DocumentName="}, {s, "Exif.Image.Model=LX-1"}}},
         {{"set", s, "Exif.Image.Software=x", "--trace"}, 0, "", "Writing into file: " + s + "\n"},
+        {{"set", s, "Exif.Image.DocumentName=b\x1b[0m"}, 0, "", "",
+         {{s, "Exif.Image.DocumentName=b\x1b[0m"}}},
+        {{"get", s, "Exif.Image.DocumentName"}, 0, "b\\x1b[0m\n"},
+        // set replaces every item; --add appends; a key given twice gets both.
+        {{"set", s, "Xmp.dc.subject=sea", "Xmp.dc.subject=fog", "--add", "Xmp.dc.subject=mist"}, 0,
+         "", "", {{s, "Xmp.dc.subject=sea, fog, mist"}}},
+        {{"set", s, "Iptc.Application2.Keywords=k1", "Iptc.Application2.Keywords=k2",
+          "Xmp.dc.subject=k1", "--add", "Xmp.dc.subject=k2"}, 0, "", "",
+         {{s, "Iptc.Application2.Keywords=k1, k2"}, {s, "Xmp.dc.subject=k1, k2"}}},
+        {{"set", s, "Xmp.xmp.Rating=1", "Xmp.xmp.Rating=2"}, 1, "",
+         "Rating holds one value, not 2; nothing written"},
+        {{"set", "xmp.jpg", "Xmp.dc.title=x"}, 0, "", "",
+         {{dir.File("xmp.jpg"), "Xmp.dc.title=lang=\"x-default\" x"}}},
         {{"copy", s, c}, 0, "", "", {{c, "Exif.Image.Artist=Zo\xC3\xAB"}}},
         {{"copy-value", s, o, "Exif.Image.Model"}, 0, "", "", {{o, "Exif.Image.Model=LX-1"}}},
         {{"sidecar", s}, 0, s + " -> " + dir.File("s.xmp") + "\n", "",
@@ -103,7 +153,9 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
         {{"thumbnail", s, "--extract", thumb}, 0, ""},
         // A write carries only standard Exif tags: a thumbnail is never stored.
         {{"thumbnail", o, "--set", thumb}, 1, "", "thumbnail"},
-        {{"set", notes, "Exif.Image.Artist=x"}, 1, "", notes + ": not an image"},
+        {{"set", notes, "Exif.Image.Artist=x"}, 1, "",
+         notes + ": not an image file the library can read\nlumenmeta: 0 done, 1 failed\n"},
+        {{"show", fifo}, 1, "", fifo + ": is a FIFO, not a regular file\n"},
         {{"set", s, "Exif.Image.Artist=x", "Exif.Image.NoSuchTag=1"}, 1, "", "nothing written"},
         {{"set", s, "Exif.Image.Artist"}, 2, "", "VALUE: \"Exif.Image.Artist\"\n\nUsage: lumenmeta set"},
         {{"frobnicate", s}, 2, "", "unknown command"},
@@ -120,7 +172,82 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
         for (const auto& [file, entry] : c.disk) EXPECT_EQ(OnDisk(file, entry), entry);
         EXPECT_TRUE(c.exitCode == 0 || FilesIn(dir.path()) == before) << "a failure wrote";
     }
+    std::filesystem::current_path(cwd);
     EXPECT_EQ(test::ReadBytes(thumb), jpeg);
+
+    // A dry run lists each change and touches no file, not even its time.
+    const Files before = FilesIn(dir.path());
+    const std::tuple<Words, std::string, std::string> dryRuns[] = {
+        {{"set", "--dry-run", s, "Exif.Image.DocumentName=dry"}, s,
+         Line("changed", "Exif.Image.DocumentName", "b\\x1b[0m → dry")},
+        {{"clear", "--dry-run", s, "Exif.Image.DocumentName"}, s,
+         Line("removed", "Exif.Image.DocumentName", "b\\x1b[0m")},
+        {{"copy-value", "--dry-run", s, o, "Exif.Image.Make"}, o,
+         Line("added", "Exif.Image.Make", "Lumen Camera Works")},
+        {{"copy", "--dry-run", o, c}, c, Line("removed", "Exif.Image.Make", "Lumen Camera Works")},
+        {{"set", "--dry-run", s}, s, "  no change\n"},  // a plain rewrite changes nothing
+    };
+    for (const auto& [args, file, line] : dryRuns) {
+        const test::ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out.rfind(file + " (dry run, nothing written)\n", 0), 0u) << run.out;
+        EXPECT_NE(run.out.find(line), npos) << run.out;
+    }
+    EXPECT_TRUE(FilesIn(dir.path()) == before) << "a dry run wrote";
+
+    // A write that fails (files limited to 100 KB) fails the command, with
+    // the summary after the one failure, and leaves the file as it was.
+    const std::string big = dir.File("big.jpg");
+    test::WriteBytes(big, sample.BytesOn(test::LargeJpeg(200000)));
+    const std::vector<unsigned char> bigBytes = test::ReadBytes(big);
+    for (const Words& args : {Words{"copy-value", s, big, "Exif.Image.Model"},
+                              Words{"set", big, "Exif.Image.Model=x"}}) {
+        const test::ToolRun run = RunTool(args, "", 100000);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "lumenmeta: " + big + ": could not write " + big +
+                               "\nlumenmeta: 0 done, 1 failed\n");
+    }
+    EXPECT_EQ(test::ReadBytes(big), bigBytes);
+    // Output that cannot be written fails the command too.
+    const test::ToolRun full = RunTool({"show", s}, "/dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "lumenmeta show: could not write to standard output\n");
+
+    // An edit the file does not keep fails it, in words and in JSON. Of two
+    // twins given different values the XMP one wins, so Exif is overridden.
+    const test::ToolRun over =
+        RunTool({"set", "--json", twins, "Exif.Image.Artist=Ann", "Xmp.dc.creator=Bob"});
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.err, "lumenmeta: " + twins + ": Exif.Image.Artist reads \"Bob\" after the "
+                        "write, not \"Ann\" (Xmp.dc.creator was given \"Bob\" in the same "
+                        "command, and the XMP value wins)\nlumenmeta: 0 done, 1 failed\n");
+    const test::JsonValue report = test::ParseJson(over.out);
+    EXPECT_EQ(report["file"].text, twins);
+    ASSERT_EQ(report["not_kept"].items.size(), 1u) << over.out;
+    const test::JsonValue& fault = report["not_kept"].items[0];
+    EXPECT_EQ(fault["key"].text + "=" + fault["asked"].text + "/" + fault["reads"].text,
+              "Exif.Image.Artist=Ann/Bob");
+    Words changed;
+    for (const test::JsonValue& e : report["changed"].items) {
+        changed.push_back(e["key"].text + "=" + e["old_value"].text + " → " + e["value"].text);
+    }
+    EXPECT_NE(std::find(changed.begin(), changed.end(), "Xmp.dc.creator=Ann Example → Bob"),
+              changed.end()) << over.out;
+    EXPECT_EQ(OnDisk(twins, "Xmp.dc.creator"), "Xmp.dc.creator=Bob");
+
+    // diff finds the one key that differs among many, as text and as JSON.
+    const std::string d1 = dir.File("d1.jpg"), d2 = dir.File("d2.jpg");
+    test::FixtureImage many = test::ReadingFixture();
+    many.WriteTo(d1);
+    many.exif["Exif.Photo.FocalLength"] = "35/1";
+    many.WriteTo(d2);
+    EXPECT_EQ(RunTool({"diff", d1, d2}).out,
+              d1 + " → " + d2 + "\n" + Line("changed", "Exif.Photo.FocalLength", "50/1 → 35/1"));
+    const test::JsonValue diff = test::ParseJson(RunTool({"diff", "--json", d1, d2}).out);
+    ASSERT_EQ(diff["changed"].items.size(), 1u);
+    EXPECT_EQ(diff["changed"].items[0]["old_value"].text + " " +
+                  diff["changed"].items[0]["value"].text, "50/1 35/1");
+    EXPECT_EQ(diff["added"].items.size() + diff["removed"].items.size(), 0u);
 
     setenv("TMPDIR", dir.path().c_str(), 1);
     const std::string out = RunTool({"demo"}).out;
@@ -149,11 +276,45 @@ TEST(Tool, ABatchOnTwoThreadsDoesWhatOneThreadDoes) {
     const test::ToolRun serial = RunTool({"get", "-r", "-j", "1", dir.path(), "Exif.Image.Artist"});
     const test::ToolRun parallel = RunTool({"get", "-r", "-j2", dir.path(), "Exif.Image.Artist"});
     EXPECT_EQ(parallel.out + parallel.err, serial.out + serial.err);
-    for (int i = 0; i < 500; ++i) {
-        if (i % 70 == 69) continue;
-        EXPECT_NE(serial.out.find(paths[i] + ": Artist " + std::to_string(i) + "\n"), npos);
-        EXPECT_EQ(OnDisk(paths[i], "Exif.Image.Software"), "Exif.Image.Software=b");
+    // In the order of the files: the folder's own, sorted, then those below.
+    std::string out, err;
+    for (int i : {0, 1}) {
+        for (; i < 500; i += 2) {
+            if (i % 70 == 69) {
+                err += "lumenmeta: " + paths[i] + ": not an image file the library can read\n";
+            } else {
+                out += paths[i] + ": Artist " + std::to_string(i) + "\n";
+                EXPECT_EQ(OnDisk(paths[i], "Exif.Image.Software"), "Exif.Image.Software=b");
+            }
+        }
     }
+    EXPECT_EQ(serial.out, out);
+    EXPECT_EQ(serial.err, err + "lumenmeta: 493 done, 7 failed\n");
+}
+
+// -r stays in the named trees: links in them are not followed (with -L they
+// are, each folder and file once), and a FIFO named like an image is passed.
+TEST(Tool, RecursionStaysInTheNamedTrees) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string tree = dir.File("tree"), outside = dir.File("outside");
+    std::filesystem::create_directory(tree);
+    std::filesystem::create_directory(outside);
+    test::SampleFixture().WriteTo(tree + "/a.jpg");
+    test::SampleFixture().WriteTo(outside + "/b.jpg");
+    std::filesystem::create_directory_symlink(".", tree + "/self");
+    std::filesystem::create_directory_symlink("../outside", tree + "/out");
+    ASSERT_EQ(mkfifo((tree + "/fifo.jpg").c_str(), 0600), 0);
+    const std::vector<unsigned char> b = test::ReadBytes(outside + "/b.jpg");
+
+    const test::ToolRun set = RunTool({"set", "-r", tree, "Exif.Image.Software=x"});
+    EXPECT_EQ(set.exitCode, 0);
+    EXPECT_EQ(set.err, "");  // one file: no summary
+    EXPECT_EQ(OnDisk(tree + "/a.jpg", "Exif.Image.Software"), "Exif.Image.Software=x");
+    EXPECT_EQ(test::ReadBytes(outside + "/b.jpg"), b);
+    const test::ToolRun follow = RunTool({"get", "-r", "-L", tree, "Exif.Image.Model"});
+    EXPECT_EQ(follow.out, tree + "/a.jpg: LX-1\n" + tree + "/out/b.jpg: LX-1\n");
+    EXPECT_EQ(follow.err, "lumenmeta: 2 done, 0 failed\n");
 }
 
 }  // namespace
