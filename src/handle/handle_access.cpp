@@ -1,5 +1,7 @@
 #include "handle/handle_access.h"
 
+#include "handle/sort_by_key.h"
+
 #include <utility>
 
 namespace lumenmeta {
@@ -10,8 +12,8 @@ void LoadWorkingSet(MetaHandle& handle) {
     handle.exifData = std::move(handle.image->exifData());
     handle.iptcData = std::move(handle.image->iptcData());
     handle.xmpData = std::move(handle.image->xmpData());
-    handle.iptcData.sortByKey();
-    handle.xmpData.sortByKey();
+    SortByKey(handle.iptcData);
+    SortByKey(handle.xmpData);
 }
 
 void DestroyHandle(MetaHandle* handle) noexcept {

@@ -134,13 +134,10 @@ bool EmptyMeaning(const std::vector<Each>& datums) {
 }
 
 template <typename Each>
-std::string Joined(const std::vector<Each>& datums) {
-    std::string all;
-    for (const auto& datum : datums) {
-        if (!all.empty()) all += ", ";
-        all += Deref(datum).toString();
-    }
-    return all;
+std::vector<std::string> Texts(const std::vector<Each>& datums) {
+    std::vector<std::string> texts;
+    for (const auto& datum : datums) texts.push_back(Deref(datum).toString());
+    return texts;
 }
 
 void AddCopy(Exiv2::ExifData& data, const Exiv2::Exifdatum& datum) { data.add(datum); }
@@ -169,7 +166,7 @@ void Reconcile(Container& data, const Watched<Container>& before) {
             if (SameDatums(old, current)) return;
             if (EmptyMeaning(current)) {
                 putBack.emplace_back(key, &old);  // nothing erased, nothing empty carried
-            } else if (!EmptyMeaning(old) && SameMeaning(key, Joined(old), Joined(current))) {
+            } else if (!EmptyMeaning(old) && SameItems(key, Texts(old), Texts(current))) {
                 putBack.emplace_back(key, &old);
             }
         };

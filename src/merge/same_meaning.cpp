@@ -53,6 +53,12 @@ std::string Plain(std::string text) {
             ++i;
             continue;
         }
+        // A line ends the same with CR, LF or both (XMP keeps only LF).
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            continue;
+        }
         out += text[i];
     }
     const size_t last = out.find_last_not_of(std::string(" \t\r\n\0", 5));
@@ -147,6 +153,16 @@ bool IsEmptyMeaning(const std::string& text) {
         if (!std::isnan(number)) return false;
     }
     return true;
+}
+
+bool SameItems(const std::string& key, std::vector<std::string> a, std::vector<std::string> b) {
+    if (a.size() != b.size()) return false;
+    if (a.size() == 1) return SameMeaning(key, a[0], b[0]);
+    for (auto* items : {&a, &b}) {
+        for (std::string& item : *items) item = Plain(item);
+        std::sort(items->begin(), items->end());
+    }
+    return a == b;
 }
 
 bool SameMeaning(const std::string& key, const std::string& a, const std::string& b) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace lumenmeta {
 
@@ -21,6 +22,11 @@ namespace lumenmeta {
 //  - text agrees once read as UTF-8 or Windows-1252, without a "lang=" or
 //    "charset=" prefix, list separators and trailing blanks.
 bool SameMeaning(const std::string& key, const std::string& a, const std::string& b);
+
+// True when the values of a key held several times (IPTC keywords, say)
+// are the same items, each meaning the same, in any order; for one value
+// each, SameMeaning.
+bool SameItems(const std::string& key, std::vector<std::string> a, std::vector<std::string> b);
 
 // True when the text carries nothing: empty once the "lang=" or "charset="
 // prefix, blanks and zero bytes are gone, or only rationals with a zero

@@ -1,5 +1,6 @@
 #include "save/carry_source.h"
 
+#include "handle/sort_by_key.h"
 #include "merge/container_ops.h"
 #include "merge/guarded_conversion.h"
 #include "save/standard_exif_keys.h"
@@ -31,8 +32,8 @@ bool PrepareSourceImage(Exiv2::Image& source) {
         SyncExifWithXmp(source.exifData(), source.xmpData());
         ConvertXmpToIptc(source.xmpData(), source.iptcData());
     }
-    source.iptcData().sortByKey();
-    source.xmpData().sortByKey();
+    SortByKey(source.iptcData());
+    SortByKey(source.xmpData());
     return hadXmp;
 }
 

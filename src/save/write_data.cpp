@@ -1,5 +1,6 @@
 // Writing a handle's working set into an image file: another file or a
 // sidecar named by the caller, or the file the handle was opened from.
+#include "handle/sort_by_key.h"
 #include "lumenmeta.h"
 #include "merge/merge_driver.h"
 #include "platform/debug_trace.h"
@@ -82,8 +83,8 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
     ImagePtr target = OpenImageForWriting(targetPath);
     if (ReadsTarget(targetPath, xmpMode, keepTargetUnread, *target)) {
         ReadImageMetadata(*target);
-        target->iptcData().sortByKey();
-        target->xmpData().sortByKey();
+        SortByKey(target->iptcData());
+        SortByKey(target->xmpData());
     }
     bool sourceHadXmp = false;
     if (!handle.filePath.empty()) {

@@ -1,5 +1,6 @@
 // Writing a handle's working set into an image held in memory; the written
 // image is handed back in a buffer the handle owns.
+#include "handle/sort_by_key.h"
 #include "lumenmeta.h"
 #include "merge/merge_driver.h"
 #include "platform/regular_file.h"
@@ -26,8 +27,8 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
                           int xmpMode) {
     ImagePtr target = OpenImageBytes(data, size);
     ReadImageMetadata(*target);
-    target->iptcData().sortByKey();
-    target->xmpData().sortByKey();
+    SortByKey(target->iptcData());
+    SortByKey(target->xmpData());
     bool sourceHadXmp = false;
     if (!handle.filePath.empty()) {
         // Unlike the file writer, a source that cannot be read ends the

@@ -90,6 +90,11 @@ TEST_F(WriteKeeps, ARewriteChangesNothingItWasNotAskedTo) {
         {{}, {"Iptc.Application2.SubLocation=K\xC3\xA5lltorp", "Iptc.Application2.City=G\xF6teborg"}, {},
          {"Iptc.Application2.SubLocation=K\xC3\xA5lltorp", "Xmp.iptc.Location=K\xC3\xA5lltorp",
           "Iptc.Application2.City=G\xC3\xB6teborg", "Iptc.Envelope.CharacterSet=\x1b%G"}},
+        // Keywords keep their order, a caption its line ends.
+        {{}, {"Iptc.Application2.Keywords=zeta", "Iptc.Application2.Keywords=alpha",
+              "Iptc.Application2.Caption=one\rtwo"},
+         {"Xmp.dc.description=one\ntwo"},
+         {"Iptc.Application2.Keywords=zeta|alpha", "Iptc.Application2.Caption=one\rtwo"}},
         // A By-line made from a longer creator is cut to 32 bytes at a
         // character boundary; keywords stay separate datasets.
         {{}, {"Iptc.Application2.Keywords=a", "Iptc.Application2.Keywords=b"},
