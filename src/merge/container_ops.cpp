@@ -31,4 +31,12 @@ Exiv2::Xmpdatum& FindOrAppendXmpDatum(Exiv2::XmpData& data, XmpPositions& positi
     return *(data.begin() + position->second);
 }
 
+bool SameExifValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) {
+    if (a.typeId() != b.typeId() || a.count() != b.count() || a.size() != b.size()) return false;
+    std::string x(static_cast<size_t>(a.size()), '\0'), y(x.size(), '\0');
+    a.copy(reinterpret_cast<Exiv2::byte*>(&x[0]), Exiv2::littleEndian);
+    b.copy(reinterpret_cast<Exiv2::byte*>(&y[0]), Exiv2::littleEndian);
+    return x == y;
+}
+
 }  // namespace lumenmeta

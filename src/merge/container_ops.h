@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace lumenmeta {
 
@@ -37,6 +38,18 @@ void EraseEveryDatumOfKeys(Container& target, const Container& source, Takes tak
 void AddDatum(Exiv2::ExifData& container, const std::string& key, const Exiv2::Value& value);
 void AddDatum(Exiv2::IptcData& container, const std::string& key, const Exiv2::Value& value);
 void AddDatum(Exiv2::XmpData& container, const std::string& key, const Exiv2::Value& value);
+
+// True when two Exif datums hold the same type and the same value bytes
+// (cheaper than comparing their texts).
+bool SameExifValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b);
+
+// The keys whose datums in `target` are already exactly those of `source`
+// (as many, in the same order, of the same type and bytes), among the keys
+// `takes` accepts. Replacing such a key changes nothing but where its datums
+// stand, which Exif does not keep.
+template <typename Takes>
+std::unordered_set<std::string> ExifKeysAlreadyThere(const Exiv2::ExifData& source,
+                                                     const Exiv2::ExifData& target, Takes takes);
 
 // The position of the first datum of each key in an XmpData that is built by
 // FindOrAppendXmpDatum alone.
@@ -116,6 +129,30 @@ void EraseEveryDatumOfKeys(Container& target, const Container& source, Takes tak
         throw;
     }
     detail::EraseMatching(target, keys);
+}
+
+template <typename Takes>
+std::unordered_set<std::string> ExifKeysAlreadyThere(const Exiv2::ExifData& source,
+                                                     const Exiv2::ExifData& target, Takes takes) {
+    std::unordered_map<std::string, std::vector<const Exiv2::Exifdatum*>> wanted, there;
+    for (const auto& datum : source) {
+        std::string key = datum.key();
+        if (takes(key)) wanted[std::move(key)].push_back(&datum);
+    }
+    for (const auto& datum : target) {
+        std::string key = datum.key();
+        const auto found = wanted.find(key);
+        if (found != wanted.end()) there[std::move(key)].push_back(&datum);
+    }
+    std::unordered_set<std::string> same;
+    for (const auto& [key, datums] : wanted) {
+        const auto found = there.find(key);
+        if (found == there.end() || found->second.size() != datums.size()) continue;
+        bool equal = true;
+        for (size_t i = 0; equal && i < datums.size(); ++i) equal = SameExifValue(*datums[i], *found->second[i]);
+        if (equal) same.insert(key);
+    }
+    return same;
 }
 
 template <typename Container>

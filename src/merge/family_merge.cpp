@@ -3,9 +3,12 @@
 #include "lumenmeta.h"
 #include "merge/container_ops.h"
 #include "merge/merge_trace.h"
+#include "platform/debug_trace.h"
 #include "save/standard_exif_keys.h"
 
 #include <string>
+#include <type_traits>
+#include <unordered_set>
 
 namespace lumenmeta {
 
@@ -39,15 +42,23 @@ void MergeFamily(const Container& source, Container& target, const FamilyTexts& 
     // A container merged into itself would lose every datum it holds in the
     // clearing pass; replacing each key by itself changes nothing.
     if (&source == &target) return;
+    // Exif keys whose values the target already holds are left where they
+    // are: replacing them would change nothing that Exif keeps.
+    std::unordered_set<std::string> alreadyThere;
+    if constexpr (std::is_same_v<Container, Exiv2::ExifData>) {
+        alreadyThere = ExifKeysAlreadyThere(source, target, takes);
+    }
+    const auto replaces = [&](const std::string& key) { return takes(key) && alreadyThere.count(key) == 0; };
     // All removals come before all additions, so keys that the source holds
     // several times arrive with every occurrence.
-    EraseEveryDatumOfKeys(target, source, takes);
+    EraseEveryDatumOfKeys(target, source, replaces);
+    const bool tracing = TraceIsOn();
     for (const auto& datum : source) {
         const std::string key = datum.key();
         if (!takes(key)) continue;
         try {
-            AddDatum(target, key, datum.value());
-            TraceKeyValueLine(texts.added, key, datum.value().toString());
+            if (alreadyThere.count(key) == 0) AddDatum(target, key, datum.value());
+            if (tracing) TraceKeyValueLine(texts.added, key, datum.value().toString());
         } catch (const Exiv2::AnyError&) {
             TraceKeyValueLine(texts.failed, key, TextForTrace(datum));
         }

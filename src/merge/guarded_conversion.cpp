@@ -63,13 +63,7 @@ Watched<Container> Collect(const Container& data) {
 
 // The same type and value. Exif values are compared by their bytes, which
 // is much cheaper than their text.
-bool SameValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) {
-    if (a.typeId() != b.typeId() || a.count() != b.count() || a.size() != b.size()) return false;
-    std::string x(static_cast<size_t>(a.size()), '\0'), y(x.size(), '\0');
-    a.copy(reinterpret_cast<Exiv2::byte*>(&x[0]), Exiv2::littleEndian);
-    b.copy(reinterpret_cast<Exiv2::byte*>(&y[0]), Exiv2::littleEndian);
-    return x == y;
-}
+bool SameValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) { return SameExifValue(a, b); }
 
 // XMP and IPTC values by the text they hold, read straight from the value
 // where its class keeps it public; by their rendering otherwise.

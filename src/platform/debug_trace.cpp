@@ -46,6 +46,8 @@ void TracePiece(const char* piece) {
 
 void TracePiece(const std::string& piece) { TracePiece(piece.c_str()); }
 
+bool TraceIsOn() { return CurrentTarget().sink != nullptr; }
+
 }  // namespace lumenmeta
 
 extern "C" void SetDebugTraceSink(DebugTraceSink sink, void* context) {

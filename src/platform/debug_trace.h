@@ -10,4 +10,8 @@ namespace lumenmeta {
 void TracePiece(const char* piece);
 void TracePiece(const std::string& piece);
 
+// True when a sink is installed: pieces that cost something to make (a
+// value's text) are made only then.
+bool TraceIsOn();
+
 }  // namespace lumenmeta
