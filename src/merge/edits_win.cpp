@@ -120,20 +120,28 @@ void PutIptcFromXmp(Exiv2::Image& target, const Exiv2::XmpData& xmp) {
     PutIptcConverted(target, iptc);
 }
 
+// Puts the host's datums of `key` into `into` in place of the target's, and
+// returns them; none when the handle holds none.
+template <typename Container>
+Container PutEdited(Exiv2::Image& target, const Container& from, Container& into, const std::string& key) {
+    Container edited = DatumsOf(from, key);
+    if (edited.empty()) return edited;
+    EraseFromTarget(target, key);
+    for (const auto& datum : edited) into.add(datum);
+    return edited;
+}
+
 // Carries the host's value of `key` into the target and its twins.
 void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string& key) {
     const bool hasTwins = !TwinsOf(key).empty();
     switch (FamilyOf(key)) {
         case Family::exif: {
-            Exiv2::ExifData edited = DatumsOf(handle.exifData, key);
-            if (edited.empty()) return;
-            EraseFromTarget(target, key);
-            for (const auto& datum : edited) target.exifData().add(datum);
+            Exiv2::ExifData edited = PutEdited(target, handle.exifData, target.exifData(), key);
+            if (edited.empty() || !hasTwins) return;
             for (const std::string& companion : ExifCompanionsOf(key)) {
                 const auto found = target.exifData().findKey(Exiv2::ExifKey(companion));
                 if (found != target.exifData().end()) edited.add(*found);
             }
-            if (!hasTwins) return;
             Exiv2::XmpData xmp;
             Exiv2::copyExifToXmp(edited, xmp);
             PutConverted(target, xmp, target.xmpData());
@@ -141,11 +149,8 @@ void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string
             break;
         }
         case Family::iptc: {
-            const Exiv2::IptcData edited = DatumsOf(handle.iptcData, key);
-            if (edited.empty()) return;
-            EraseFromTarget(target, key);
-            for (const auto& datum : edited) target.iptcData().add(datum);
-            if (!hasTwins) return;
+            const Exiv2::IptcData edited = PutEdited(target, handle.iptcData, target.iptcData(), key);
+            if (edited.empty() || !hasTwins) return;
             Exiv2::XmpData xmp;
             Exiv2::copyIptcToXmp(Utf8IptcCopy(edited), xmp, "UTF-8");
             PutConverted(target, xmp, target.xmpData());
@@ -153,10 +158,8 @@ void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string
             break;
         }
         case Family::xmp: {
-            const Exiv2::XmpData edited = DatumsOf(handle.xmpData, key);
+            const Exiv2::XmpData edited = PutEdited(target, handle.xmpData, target.xmpData(), key);
             if (edited.empty()) return;
-            EraseFromTarget(target, key);
-            for (const auto& datum : edited) target.xmpData().add(datum);
             PutExifFromXmp(target, edited);
             PutIptcFromXmp(target, edited);
             break;
@@ -166,19 +169,22 @@ void CarryEdit(const MetaHandle& handle, Exiv2::Image& target, const std::string
     }
 }
 
-bool TargetHolds(Exiv2::Image& target, const std::string& key) {
+// True when the containers hold `key`.
+bool Holds(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp,
+           const std::string& key) {
     try {
         switch (FamilyOf(key)) {
             case Family::exif:
-                return target.exifData().findKey(Exiv2::ExifKey(key)) != target.exifData().end();
+                return exif.findKey(Exiv2::ExifKey(key)) != exif.end();
             case Family::iptc:
-                return target.iptcData().findKey(Exiv2::IptcKey(key)) != target.iptcData().end();
+                return iptc.findKey(Exiv2::IptcKey(key)) != iptc.end();
             case Family::xmp:
-                return target.xmpData().findKey(Exiv2::XmpKey(key)) != target.xmpData().end();
+                return xmp.findKey(Exiv2::XmpKey(key)) != xmp.end();
             case Family::none:
                 break;
         }
     } catch (const Exiv2::AnyError&) {
+        // A key Exiv2 does not know is in no container.
     }
     return false;
 }
@@ -192,24 +198,6 @@ bool OutrankedByTwin(const MetaHandle& handle, const std::string& key) {
     return false;
 }
 
-// True when the handle's working set holds `key`: a cleared key set again.
-bool HandleHolds(const MetaHandle& handle, const std::string& key) {
-    try {
-        switch (FamilyOf(key)) {
-            case Family::exif:
-                return handle.exifData.findKey(Exiv2::ExifKey(key)) != handle.exifData.end();
-            case Family::iptc:
-                return handle.iptcData.findKey(Exiv2::IptcKey(key)) != handle.iptcData.end();
-            case Family::xmp:
-                return handle.xmpData.findKey(Exiv2::XmpKey(key)) != handle.xmpData.end();
-            case Family::none:
-                break;
-        }
-    } catch (const Exiv2::AnyError&) {
-    }
-    return false;
-}
-
 }  // namespace
 
 void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
@@ -217,7 +205,8 @@ void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
         // Only a key whose family is spelled exactly is cleared, as in the
         // removal passes before; a key set again after it was cleared is an
         // edit.
-        if (FamilyOf(cleared) == Family::none || HandleHolds(handle, cleared)) continue;
+        if (FamilyOf(cleared) == Family::none ||
+            Holds(handle.exifData, handle.iptcData, handle.xmpData, cleared)) continue;
         EraseFromTarget(target, cleared);
         for (const std::string& twin : TwinsOf(cleared)) {
             if (handle.editedKeys.count(twin) == 0) EraseFromTarget(target, twin);
@@ -227,7 +216,7 @@ void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
         for (const std::string& edited : handle.editedKeys) {
             if (FamilyOf(edited) != family || OutrankedByTwin(handle, edited)) continue;
             // A date the date passes removed as invalid stays removed.
-            if (IsDateCheckedKey(edited) && !TargetHolds(target, edited)) continue;
+            if (IsDateCheckedKey(edited) && !Holds(target.exifData(), target.iptcData(), target.xmpData(), edited)) continue;
             try {
                 CarryEdit(handle, target, edited);
             } catch (const Exiv2::AnyError&) {
