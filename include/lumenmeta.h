@@ -169,9 +169,9 @@ LUMENMETA_API void SetExifLibraryErrorStream(void);
  * the occurrence of a repeated XMP property or of an IPTC dataset repeated
  * in adjacent positions, or the element of an XMP bag; Exif keys take index
  * 0 only. An empty value counts as absent.
- * The text: XMP as UTF-8, IPTC as UTF-8 when the handle's IPTC declares or
- * holds UTF-8 (decided on the first IPTC read and kept) else code page 0,
- * other Exif in code page 0; byte values (the "XP" tags) as UTF-16LE text;
+ * The text: XMP as UTF-8; IPTC and other Exif text as UTF-8 where its bytes
+ * are valid UTF-8, else as Windows-1252 (whether the handle's IPTC is UTF-8
+ * is decided on the first IPTC read and kept, for the setters); byte values (the "XP" tags) as UTF-16LE text;
  * integers as the decimal of their first component; rationals as the text
  * "72/1", or with `asDecimal` as "%f" of their first component
  * (72.000000); with `asDecimal` the rational XMP properties (FNumber,
@@ -305,8 +305,9 @@ LUMENMETA_API bool GetMetaDataKeys(MetaHandle* handle, const char* family, char*
  * the text form: XMP keys get UTF-8 text; "Xmp.Lumenframe.Var" and
  * "Xmp.Lumenframe.VarU" collect their values as items of one bag; the
  * rational XMP keys (such as "Xmp.exif.FNumber") get "/1" appended when the
- * text holds no "/" (5.6 becomes 5.6/1). IPTC keys get Windows-1252 text,
- * "?" for characters it lacks. Exif keys get UTF-8 text parsed as the tag's
+ * text holds no "/" (5.6 becomes 5.6/1). IPTC keys get UTF-8 text when the
+ * handle's IPTC is UTF-8 (declared by the marker or detected) or when
+ * Windows-1252 cannot hold the text, else Windows-1252 text. Exif keys get UTF-8 text parsed as the tag's
  * own type; "Exif.Image.XP..." tags get the UTF-16LE bytes of the text and a
  * zero unit. The value ends at its first zero unit. An empty or NULL value
  * clears the key, as ClearMetaData does.
