@@ -501,7 +501,16 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * no path on a handle without one, and when the target cannot be opened, read
  * or written, is not a regular file, or has had its name taken by another
  * file since it was read (traced as "Unable to write into file: " with the
- * path and the reason; the file is left as it was). A source file that cannot
+ * path and the reason; the file is left as it was). A target in a format
+ * Exiv2 reads but cannot write (HEIF, AVIF and CR3 files, RAF, MRW, GIF and
+ * the like) is refused before anything is read or written, with the reason
+ * the format's name and " files cannot be written in place": the pieces
+ * "Unable to write into file: ", the path, " Reason: ",
+ * "HEIF files cannot be written in place", "\n". The name comes from the
+ * file's content (HEIF, AVIF, CR3, JPEG XL, RAF, ...), else from the path's
+ * extension in capitals. Such an image's edits can go into an XMP sidecar
+ * instead (CreateXmpSidecar, then a handle opened on the sidecar and
+ * written). A source file that cannot
  * be read is traced ("Unable to read from srcfile: ") and the write goes on
  * without it. Any other call first traces "Writing into file: " and the
  * path (empty when the handle has none). */
@@ -523,7 +532,10 @@ LUMENMETA_API int WriteDataStd(MetaHandle* handle, const char* targetPath);
  * handle, NULL data or size, a size of 0 or less, bytes that are not an image
  * Exiv2 can write, a source file that cannot be read, or any other failure.
  * Nothing is traced, except a source file that is not a regular file:
- * "Not a regular file: ", its path, a line feed. */
+ * "Not a regular file: ", its path, a line feed; and bytes of a format Exiv2
+ * cannot write (as for WriteData): "Unable to write into file: ", an empty
+ * piece, " Reason: ", the reason ("AVIF files cannot be written in place"),
+ * a line feed. */
 LUMENMETA_API unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char* data,
                                             int32_t* size, int xmpMode);
 
@@ -538,7 +550,8 @@ LUMENMETA_API unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned c
  * replaced.
  * Result: 1 when the target was written; 0 otherwise: a NULL path, a source
  * that is missing or not an image, a target that cannot be opened, created
- * or read, a target that keeps no comment (an XMP sidecar), or a failed
+ * or read, a target that keeps no comment (an XMP sidecar), a target in a
+ * format Exiv2 cannot write (see WriteData; nothing is written), or a failed
  * write. A failed write is traced: "Could not write metadata to: ", then the
  * target path; a source or target that is not a regular file too: "Not a
  * regular file: ", the path, a line feed. Paths are passed to the file

@@ -66,7 +66,7 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
 
     ProgressBar progress(count);
     const bool stdoutIsTerminal = isatty(STDOUT_FILENO) != 0;
-    size_t failed = 0;
+    size_t failed = 0, inPlace = 0, sidecars = 0;
     for (size_t i = 0; i < count; ++i) {
         FileOutcome outcome;
         {
@@ -80,6 +80,8 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
         if (!outcome.ok || (!outcome.output.empty() && stdoutIsTerminal)) progress.Clear();
         std::fputs(outcome.output.c_str(), stdout);
         std::fflush(stdout);
+        inPlace += outcome.went == Went::InPlace;
+        sidecars += outcome.went == Went::Sidecar;
         if (!outcome.ok) {
             ++failed;
             ReportFailure(files[i], outcome.reason);
@@ -89,7 +91,13 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
     for (std::thread& thread : pool) thread.join();
     progress.Clear();
     if (count > 1 || failed > 0) {
-        std::fprintf(stderr, "lumenmeta: %zu done, %zu failed\n", count - failed, failed);
+        std::string where;
+        if (inPlace + sidecars > 0) {
+            where = " (" + std::to_string(inPlace) + " in place, " + std::to_string(sidecars) +
+                    (sidecars == 1 ? " into a sidecar)" : " into sidecars)");
+        }
+        std::fprintf(stderr, "lumenmeta: %zu done, %zu failed%s\n", count - failed, failed,
+                     where.c_str());
     }
     // Output lost on a full disk or a closed pipe is a failure too.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -8,12 +8,16 @@
 
 namespace lumenmeta_tool {
 
+// Where a write with --sidecar went: counted in the summary.
+enum class Went { Nowhere, InPlace, Sidecar };
+
 // What one file's task produced: its standard output text, and for a
 // failure the reason (several lines for several faults in one file).
 struct FileOutcome {
     bool ok = true;
     std::string output;
     std::string reason;
+    Went went = Went::Nowhere;
 
     static FileOutcome Failed(std::string why) { return {false, "", std::move(why)}; }
 };
@@ -30,7 +34,8 @@ void ReportFailure(const std::string& path, const std::string& reason);
 // Runs `task` on every file on `jobs` threads (at least 1). Prints each
 // file's output to stdout and each failure as one line on stderr naming the
 // file and the reason, in file order; then, for more than one file or any
-// failure, a summary line on stderr. Result: the exit code, 0 when every file
+// failure, a summary line on stderr (which also counts the writes that went
+// in place and into sidecars, where there were such). Result: the exit code, 0 when every file
 // succeeded, 1 otherwise. Throws std::runtime_error, after every file is
 // done, when standard output could not be written.
 int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task);

@@ -7,7 +7,9 @@ namespace lumenmeta_tool {
 std::vector<std::string> BatchFiles(const Arguments& arguments,
                                     const std::vector<std::string>& inputs) {
     if (inputs.empty()) throw UsageError("no file named");
-    std::vector<std::string> files = ExpandInputs(inputs, arguments.Has("-r"), arguments.Has("-L"));
+    // With --sidecar the sidecars found go with their images.
+    std::vector<std::string> files = ExpandInputs(inputs, arguments.Has("-r"), arguments.Has("-L"),
+                                                  arguments.Has("--sidecar"));
     if (files.empty()) throw UsageError("no image files found");
     return files;
 }

@@ -34,17 +34,23 @@ bool IsOffset(const std::string& key) {
 
 }  // namespace
 
-Snapshot TakeSnapshot(MetaHandle* handle) {
+Snapshot SnapshotOf(const std::vector<Entry>& entries) {
     Snapshot snapshot;
-    for (const char* family : kFamilies) {
-        for (const Entry& entry : FamilyEntries(handle, family)) {
-            if (IsOffset(entry.key)) continue;
-            KeyValues& key = snapshot[entry.key];
-            if (key.values.empty()) key.type = entry.type;
-            key.values.push_back(entry.value);
-        }
+    for (const Entry& entry : entries) {
+        if (IsOffset(entry.key)) continue;
+        KeyValues& key = snapshot[entry.key];
+        if (key.values.empty()) key.type = entry.type;
+        key.values.push_back(entry.value);
     }
     return snapshot;
+}
+
+Snapshot TakeSnapshot(MetaHandle* handle) {
+    std::vector<Entry> entries;
+    for (const char* family : kFamilies) {
+        for (Entry& entry : FamilyEntries(handle, family)) entries.push_back(std::move(entry));
+    }
+    return SnapshotOf(entries);
 }
 
 std::vector<Change> Compare(const Snapshot& before, const Snapshot& after) {

@@ -2,6 +2,7 @@
 // states: what `diff`, `--dry-run` and `--json` on the writing commands show.
 #pragma once
 
+#include "entries.h"
 #include "lumenmeta.h"
 
 #include <map>
@@ -29,6 +30,8 @@ struct KeyValues {
 // Exif.Thumbnail.JPEGInterchangeFormat, ...), which every rewrite moves.
 using Snapshot = std::map<std::string, KeyValues>;
 Snapshot TakeSnapshot(MetaHandle* handle);
+// The same of the rows `show` prints (of any families, any sources).
+Snapshot SnapshotOf(const std::vector<Entry>& entries);
 
 // One key that differs: added (no `before`), removed (no `after`) or changed.
 struct Change {

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "image_file.h"
 #include "read_back.h"
+#include "sidecar.h"
 #include "text.h"
 #include "values.h"
 
@@ -48,10 +49,19 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return std::fclose(file) == 0 && written;
 }
 
-// Copies all metadata of `source` into `target` and checks that the target
-// then holds, key by key, what the source holds.
-FileOutcome CopyAndCheck(const std::string& source, const std::string& target, bool readTarget,
-                         bool dryRun, bool json) {
+struct CopyJob {
+    std::string source, target;
+    bool readTarget = false, dryRun = false, json = false;
+    SidecarOptions sidecar;
+};
+
+// Copies all metadata of the source into the target and checks that the
+// target then holds, key by key, what the source holds. When the library
+// refuses the target's format, nothing is written and `refusal` holds the
+// reason.
+FileOutcome CopyAndCheck(const CopyJob& job, std::string& refusal) {
+    const std::string &source = job.source, &target = job.target;
+    const bool dryRun = job.dryRun, json = job.json;
     std::string reason;
     Handle from = OpenImage(source, reason);
     if (!from) return FileOutcome::Failed("cannot read the source " + source + ": " + reason);
@@ -74,7 +84,8 @@ FileOutcome CopyAndCheck(const std::string& source, const std::string& target, b
             return FileOutcome::Failed("cannot read it");
         }
     }
-    if (!CopyImageMetaData(source.c_str(), written.c_str(), readTarget)) {
+    if (!CopyImageMetaData(source.c_str(), written.c_str(), job.readTarget)) {
+        if (exists) refusal = FormatRefusal(written);
         return FileOutcome::Failed("could not copy the metadata of " + source + " into it");
     }
     Handle after = OpenImage(written, reason);
@@ -88,26 +99,102 @@ FileOutcome CopyAndCheck(const std::string& source, const std::string& target, b
                           change.before ? change.before->values : std::vector<std::string>(),
                           change.after ? change.after->values : std::vector<std::string>(), ""});
     }
-    return Report(target, dryRun || json ? Compare(before, result) : std::vector<Change>(),
-                  faults, dryRun, json);
+    return Report({target, target, job.sidecar.mode != SidecarMode::Off, ""},
+                  dryRun || json ? Compare(before, result) : std::vector<Change>(), faults, dryRun,
+                  json);
+}
+
+// Merges all metadata of the source into the target image's sidecar (a new
+// one where there is none) and checks that the sidecar then holds each XMP
+// key of the source as the source does: a sidecar holds XMP only, the
+// source's Exif and IPTC reach it as their XMP twins.
+FileOutcome CopyIntoSidecar(const CopyJob& job, const std::string& why) {
+    std::string reason;
+    if (IsSidecarPath(job.target)) return FileOutcome::Failed("is an XMP sidecar itself; name its image");
+    if (!IsUsableFile(job.target, reason)) return FileOutcome::Failed(reason);
+    Handle from = OpenImage(job.source, reason);
+    if (!from) return FileOutcome::Failed("cannot read the source " + job.source + ": " + reason);
+    Snapshot asked;
+    for (const auto& [key, values] : TakeSnapshot(from.get())) {
+        if (key.rfind("Xmp.", 0) == 0) asked[key] = values;
+    }
+    const Sidecar sidecar = SidecarOf(job.target, job.sidecar.fullName);
+    if (sidecar.exists && !IsUsableFile(sidecar.path, reason)) {
+        return FileOutcome::Failed("its sidecar " + sidecar.path + " " + reason);
+    }
+    std::string bytes = kEmptySidecar;  // a dry run writes into these
+    Snapshot before;
+    if (sidecar.exists) {
+        if (job.dryRun && !ReadFile(sidecar.path, bytes)) {
+            return FileOutcome::Failed("cannot read " + sidecar.path);
+        }
+        if (job.dryRun || job.json) {
+            if (Handle old = OpenImage(sidecar.path, reason)) before = TakeSnapshot(old.get());
+        }
+    }
+    std::vector<unsigned char> written;  // a dry run's result; outlives `after`
+    Handle after;
+    if (job.dryRun) {
+        int32_t size = static_cast<int32_t>(bytes.size());
+        const unsigned char* result = WriteDataToMem(
+            from.get(), reinterpret_cast<const unsigned char*>(bytes.data()), &size, 0);
+        if (!result) return FileOutcome::Failed("the write fails, even in memory");
+        written.assign(result, result + size);
+        after.reset(OpenMemImage(written.data(), size));
+        reason = "the library cannot read it";
+    } else {
+        if (!sidecar.exists && !CreateXmpSidecar(sidecar.path.c_str(), false)) {
+            return FileOutcome::Failed("could not create " + sidecar.path);
+        }
+        if (!WriteData(from.get(), sidecar.path.c_str(), 0, 0)) {
+            if (!sidecar.exists) std::remove(sidecar.path.c_str());
+            return FileOutcome::Failed("could not write " + sidecar.path);
+        }
+        after = OpenImage(sidecar.path, reason);
+    }
+    if (!after) return FileOutcome::Failed("written, but cannot be read back: " + reason);
+    const Snapshot result = TakeSnapshot(after.get());
+    std::vector<NotKept> faults;
+    for (const auto& [key, values] : asked) {
+        const auto now = result.find(key);
+        if (now != result.end() && now->second == values) continue;
+        faults.push_back({key, values.values,
+                          now == result.end() ? std::vector<std::string>() : now->second.values,
+                          ""});
+    }
+    return Report({job.target, sidecar.path, true, why},
+                  job.dryRun || job.json ? Compare(before, result) : std::vector<Change>(), faults,
+                  job.dryRun, job.json);
 }
 
 }  // namespace
 
 int RunCopy(const Words& words) {
-    const Arguments arguments =
-        ParseArguments(words, {{}, {"--read-target", "--dry-run", "--json"}});
+    KnownOptions known{{}, {"--read-target", "--dry-run", "--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
     if (arguments.positional.size() != 2) throw UsageError("copy needs SOURCE and TARGET");
-    const std::string& source = arguments.positional[0];
-    const std::string& target = arguments.positional[1];
-    return RunBatch({target}, 1, [&](const std::string&) {
-        return CopyAndCheck(source, target, arguments.Has("--read-target"),
-                            arguments.Has("--dry-run"), arguments.Has("--json"));
+    CopyJob job;
+    job.source = arguments.positional[0];
+    job.target = arguments.positional[1];
+    job.readTarget = arguments.Has("--read-target");
+    job.dryRun = arguments.Has("--dry-run");
+    job.json = arguments.Has("--json");
+    job.sidecar = SidecarOptionsOf(arguments);
+    return RunBatch({job.target}, 1, [&](const std::string&) {
+        if (job.sidecar.mode == SidecarMode::Always) return CopyIntoSidecar(job, "");
+        std::string refusal;
+        FileOutcome outcome = CopyAndCheck(job, refusal);
+        if (refusal.empty()) return outcome;
+        if (job.sidecar.mode == SidecarMode::Auto) return CopyIntoSidecar(job, refusal);
+        return FileOutcome::Failed(refusal + "; use --sidecar");
     });
 }
 
 int RunCopyValue(const Words& words) {
-    const Arguments arguments = ParseArguments(words, {{}, {"--dry-run", "--json"}});
+    KnownOptions known{{}, {"--dry-run", "--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
     if (arguments.positional.size() != 3) {
         throw UsageError("copy-value needs SOURCE, TARGET and KEY");
     }
@@ -123,6 +210,7 @@ int RunCopyValue(const Words& words) {
     job.keys = {key};
     job.dryRun = arguments.Has("--dry-run");
     job.json = arguments.Has("--json");
+    job.sidecar = SidecarOptionsOf(arguments);
     job.edit = [&](MetaHandle* to) -> std::string {
         if (!from) return "cannot read the source " + source + ": " + reason;
         if (!CopyExifDataValue(from.get(), to, key.c_str())) {

@@ -2,7 +2,8 @@
 #include "batch.h"
 #include "changes.h"
 #include "commands.h"
-#include "image_file.h"
+#include "overlay.h"
+#include "sidecar.h"
 #include "json.h"
 #include "text.h"
 
@@ -11,19 +12,23 @@
 namespace lumenmeta_tool {
 
 int RunDiff(const Words& words) {
-    const Arguments arguments = ParseArguments(words, {{}, {"--json"}});
+    KnownOptions known{{}, {"--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
+    const SidecarOptions sidecar = SidecarOptionsOf(arguments);
     if (arguments.positional.size() != 2) throw UsageError("diff needs two files");
     const std::string& a = arguments.positional[0];
     const std::string& b = arguments.positional[1];
     Snapshot snapshots[2];
     for (int i = 0; i < 2; ++i) {
         std::string reason;
-        Handle handle = OpenImage(arguments.positional[i], reason);
-        if (!handle) {
+        Overlaid image;
+        if (!OpenOverlaid(arguments.positional[i], sidecar.mode != SidecarMode::Off,
+                          sidecar.fullName, image, reason)) {
             ReportFailure(arguments.positional[i], reason);
             return 1;
         }
-        snapshots[i] = TakeSnapshot(handle.get());
+        snapshots[i] = SnapshotOf(image.AllEntries());
     }
     const std::vector<Change> changes = Compare(snapshots[0], snapshots[1]);
     const std::string out =

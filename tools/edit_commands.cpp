@@ -4,6 +4,8 @@
 #include "checked_write.h"
 #include "commands.h"
 #include "image_file.h"
+#include "read_back.h"
+#include "sidecar.h"
 #include "text.h"
 #include "values.h"
 
@@ -100,8 +102,12 @@ int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs
     job.target = arguments.Value("--to");
     job.dryRun = arguments.Has("--dry-run");
     job.json = arguments.Has("--json");
+    job.sidecar = SidecarOptionsOf(arguments);
     const std::vector<std::string> files = BatchFiles(arguments, inputs);
     if (!job.target.empty() && files.size() != 1) throw UsageError("--to takes one source file");
+    if (!job.target.empty() && job.sidecar.mode != SidecarMode::Off) {
+        throw UsageError("--to and --sidecar exclude each other");
+    }
     if (job.keepTargetUnread && job.target.empty()) {
         throw UsageError("--keep-target-unread goes with --to");
     }
@@ -115,8 +121,10 @@ int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs
 }  // namespace
 
 int RunSet(const Words& words) {
-    const Arguments arguments = ParseArguments(
-        words, {{"--to", "--xmp-mode", "--add"}, {"--keep-target-unread", "--dry-run", "--json"}});
+    KnownOptions known{{"--to", "--xmp-mode", "--add"},
+                       {"--keep-target-unread", "--dry-run", "--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
     std::vector<std::string> inputs;
     std::vector<Assignment> assignments;
     for (const auto& [option, word] : arguments.given) {
@@ -152,13 +160,24 @@ int RunSet(const Words& words) {
         }
         return "";
     };
+    // In a sidecar, --add appends to what reading the two together shows:
+    // the image's values where the sidecar has none for the key.
+    job.seed = [&](MetaHandle* sidecar, MetaHandle* image) {
+        for (const std::string& key : keys) {
+            if (edits.at(key).replace || !ItemsOf(sidecar, key).empty()) continue;
+            std::vector<std::string> items = ItemsOf(image, key);
+            if (!items.empty()) ApplyEdit(sidecar, key, {std::move(items), true});
+        }
+    };
     job.xmpMode = arguments.Number("--xmp-mode", 0);
     job.keepTargetUnread = arguments.Has("--keep-target-unread");
     return RunWrites(arguments, inputs, job);
 }
 
 int RunClear(const Words& words) {
-    const Arguments arguments = ParseArguments(words, {{"--to"}, {"--dry-run", "--json"}});
+    KnownOptions known{{"--to"}, {"--dry-run", "--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
     std::vector<std::string> inputs, keys;
     for (const std::string& word : arguments.positional) {
         (IsKeyLike(word) && !FileExists(word) ? keys : inputs).push_back(word);

@@ -13,6 +13,7 @@ struct Entry {
     std::string key;
     int type;           // GetMetaDataW's type code, 0 for an empty value
     std::string value;  // UTF-8
+    bool fromSidecar = false;  // read from the image's sidecar, laid over the image
 };
 
 // One entry per datum of `family` ("Exif", "Iptc" or "Xmp"), in the

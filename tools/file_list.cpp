@@ -12,15 +12,24 @@ namespace lumenmeta_tool {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+    std::string extension = fs::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+}  // namespace
+
 bool LooksLikeImageFile(const std::string& path) {
     static const char* const kExtensions[] = {
         ".jpg", ".jpeg", ".jpe", ".tif", ".tiff", ".png", ".webp", ".dng", ".cr2", ".crw",
         ".nef", ".arw", ".orf", ".pef", ".rw2", ".raf", ".srw", ".psd", ".jp2", ".gif",
         ".bmp", ".exv", ".xmp", ".heic", ".avif", ".cr3",
     };
-    std::string extension = fs::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = LowerExtension(path);
     for (const char* known : kExtensions) {
         if (extension == known) return true;
     }
@@ -35,7 +44,8 @@ namespace {
 // a FIFO or device named like an image would block or never end.
 class Walk {
 public:
-    Walk(bool recurse, bool followLinks) : recurse_(recurse), followLinks_(followLinks) {}
+    Walk(bool recurse, bool followLinks, bool skipSidecars)
+        : recurse_(recurse), followLinks_(followLinks), skipSidecars_(skipSidecars) {}
 
     void Directory(const fs::path& directory, std::vector<std::string>& out) {
         if (!FirstVisit(directory)) return;
@@ -51,6 +61,7 @@ public:
             if (fs::is_directory(status)) {
                 if (recurse_) below.push_back(it->path());
             } else if (fs::is_regular_file(status) && LooksLikeImageFile(it->path().string()) &&
+                       !(skipSidecars_ && LowerExtension(it->path().string()) == ".xmp") &&
                        (!followLinks_ || FirstVisit(it->path()))) {
                 files.push_back(it->path().string());
             }
@@ -68,16 +79,16 @@ private:
         return seen_.insert({info.st_dev, info.st_ino}).second;
     }
 
-    bool recurse_, followLinks_;
+    bool recurse_, followLinks_, skipSidecars_;
     std::set<std::pair<dev_t, ino_t>> seen_;
 };
 
 }  // namespace
 
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse,
-                                      bool followLinks) {
+                                      bool followLinks, bool skipSidecars) {
     std::vector<std::string> files;
-    Walk walk(recurse, followLinks);
+    Walk walk(recurse, followLinks, skipSidecars);
     for (const std::string& input : inputs) {
         std::error_code error;
         if (fs::is_directory(input, error)) {

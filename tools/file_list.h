@@ -19,8 +19,9 @@ bool LooksLikeImageFile(const std::string& path);
 // Symbolic links met inside a directory are not followed, so the walk stays
 // in the named trees; with `followLinks` they are, and each folder and file
 // is taken once (by device and inode), which ends a loop. A named directory
-// is walked even when the name is a link.
+// is walked even when the name is a link. With `skipSidecars` the XMP
+// sidecars in directories are left out: they go with their images.
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse,
-                                      bool followLinks);
+                                      bool followLinks, bool skipSidecars = false);
 
 }  // namespace lumenmeta_tool

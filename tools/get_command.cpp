@@ -1,15 +1,18 @@
 // `lumenmeta get`: one value, or every value, of a key.
 #include "batch.h"
 #include "commands.h"
-#include "image_file.h"
+#include "overlay.h"
+#include "sidecar.h"
 #include "text.h"
 #include "values.h"
 
 namespace lumenmeta_tool {
 
 int RunGet(const Words& words) {
-    const Arguments arguments =
-        ParseArguments(words, {{"--index", "--separator"}, {"--all", "--decimal"}});
+    KnownOptions known{{"--index", "--separator"}, {"--all", "--decimal"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
+    const SidecarOptions sidecar = SidecarOptionsOf(arguments);
     if (arguments.positional.size() < 2) throw UsageError("get needs FILE and KEY");
     const std::string key = arguments.positional.back();
     if (!LooksLikeKey(key)) throw UsageError("\"" + key + "\" is not a key like Exif.Image.Artist");
@@ -27,14 +30,18 @@ int RunGet(const Words& words) {
     const bool named = files.size() > 1;
     return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
         std::string reason;
-        Handle handle = OpenImage(path, reason);
-        if (!handle) return FileOutcome::Failed(reason);
+        Overlaid image;
+        if (!OpenOverlaid(path, sidecar.mode != SidecarMode::Off, sidecar.fullName, image,
+                          reason)) {
+            return FileOutcome::Failed(reason);
+        }
+        MetaHandle* handle = image.For(key);
         std::string text;
         bool found;
         if (all) {
-            found = ReadAllValues(handle.get(), key, separator, text);
+            found = ReadAllValues(handle, key, separator, text);
         } else {
-            const ValueText value = ReadValue(handle.get(), key, index, decimal);
+            const ValueText value = ReadValue(handle, key, index, decimal);
             found = value.type != 0;
             text = value.text;
         }

@@ -16,6 +16,22 @@ namespace {
     "  --json           one JSON object per file and line: what changed, and any\n" \
     "                   key not kept\n"
 
+// Where the writing commands can send their edits instead.
+#define SIDECAR_WRITE                                                               \
+    "  --sidecar        write into the image's XMP sidecar instead (made when\n"     \
+    "                   missing, merged into when present); the image is not\n"      \
+    "                   touched. Exif and IPTC values go in as their XMP twins\n"    \
+    "  --sidecar=auto   the same, only for images whose format cannot be written\n" \
+    "                   in place (HEIF, AVIF, CR3, ...); others are written in place\n" \
+    "  --sidecar-name full  a new sidecar is NAME.EXT.xmp, not NAME.xmp. When both\n" \
+    "                   exist, NAME.EXT.xmp is the image's sidecar\n"
+
+#define SIDECAR_READ                                                                \
+    "  --sidecar        read the image with its XMP sidecar (NAME.EXT.xmp, else\n"   \
+    "                   NAME.xmp): the sidecar's XMP laid over the image's, a\n"     \
+    "                   sidecar value winning for its key\n"                          \
+    "  --sidecar-name full  only NAME.EXT.xmp is the image's sidecar\n"
+
 #define BATCH_OPTIONS                                                        \
     "  -r               look for image files in directories below, too\n"    \
     "  -L               follow symbolic links met in directories (each\n"    \
@@ -30,25 +46,29 @@ struct Page {
 
 const Page kPages[] = {
     {"show",
-     "Usage: lumenmeta show FILE... [--family Exif|Iptc|Xmp] [--json]\n"
+     "Usage: lumenmeta show FILE... [--family Exif|Iptc|Xmp] [--json] [--sidecar]\n"
      "\n"
      "Shows every key of each file with its type code and value, grouped Exif, IPTC, XMP.\n"
-     "FILE may be a directory: its image files are shown.\n"
+     "FILE may be a directory: its image files are shown. With --sidecar the values\n"
+     "read from the sidecar are marked \"*\" (in JSON, each value has its \"origin\",\n"
+     "\"image\" or \"sidecar\").\n"
      "\n"
      "  --family F       only the family F\n"
-     "  --json           one JSON object per file and line\n" BATCH_OPTIONS
+     "  --json           one JSON object per file and line\n" SIDECAR_READ BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta show photo.jpg\n"
+     "  lumenmeta show --sidecar IMG_0001.CR3\n"
      "  lumenmeta show --json -r ~/Pictures > metadata.jsonl\n"},
     {"get",
      "Usage: lumenmeta get FILE... KEY [--index N | --all [--separator S]] [--decimal]\n"
+     "                    [--sidecar]\n"
      "\n"
      "Prints one value of KEY (the first, or occurrence N), or all its values joined.\n"
      "\n"
      "  --index N        occurrence N (0-based) of a repeated IPTC key or XMP bag\n"
      "  --all            every value, joined by \"; \" or by --separator S\n"
-     "  --decimal        rationals as decimal numbers\n" BATCH_OPTIONS
+     "  --decimal        rationals as decimal numbers\n" SIDECAR_READ BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta get photo.jpg Exif.Image.Artist\n"
@@ -56,6 +76,7 @@ const Page kPages[] = {
     {"set",
      "Usage: lumenmeta set FILE... KEY=VALUE... [--add KEY=VALUE]... [--to TARGET]\n"
      "                    [--xmp-mode N] [--keep-target-unread] [--dry-run] [--json]\n"
+     "                    [--sidecar[=auto]] [--sidecar-name full]\n"
      "\n"
      "Sets values (UTF-8) and writes each file in place. KEY=VALUE gives the key\n"
      "exactly that value, whatever it held before (all items of an XMP array or a\n"
@@ -70,45 +91,54 @@ const Page kPages[] = {
      "  --xmp-mode N     1 drop XMP unless the file had it, 2 drop all XMP,\n"
      "                   3 compact packet (for sidecars)\n"
      "  --keep-target-unread  with --to: TARGET gets only what this write puts in\n"
-     WRITE_OPTIONS BATCH_OPTIONS
+     WRITE_OPTIONS SIDECAR_WRITE BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta set photo.jpg Exif.Image.Artist='Zoë Lumen' Xmp.dc.title='Harbour'\n"
+     "  lumenmeta set --sidecar=auto -r ~/Pictures Xmp.xmp.Rating=5\n"
      "  lumenmeta set photo.jpg Xmp.dc.subject=harbour Xmp.dc.subject=dawn\n"
      "  lumenmeta set photo.jpg --add Iptc.Application2.Keywords=boats\n"
      "  lumenmeta set --dry-run -r ~/Pictures\n"
      "  lumenmeta set -r -j 4 shoot/ Iptc.Application2.City=Lumenport\n"},
     {"clear",
      "Usage: lumenmeta clear FILE... KEY... [--to TARGET] [--dry-run] [--json]\n"
+     "                      [--sidecar[=auto]] [--sidecar-name full]\n"
      "\n"
-     "Removes every value of each KEY and writes each file in place.\n"
+     "Removes every value of each KEY and writes each file in place. A key cleared\n"
+     "in a sidecar that the image's own XMP holds fails the file: read together,\n"
+     "the image's value shows again.\n"
      READ_BACK
      "\n"
      "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
-     WRITE_OPTIONS BATCH_OPTIONS
+     WRITE_OPTIONS SIDECAR_WRITE BATCH_OPTIONS
      "\n"
      "Example:\n"
      "  lumenmeta clear photo.jpg Exif.GPSInfo.GPSLatitude Exif.GPSInfo.GPSLongitude\n"},
     {"copy",
      "Usage: lumenmeta copy SOURCE TARGET [--read-target] [--dry-run] [--json]\n"
+     "                     [--sidecar[=auto]] [--sidecar-name full]\n"
      "\n"
      "Replaces all metadata of TARGET by that of SOURCE (a new JPEG when TARGET\n"
      "does not exist). TARGET is then read again: every key must read as in SOURCE.\n"
+     "With --sidecar, SOURCE's metadata is merged into TARGET's sidecar, SOURCE's\n"
+     "values winning, and every XMP key must then read there as in SOURCE.\n"
      "\n"
      "  --read-target    read TARGET's own metadata before replacing it\n"
      "  --dry-run        copy into a scratch copy of TARGET and show what would\n"
      "                   change; TARGET is not touched\n"
      "  --json           what changed, and any key not kept, as one JSON object\n"
+     SIDECAR_WRITE
      "\n"
      "Example:\n"
      "  lumenmeta copy original.jpg edited.jpg\n"},
     {"copy-value",
      "Usage: lumenmeta copy-value SOURCE TARGET KEY [--dry-run] [--json]\n"
+     "                           [--sidecar[=auto]] [--sidecar-name full]\n"
      "\n"
      "Copies one Exif value from SOURCE into TARGET and writes TARGET.\n"
      READ_BACK
      "\n"
-     WRITE_OPTIONS
+     WRITE_OPTIONS SIDECAR_WRITE
      "\n"
      "Example:\n"
      "  lumenmeta copy-value original.jpg edited.jpg Exif.Photo.DateTimeOriginal\n"},
@@ -141,7 +171,7 @@ const Page kPages[] = {
      "  lumenmeta thumbnail photo.jpg --extract thumb.jpg\n"
      "  lumenmeta thumbnail photo.jpg --set small.jpg\n"},
     {"diff",
-     "Usage: lumenmeta diff A B [--json]\n"
+     "Usage: lumenmeta diff A B [--json] [--sidecar]\n"
      "\n"
      "Compares the metadata of two images key by key: the keys only B has (added),\n"
      "those only A has (removed) and those whose values differ (changed, A → B).\n"
@@ -149,6 +179,7 @@ const Page kPages[] = {
      "both could be read, whatever they hold.\n"
      "\n"
      "  --json           one JSON object: \"added\", \"changed\" and \"removed\" lists\n"
+     SIDECAR_READ
      "\n"
      "Example:\n"
      "  lumenmeta diff photo.jpg backup/photo.jpg\n"},
@@ -184,7 +215,10 @@ const char* OverviewHelp() {
            "\n"
            "Files may be directories (with -r, recursively); -j N sets the threads.\n"
            "Writing commands read each file back and fail it when a key did not keep\n"
-           "the value asked; --dry-run shows what a write would change.\n"
+           "the value asked; --dry-run shows what a write would change. --sidecar\n"
+           "writes into the image's XMP sidecar, and reads the two together;\n"
+           "--sidecar=auto writes there only what cannot be written in place (HEIF,\n"
+           "AVIF, CR3).\n"
            "Exit code: 0 every file done, 1 some failed, 2 a usage mistake.\n"
            "\n"
            "  --help      this help; `lumenmeta COMMAND --help` for a command\n"

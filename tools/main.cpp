@@ -3,6 +3,7 @@
 #include "demo.h"
 #include "help.h"
 #include "text.h"
+#include "trace_capture.h"
 
 #include "lumenmeta.h"
 
@@ -16,8 +17,6 @@
 namespace {
 
 using namespace lumenmeta_tool;
-
-void TraceToStderr(const char* piece, void*) { std::fputs(piece, stderr); }
 
 int Dispatch(const std::string& command, const Words& words) {
     static const std::map<std::string, int (*)(const Words&)> kCommands = {
@@ -62,9 +61,7 @@ int main(int argc, char** argv) {
         std::fputs(page, stdout);
         return 0;
     }
-    if (std::find(words.begin(), words.end(), "--trace") != words.end()) {
-        SetDebugTraceSink(TraceToStderr, nullptr);
-    }
+    InstallTraceSink(std::find(words.begin(), words.end(), "--trace") != words.end());
     try {
         return Dispatch(command, words);
     } catch (const UsageError& error) {

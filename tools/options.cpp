@@ -33,7 +33,15 @@ Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions kno
             arguments.given.emplace_back("", word);
         } else if (word == "--") {
             optionsEnded = true;
-        } else if (known.flags.count(word)) {
+        } else if (const size_t equals = word.find('=');
+                   word.rfind("--", 0) == 0 && equals != std::string::npos &&
+                   (known.withValue.count(word.substr(0, equals)) ||
+                    known.optionalValue.count(word.substr(0, equals)))) {
+            const std::string option = word.substr(0, equals);
+            if (known.optionalValue.count(option)) arguments.flags.insert(option);
+            arguments.values[option] = word.substr(equals + 1);
+            arguments.given.emplace_back(option, word.substr(equals + 1));
+        } else if (known.flags.count(word) || known.optionalValue.count(word)) {
             arguments.flags.insert(word == "-h" ? "--help" : word);
         } else if (known.withValue.count(word)) {
             if (i + 1 >= words.size()) throw UsageError(word + " needs a value");

@@ -17,10 +17,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The options a command knows: those that take a value and plain flags.
+// The options a command knows: those that take a value (as the next word or
+// after "="), plain flags, and flags that may take a value after "="
+// ("--sidecar", "--sidecar=auto"), which then count as given flags too.
 struct KnownOptions {
     std::set<std::string> withValue;
     std::set<std::string> flags;
+    std::set<std::string> optionalValue = {};
 };
 
 struct Arguments {

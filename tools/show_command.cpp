@@ -1,9 +1,11 @@
-// `lumenmeta show`: every key of the working set with its type code and value.
+// `lumenmeta show`: every key of the working set with its type code and value;
+// with --sidecar, the image's sidecar laid over it.
 #include "batch.h"
-#include "entries.h"
 #include "commands.h"
-#include "image_file.h"
+#include "entries.h"
 #include "json.h"
+#include "overlay.h"
+#include "sidecar.h"
 #include "text.h"
 #include "values.h"
 
@@ -15,36 +17,44 @@ namespace lumenmeta_tool {
 namespace {
 
 std::string AsText(const std::string& path, const std::vector<const char*>& families,
-                   MetaHandle* handle) {
-    std::string out = Shown(path) + "\n";
+                   const Overlaid& image) {
+    std::string out = Shown(path);
+    out += image.sidecar ? " (* from " + Shown(image.sidecarPath) + ")\n" : "\n";
     for (const char* family : families) {
-        const std::vector<Entry> entries = FamilyEntries(handle, family);
+        const std::vector<Entry> entries = image.Entries(family);
         out += std::string("  ") + (std::string(family) == "Iptc" ? "IPTC" :
                                     std::string(family) == "Xmp"  ? "XMP" : "Exif");
         out += entries.empty() ? " (none)\n" : "\n";
         for (const Entry& entry : entries) {
             char line[128];
-            std::snprintf(line, sizeof line, "    %-40s %-8s ", Shown(entry.key).c_str(),
-                          TypeText(entry.type).c_str());
+            std::snprintf(line, sizeof line, "  %c %-40s %-8s ", entry.fromSidecar ? '*' : ' ',
+                          Shown(entry.key).c_str(), TypeText(entry.type).c_str());
             out += line + Shown(entry.value) + "\n";
         }
     }
     return out;
 }
 
+// With `sidecarMode` the object names the sidecar read (null for none) and
+// each value's origin.
 std::string AsJson(const std::string& path, const std::vector<const char*>& families,
-                   MetaHandle* handle) {
+                   const Overlaid& image, bool sidecarMode) {
     std::string out = "{\"file\":" + JsonString(path);
+    if (sidecarMode) {
+        out += ",\"sidecar\":" + (image.sidecar ? JsonString(image.sidecarPath) : "null");
+    }
     for (const char* family : families) {
         std::string name = family;
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         out += ",\"" + name + "\":[";
         bool first = true;
-        for (const Entry& entry : FamilyEntries(handle, family)) {
+        for (const Entry& entry : image.Entries(family)) {
             if (!first) out += ",";
             first = false;
             out += "{\"key\":" + JsonString(entry.key) + ",\"type\":" +
-                   std::to_string(entry.type) + ",\"value\":" + JsonString(entry.value) + "}";
+                   std::to_string(entry.type) + ",\"value\":" + JsonString(entry.value);
+            if (sidecarMode) out += entry.fromSidecar ? ",\"origin\":\"sidecar\"" : ",\"origin\":\"image\"";
+            out += "}";
         }
         out += "]";
     }
@@ -54,7 +64,10 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
 }  // namespace
 
 int RunShow(const Words& words) {
-    const Arguments arguments = ParseArguments(words, {{"--family"}, {"--json"}});
+    KnownOptions known{{"--family"}, {"--json"}};
+    AddSidecarOptions(known);
+    const Arguments arguments = ParseArguments(words, known);
+    const SidecarOptions sidecar = SidecarOptionsOf(arguments);
     std::vector<const char*> families(std::begin(kFamilies), std::end(kFamilies));
     if (arguments.HasValue("--family")) {
         const std::string family = FamilyName(arguments.Value("--family"));
@@ -64,14 +77,17 @@ int RunShow(const Words& words) {
         }
     }
     const bool json = arguments.Has("--json");
+    const bool withSidecar = sidecar.mode != SidecarMode::Off;
     const std::vector<std::string> files = BatchFiles(arguments, arguments.positional);
     return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
         std::string reason;
-        Handle handle = OpenImage(path, reason);
-        if (!handle) return FileOutcome::Failed(reason);
+        Overlaid image;
+        if (!OpenOverlaid(path, withSidecar, sidecar.fullName, image, reason)) {
+            return FileOutcome::Failed(reason);
+        }
         return FileOutcome{true,
-                           json ? AsJson(path, families, handle.get())
-                                : AsText(path, families, handle.get()),
+                           json ? AsJson(path, families, image, withSidecar)
+                                : AsText(path, families, image),
                            ""};
     });
 }

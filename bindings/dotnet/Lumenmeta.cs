@@ -10,6 +10,7 @@
 using System;
 using System.Collections.Generic;
 using System.IO;
+using System.Linq;
 using System.Runtime.InteropServices;
 using System.Text;
 
@@ -68,29 +69,59 @@ namespace Lumenmeta
     /// ("Exif.Image.Artist", "Iptc.Application2.Keywords", "Xmp.dc.title").
     /// Edits change this object only; Save or ToBytes writes them, merged into
     /// what the target holds. Dispose releases the image (the finalizer does
-    /// if it is forgotten). Calls from several threads take turns.</summary>
+    /// if it is forgotten). Calls from several threads take turns.
+    /// Opened with a sidecar, the image is read together with its XMP sidecar:
+    /// an XMP key the sidecar holds reads from there (until it is edited
+    /// here); Exif and IPTC keys read from the image.</summary>
     public sealed class MetaImage : IDisposable
     {
         private readonly MetaHandle handle;
         private readonly string path;    // null for an image opened from bytes
         private readonly byte[] source;  // the bytes it was opened from, or null
+        private readonly MetaHandle sidecar;  // the sidecar read with it, or null
+        private readonly string sidecarPath;  // where that sidecar is or would be, or null
+        private readonly List<string> touched = new List<string>();  // keys edited here, in order
         private readonly object sync = new object();
 
-        private MetaImage(MetaHandle handle, string path, byte[] source)
+        private MetaImage(MetaHandle handle, string path, byte[] source, MetaHandle sidecar = null,
+                          string sidecarPath = null)
         {
             this.handle = handle;
             this.path = path;
             this.source = source;
+            this.sidecar = sidecar;
+            this.sidecarPath = sidecarPath;
         }
 
-        /// <summary>Opens the image file at <paramref name="path"/> and reads its metadata.</summary>
-        /// <exception cref="LumenmetaException">The file is missing or not an image.</exception>
-        public static MetaImage Open(string path)
+        /// <summary>Opens the image file at <paramref name="path"/> and reads its
+        /// metadata. With <paramref name="sidecar"/> the image is read together
+        /// with its XMP sidecar (NAME.EXT.xmp where it exists, else NAME.xmp),
+        /// when there is one: the sidecar's XMP laid over the image's, a sidecar
+        /// value winning for its key; Save(sidecar: true) writes there.</summary>
+        /// <exception cref="LumenmetaException">The file (or its sidecar) is missing or not readable.</exception>
+        public static MetaImage Open(string path, bool sidecar = false)
         {
-            MetaHandle opened;
+            MetaHandle opened = OpenHandle(path);
+            if (!sidecar) return new MetaImage(opened, path, null);
+            string where = SidecarOf(path);
+            MetaHandle laid = null;
+            try
+            {
+                if (File.Exists(where)) laid = OpenHandle(where);
+            }
+            catch (LumenmetaException)
+            {
+                opened.Dispose();
+                throw;
+            }
+            return new MetaImage(opened, path, null, laid, where);
+        }
+
+        private static MetaHandle OpenHandle(string path)
+        {
             using (var trace = new Native.Capture())
             {
-                opened = Native.OpenMetaHandle(Native.Utf8(path, nameof(path)), 0);
+                MetaHandle opened = Native.OpenMetaHandle(Native.Utf8(path, nameof(path)), 0);
                 if (opened.IsInvalid) throw new OutOfMemoryException("OpenMetaHandle");
                 if (Native.GetImageSize(opened, out _, out _) == 0)
                 {
@@ -98,8 +129,17 @@ namespace Lumenmeta
                     string why = File.Exists(path) ? "not an image lumenmeta can read" : "no such file";
                     throw new LumenmetaException("cannot open " + path + ": " + why, trace.Text);
                 }
+                return opened;
             }
-            return new MetaImage(opened, path, null);
+        }
+
+        // The sidecar of an image: NAME.EXT.xmp where it exists (it wins when
+        // both exist), else NAME.xmp.
+        private static string SidecarOf(string image)
+        {
+            if (File.Exists(image + ".xmp")) return image + ".xmp";
+            string extension = Path.GetExtension(image);
+            return image.Substring(0, image.Length - extension.Length) + ".xmp";
         }
 
         /// <summary>Opens an image held in memory; the bytes are copied.</summary>
@@ -147,7 +187,11 @@ namespace Lumenmeta
         /// <summary>Releases the image; calling it again does nothing.</summary>
         public void Dispose()
         {
-            lock (sync) handle.Dispose();
+            lock (sync)
+            {
+                handle.Dispose();
+                sidecar?.Dispose();
+            }
         }
 
         private MetaHandle H
@@ -161,15 +205,35 @@ namespace Lumenmeta
 
         // ---- reading ---------------------------------------------------
 
+        private static string ReadFrom(MetaHandle h, string key, int index)
+        {
+            IntPtr value;
+            if (Native.GetMetaDataW(h, Native.Key(key), out value, index, false) == 0) return null;
+            return Native.TakeBstr(value);
+        }
+
+        private static List<string> AllFrom(MetaHandle h, string key)
+        {
+            var values = new List<string>();
+            for (string text; (text = ReadFrom(h, key, values.Count)) != null;) values.Add(text);
+            return values;
+        }
+
+        // The handle a key is read from: the sidecar for an XMP key it holds
+        // that was not edited here, else the image.
+        private MetaHandle Source(string key)
+        {
+            MetaHandle h = H;
+            if (sidecar != null && key.StartsWith("xmp.", StringComparison.OrdinalIgnoreCase) &&
+                !touched.Contains(key) && ReadFrom(sidecar, key, 0) != null)
+                return sidecar;
+            return h;
+        }
+
         private string Read(string key, int index)
         {
-            byte[] name = Native.Key(key);
-            IntPtr value;
-            lock (sync)
-            {
-                if (Native.GetMetaDataW(H, name, out value, index, false) == 0) return null;
-            }
-            return Native.TakeBstr(value);
+            Native.Key(key);  // a bad key throws before anything is read
+            lock (sync) return ReadFrom(Source(key), key, index);
         }
 
         /// <summary>The first value of a key; setting replaces all its values
@@ -245,8 +309,18 @@ namespace Lumenmeta
             lock (sync)
             {
                 MetaHandle h = H;
-                return Native.SizedList((byte[] buffer, ref int size) =>
+                IReadOnlyList<string> keys = Native.SizedList((byte[] buffer, ref int size) =>
                     Native.GetMetaDataKeys(h, name, buffer, ref size, Native.Separator));
+                if (sidecar == null || (family != null && family.ToLowerInvariant() != "xmp")) return keys;
+                // Those of the sidecar after the image's; a key removed here has
+                // no value left to list.
+                var all = new List<string>();
+                foreach (string key in keys.Concat(Native.SizedList((byte[] buffer, ref int size) =>
+                    Native.GetMetaDataKeys(sidecar, Native.Key("Xmp"), buffer, ref size, Native.Separator))))
+                {
+                    if (!all.Contains(key) && Read(key, 0) != null) all.Add(key);
+                }
+                return all;
             }
         }
 
@@ -310,18 +384,21 @@ namespace Lumenmeta
 
         // ---- editing ---------------------------------------------------
 
-        private void Clear(string key)
+        // The helpers below edit the handle h: the image's, or a sidecar's
+        // while Save carries the edits there.
+
+        private static void Clear(MetaHandle h, string key)
         {
-            if (Native.ClearMetaData(H, Native.Key(key)) < 0)
+            if (Native.ClearMetaData(h, Native.Key(key)) < 0)
                 throw new LumenmetaException(key + ": the key was rejected");
         }
 
-        private void SetOne(string key, string text)
+        private static void SetOne(MetaHandle h, string key, string text)
         {
             IntPtr bstr = Native.NewBstr(text);
             try
             {
-                if (Native.AddMetaDataW(H, Native.Key(key), bstr) == 0)
+                if (Native.AddMetaDataW(h, Native.Key(key), bstr) == 0)
                     throw new LumenmetaException(key + ": the key or the value \"" + text + "\" was rejected");
             }
             finally
@@ -330,11 +407,11 @@ namespace Lumenmeta
             }
         }
 
-        private List<byte[]> RawIptc(string key)
+        private static List<byte[]> RawIptc(MetaHandle h, string key)
         {
             var buffer = new byte[(1 << 16) + 1];  // a dataset holds less
             var occurrences = new List<byte[]>();
-            while (Native.GetIptcData(H, Native.Key(key), buffer, buffer.Length - 1, occurrences.Count) != 0)
+            while (Native.GetIptcData(h, Native.Key(key), buffer, buffer.Length - 1, occurrences.Count) != 0)
             {
                 int length = Array.IndexOf(buffer, (byte)0);
                 var data = new byte[length];
@@ -344,11 +421,12 @@ namespace Lumenmeta
             return occurrences;
         }
 
-        private void Append(string key, string text)
+        private static void Append(MetaHandle h, string key, string text)
         {
-            if (!key.StartsWith("iptc.", StringComparison.OrdinalIgnoreCase) || text.Length == 0 || !ContainsKey(key))
+            if (!key.StartsWith("iptc.", StringComparison.OrdinalIgnoreCase) || text.Length == 0 ||
+                ReadFrom(h, key, 0) == null)
             {
-                SetOne(key, text);
+                SetOne(h, key, text);
                 return;
             }
             // AddMetaDataW replaces an IPTC dataset's first occurrence, and
@@ -356,19 +434,19 @@ namespace Lumenmeta
             // the dataset is laid again, its stored bytes unchanged, with the
             // new text after them as UTF-8 through AddMeta (quoted, so that
             // AddMeta's quote rule keeps the text whole).
-            List<byte[]> occurrences = RawIptc(key);
+            List<byte[]> occurrences = RawIptc(h, key);
             occurrences.Add(Encoding.UTF8.GetBytes(text));
-            Clear(key);
+            Clear(h, key);
             foreach (byte[] data in occurrences)
             {
                 var quoted = new byte[data.Length + 3];
                 quoted[0] = quoted[data.Length + 1] = (byte)'"';
                 Array.Copy(data, 0, quoted, 1, data.Length);
-                int result = Native.AddMeta(H, Native.Key(key), quoted, 0);
+                int result = Native.AddMeta(h, Native.Key(key), quoted, 0);
                 if (result == 6)  // the dataset does not repeat: the text replaces it
                 {
-                    Clear(key);
-                    SetOne(key, text);
+                    Clear(h, key);
+                    SetOne(h, key, text);
                     return;
                 }
                 if (result != 0) throw new LumenmetaException(key + ": the value \"" + text + "\" was rejected");
@@ -385,19 +463,31 @@ namespace Lumenmeta
             foreach (string text in texts) Native.CheckText(text);
             lock (sync)
             {
-                IReadOnlyList<string> former = GetAll(key);
-                Clear(key);
-                try
-                {
-                    foreach (string text in texts) Append(key, text);
-                }
-                catch (LumenmetaException)
-                {
-                    Clear(key);
-                    foreach (string text in former) Append(key, text);
-                    throw;
-                }
+                Replace(H, key, texts);
+                Touch(key);
             }
+        }
+
+        // Gives the key exactly these values on h; on failure it keeps its former ones.
+        private static void Replace(MetaHandle h, string key, IEnumerable<string> texts)
+        {
+            List<string> former = AllFrom(h, key);
+            Clear(h, key);
+            try
+            {
+                foreach (string text in texts) Append(h, key, text);
+            }
+            catch (LumenmetaException)
+            {
+                Clear(h, key);
+                foreach (string text in former) Append(h, key, text);
+                throw;
+            }
+        }
+
+        private void Touch(string key)
+        {
+            if (!touched.Contains(key)) touched.Add(key);
         }
 
         /// <summary>Adds a value: one more item of an XMP array, one more
@@ -407,24 +497,48 @@ namespace Lumenmeta
         public void Add(string key, string value)
         {
             Native.CheckText(value);
-            lock (sync) Append(key, value);
+            lock (sync)
+            {
+                MetaHandle h = H;
+                // Appended to what is read: the sidecar's values where it holds the key.
+                if (Source(key) != h) Replace(h, key, AllFrom(sidecar, key));
+                Append(h, key, value);
+                Touch(key);
+            }
         }
 
         /// <summary>Removes every value of a key, here and, at the next write,
         /// from the target file. A key without values is no error.</summary>
         public void Remove(string key)
         {
-            lock (sync) Clear(key);
+            lock (sync)
+            {
+                Clear(H, key);
+                Touch(key);
+            }
         }
 
         // ---- writing ---------------------------------------------------
 
         /// <summary>Writes the metadata into the image's own file, or into the
         /// existing image or sidecar at <paramref name="target"/>, merged with
-        /// what that file holds; the file is replaced crash-safely.</summary>
+        /// what that file holds; the file is replaced crash-safely. A format that
+        /// cannot be written in place (HEIF, AVIF, CR3) fails, saying so.
+        /// With <paramref name="sidecar"/> only the keys edited here are written,
+        /// into the image's XMP sidecar (at <paramref name="target"/> when given;
+        /// else the one it was read with, else NAME.EXT.xmp where it exists,
+        /// else NAME.xmp), created when missing and merged into when present:
+        /// each edited key gets the values it has here, and everything else in
+        /// the sidecar stays; Exif and IPTC values are kept as their XMP twins.
+        /// The image file is not touched.</summary>
         /// <exception cref="LumenmetaException">The write failed.</exception>
-        public void Save(string target = null, XmpMode xmpMode = XmpMode.Merge)
+        public void Save(string target = null, XmpMode xmpMode = XmpMode.Merge, bool sidecar = false)
         {
+            if (sidecar)
+            {
+                SaveSidecar(target, xmpMode);
+                return;
+            }
             if (target == null && path == null)
                 throw new LumenmetaException("this image was opened from bytes: give Save a path");
             byte[] name = target == null ? null : Native.Utf8(target, nameof(target));
@@ -436,6 +550,38 @@ namespace Lumenmeta
                 {
                     throw new LumenmetaException("cannot write " + (target ?? path) + ": " + trace.Reason("failed"),
                                                  trace.Text);
+                }
+            }
+        }
+
+        private void SaveSidecar(string target, XmpMode xmpMode)
+        {
+            if (target == null && path == null)
+                throw new LumenmetaException("this image was opened from bytes: give Save the sidecar's path");
+            string where = target ?? sidecarPath ?? SidecarOf(path);
+            using (var trace = new Native.Capture())
+            {
+                lock (sync)
+                {
+                    MetaHandle h = H;
+                    bool created = !File.Exists(where);
+                    if (created && Native.CreateXmpSidecar(Native.Utf8(where, nameof(target)), false) == 0)
+                        throw new LumenmetaException("cannot create " + where + ": " + trace.Reason("failed"), trace.Text);
+                    int written = 0;
+                    try
+                    {
+                        using (MetaHandle side = OpenHandle(where))
+                        {
+                            foreach (string key in touched) Replace(side, key, AllFrom(h, key));
+                            written = Native.WriteData(side, null, (int)xmpMode, 0);
+                        }
+                    }
+                    finally
+                    {
+                        if (written == 0 && created) File.Delete(where);  // nothing half-made is left
+                    }
+                    if (written == 0)
+                        throw new LumenmetaException("cannot write " + where + ": " + trace.Reason("failed"), trace.Text);
                 }
             }
         }
@@ -524,6 +670,8 @@ namespace Lumenmeta
         [DllImport(Library)]
         internal static extern IntPtr WriteDataToMem(MetaHandle handle, byte[] data, ref int size, int xmpMode);
         [DllImport(Library)] internal static extern int CopyImageMetaData(byte[] source, byte[] target, int readTarget);
+        [DllImport(Library)]
+        internal static extern int CreateXmpSidecar(byte[] path, [MarshalAs(UnmanagedType.U1)] bool overwrite);
         [DllImport(Library)] internal static extern void SetExiv2LogLevel(int level);
         [DllImport(Library)] private static extern void SetDebugTraceSink(TraceSink sink, IntPtr context);
 

@@ -57,9 +57,36 @@ def _number(key, text):
         raise ValueError(f"{key}: {text!r} is not a number") from None
 
 
-def _release(handle, data):
+def _release(handle, data, sidecar):
     # `data`, the bytes an image was opened from, is held until this runs.
     lib().CloseMetaHandle(handle)
+    lib().CloseMetaHandle(sidecar)  # NULL is harmless
+
+
+def _is_xmp(key):
+    return key.lower().startswith("xmp.")
+
+
+def _sidecar_of(path):
+    """The sidecar of the image at `path`: NAME.EXT.xmp where it exists (it
+    wins when both exist), else NAME.xmp."""
+    path = os.fsdecode(path)
+    if os.path.exists(path + ".xmp"):
+        return path + ".xmp"
+    root, extension = os.path.splitext(path)
+    return (root if extension else path) + ".xmp"
+
+
+def _open_handle(path, trace):
+    """A valid handle on the file at `path`, or Error."""
+    handle = lib().OpenMetaHandle(_native.path_bytes(path), 0)
+    if not handle:
+        raise MemoryError("OpenMetaHandle")
+    if not lib().GetImageSize(handle, ctypes.byref(c_int()), ctypes.byref(c_int())):
+        lib().CloseMetaHandle(handle)
+        why = "no such file" if not os.path.exists(path) else "not an image lumenmeta can read"
+        raise Error(f"cannot open {os.fsdecode(path)}: {why}", trace.text)
+    return handle
 
 
 class Image:
@@ -71,16 +98,23 @@ class Image:
     them, merged into what the target already holds. Release the image with
     :meth:`close` or a ``with`` block (garbage collection also releases it).
     One image may be used by several threads; its calls then take turns.
+
+    Opened with ``sidecar=True``, the image is read together with its XMP
+    sidecar: an XMP key the sidecar holds reads from there (until it is
+    edited here). Exif and IPTC keys read from the image.
     """
 
-    def __init__(self, handle, path=None, data=None):
+    def __init__(self, handle, path=None, data=None, sidecar=None, sidecar_path=None):
         """Internal: use :func:`open` or :func:`open_bytes`."""
         self._handle = handle
         self._path = path
         self._data = data  # the bytes of open_bytes, kept while the handle lives
+        self._sidecar = sidecar  # the sidecar's handle when read together, or None
+        self._sidecar_path = sidecar_path
+        self._touched = {}  # the keys edited here, in order (a dict keeps the order)
         self._lock = threading.RLock()
         # The finalizer holds the bytes too, so they outlive the handle.
-        self._finalizer = weakref.finalize(self, _release, handle, data)
+        self._finalizer = weakref.finalize(self, _release, handle, data, sidecar)
 
     # ---- life ---------------------------------------------------------
 
@@ -114,12 +148,24 @@ class Image:
 
     # ---- reading ------------------------------------------------------
 
-    def _read(self, key, index):
+    @staticmethod
+    def _read_from(handle, key, index):
         value = c_void_p()
-        with self._lock:
-            kind = lib().GetMetaDataW(self._h(), _native.narrow(key), ctypes.byref(value),
-                                      index, False)
+        kind = lib().GetMetaDataW(handle, _native.narrow(key), ctypes.byref(value), index, False)
         return _native.take_bstr(value) if kind else None
+
+    def _source(self, key):
+        """The handle `key` is read from: the sidecar for an XMP key it holds
+        that was not edited here, else the image."""
+        h = self._h()
+        if (self._sidecar and _is_xmp(key) and key not in self._touched
+                and self._read_from(self._sidecar, key, 0) is not None):
+            return self._sidecar
+        return h
+
+    def _read(self, key, index):
+        with self._lock:
+            return self._read_from(self._source(key), key, index)
 
     def __getitem__(self, key):
         """The first value of `key`; KeyError when it has none."""
@@ -183,7 +229,15 @@ class Image:
             h = self._h()
             listed = _native.sized_list(
                 lambda buffer, size: lib().GetMetaDataKeys(h, name, buffer, size, b"\n"))
-        return list(dict.fromkeys(key for key in listed.split("\n") if key))
+            keys = [key for key in listed.split("\n") if key]
+            if self._sidecar and name in (None, b"Xmp"):
+                laid = _native.sized_list(lambda buffer, size: lib().GetMetaDataKeys(
+                    self._sidecar, b"Xmp", buffer, size, b"\n"))
+                # Those of the sidecar after the image's; a key removed here
+                # has no value left to list.
+                keys = [key for key in dict.fromkeys(keys + laid.split("\n"))
+                        if key and self._read(key, 0) is not None]
+        return list(dict.fromkeys(keys))
 
     def __iter__(self):
         """Iterates over :meth:`keys`."""
@@ -208,48 +262,75 @@ class Image:
 
     # ---- editing ------------------------------------------------------
 
-    def _clear(self, key):
-        if lib().ClearMetaData(self._h(), _native.narrow(key)) < 0:
+    # The helpers below edit the handle `h`: the image's, or a sidecar's
+    # while save() carries the edits there.
+
+    @staticmethod
+    def _clear(h, key):
+        if lib().ClearMetaData(h, _native.narrow(key)) < 0:
             raise Error(f"{key}: the key was rejected")
 
-    def _set(self, key, text):
+    @staticmethod
+    def _set(h, key, text):
         bstr = _native.new_bstr(text)
         try:
-            stored = lib().AddMetaDataW(self._h(), _native.narrow(key), bstr)
+            stored = lib().AddMetaDataW(h, _native.narrow(key), bstr)
         finally:
             lib().SysFreeString(bstr)
         if not stored:
             raise Error(f"{key}: the key or the value {text!r} was rejected")
 
-    def _raw_iptc(self, key):
+    @staticmethod
+    def _raw_iptc(h, key):
         """Each occurrence of an IPTC dataset, as its stored bytes."""
         buffer = ctypes.create_string_buffer(1 << 16)  # a dataset holds less
         occurrences = []
-        while lib().GetIptcData(self._h(), _native.narrow(key), buffer, len(buffer) - 1,
+        while lib().GetIptcData(h, _native.narrow(key), buffer, len(buffer) - 1,
                                 len(occurrences)):
             occurrences.append(buffer.value)
         return occurrences
 
-    def _append(self, key, text):
-        if not (key.lower().startswith("iptc.") and text and key in self):
-            self._set(key, text)
+    def _append(self, h, key, text):
+        if not (key.lower().startswith("iptc.") and text
+                and self._read_from(h, key, 0) is not None):
+            self._set(h, key, text)
             return
         # The wide setter replaces an IPTC dataset's first occurrence, and
         # occurrences are read by index only while they stand together: so the
         # dataset is laid again, its stored bytes unchanged, with the new text
         # after them as UTF-8 through AddMeta (quoted, so AddMeta's quote rule
         # keeps the text whole).
-        occurrences = self._raw_iptc(key) + [text.encode("utf-8")]
+        occurrences = self._raw_iptc(h, key) + [text.encode("utf-8")]
         for index, data in enumerate(occurrences):
             if index == 0:
-                self._clear(key)
-            result = lib().AddMeta(self._h(), _native.narrow(key), b'"' + data + b'"', 0)
+                self._clear(h, key)
+            result = lib().AddMeta(h, _native.narrow(key), b'"' + data + b'"', 0)
             if result == 6:  # the dataset does not repeat: the text replaces it
-                self._clear(key)
-                self._set(key, text)
+                self._clear(h, key)
+                self._set(h, key, text)
                 return
             if result != 0:
                 raise Error(f"{key}: the value {text!r} was rejected")
+
+    def _replace(self, h, key, texts):
+        """Gives `key` exactly `texts` on `h`; on failure it keeps its former values."""
+        former = self._all_from(h, key)
+        self._clear(h, key)
+        try:
+            for text in texts:
+                self._append(h, key, text)
+        except Error:
+            self._clear(h, key)
+            for text in former:
+                self._append(h, key, text)
+            raise
+
+    def _all_from(self, h, key):
+        """Every value of `key` on `h`, in order."""
+        values = []
+        while (text := self._read_from(h, key, len(values))) is not None:
+            values.append(text)
+        return values
 
     def __setitem__(self, key, value):
         """Replaces every value of `key` with `value` (str, int, float or
@@ -259,16 +340,8 @@ class Image:
         values = list(value) if isinstance(value, (list, tuple)) else [value]
         texts = [_value_text(item) for item in values]
         with self._lock:
-            former = self.get_all(key)
-            self._clear(key)
-            try:
-                for text in texts:
-                    self._append(key, text)
-            except Error:
-                self._clear(key)
-                for text in former:
-                    self._append(key, text)
-                raise
+            self._replace(self._h(), key, texts)
+            self._touched[key] = True
 
     def add(self, key, value):
         """Adds `value` to `key`: one more item of an XMP array, one more
@@ -276,13 +349,19 @@ class Image:
         get it replaced."""
         text = _value_text(value)
         with self._lock:
-            self._append(key, text)
+            h = self._h()
+            if self._source(key) is not h:
+                # Appended to what is read: the sidecar's values.
+                self._replace(h, key, self._all_from(self._sidecar, key))
+            self._append(h, key, text)
+            self._touched[key] = True
 
     def __delitem__(self, key):
         """Removes every value of `key`, here and, at the next write, from the
         target file. A key without values is no error: the target may hold it."""
         with self._lock:
-            self._clear(key)
+            self._clear(self._h(), key)
+            self._touched[key] = True
 
     @property
     def thumbnail(self):
@@ -300,10 +379,23 @@ class Image:
 
     # ---- writing ------------------------------------------------------
 
-    def save(self, path=None, xmp_mode=XmpMode.MERGE):
+    def save(self, path=None, xmp_mode=XmpMode.MERGE, sidecar=False):
         """Writes the metadata into the image's own file, or into the existing
         image or XMP sidecar at `path`, merged with what that file holds.
-        The file is replaced crash-safely. Raises Error when it fails."""
+        The file is replaced crash-safely. Raises Error when it fails (for a
+        format that cannot be written in place, such as HEIF, AVIF or CR3,
+        the message says so).
+
+        With ``sidecar=True`` only the keys edited here are written, into the
+        image's XMP sidecar (at `path` when given; else the one it was read
+        with, else NAME.EXT.xmp where it exists, else NAME.xmp), which is
+        created when missing and merged into when present: each edited key
+        gets there the values it has here, and everything else in the
+        sidecar stays. Exif and IPTC values are kept there as their XMP
+        twins. The image file is not touched."""
+        if sidecar:
+            self._save_sidecar(path, xmp_mode)
+            return
         if path is None and self._path is None:
             raise Error("this image was opened from bytes: give save() a path")
         target = None if path is None else _native.path_bytes(path)
@@ -313,6 +405,31 @@ class Image:
             where = self._path if path is None else path
             raise Error(f"cannot write {os.fsdecode(where)}: {trace.reason() or 'failed'}",
                         trace.text)
+
+    def _save_sidecar(self, path, xmp_mode):
+        if path is None and self._path is None:
+            raise Error("this image was opened from bytes: give save() the sidecar's path")
+        target = os.fsdecode(path) if path is not None else (
+            self._sidecar_path or _sidecar_of(self._path))
+        with self._lock, Trace() as trace:
+            h = self._h()
+            created = not os.path.exists(target)
+            if created and not lib().CreateXmpSidecar(_native.path_bytes(target), False):
+                raise Error(f"cannot create {target}: {trace.reason() or 'failed'}", trace.text)
+            written = 0
+            try:
+                side = _open_handle(target, trace)
+                try:
+                    for key in self._touched:
+                        self._replace(side, key, self._all_from(h, key))
+                    written = lib().WriteData(side, None, int(XmpMode(xmp_mode)), 0)
+                finally:
+                    lib().CloseMetaHandle(side)
+            finally:
+                if not written and created:
+                    os.remove(target)  # nothing half-made is left behind
+            if not written:
+                raise Error(f"cannot write {target}: {trace.reason() or 'failed'}", trace.text)
 
     def to_bytes(self, xmp_mode=XmpMode.MERGE):
         """The image with the metadata written into it, as bytes: the bytes it
@@ -337,18 +454,28 @@ class Image:
         return result
 
 
-def open(path):  # noqa: A001 - the package's own open, as in the gzip module
+def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the gzip module
     """Opens the image file at `path` (str, bytes or os.PathLike) and reads its
-    metadata. Raises Error when it is missing or not an image."""
+    metadata. Raises Error when it is missing or not an image.
+
+    With ``sidecar=True`` the image is read together with its XMP sidecar
+    (NAME.EXT.xmp where it exists, else NAME.xmp; or the sidecar at the path
+    `sidecar` gives), when there is one: the sidecar's XMP laid over the
+    image's, a sidecar value winning for its key. ``save(sidecar=True)``
+    then writes the edits there."""
     with Trace() as trace:
-        handle = lib().OpenMetaHandle(_native.path_bytes(path), 0)
-    if not handle:
-        raise MemoryError("OpenMetaHandle")
-    if not lib().GetImageSize(handle, ctypes.byref(c_int()), ctypes.byref(c_int())):
-        lib().CloseMetaHandle(handle)
-        why = "no such file" if not os.path.exists(path) else "not an image lumenmeta can read"
-        raise Error(f"cannot open {os.fsdecode(path)}: {why}", trace.text)
-    return Image(handle, path=path)
+        handle = _open_handle(path, trace)
+        if not sidecar:
+            return Image(handle, path=path)
+        where = _sidecar_of(path) if sidecar is True else os.fsdecode(sidecar)
+        laid = None
+        try:
+            if os.path.exists(where):
+                laid = _open_handle(where, trace)
+        except Error:
+            lib().CloseMetaHandle(handle)
+            raise
+    return Image(handle, path=path, sidecar=laid, sidecar_path=where)
 
 
 def open_bytes(data):

@@ -40,6 +40,7 @@ _EXPORTS = {
     "WriteData": (c_int, [c_void_p, c_char_p, c_int, c_int]),
     "WriteDataToMem": (c_void_p, [c_void_p, c_char_p, POINTER(c_int32), c_int]),
     "CopyImageMetaData": (c_int, [c_char_p, c_char_p, c_int]),
+    "CreateXmpSidecar": (c_int, [c_char_p, c_bool]),
     "SetDebugTraceSink": (None, [TRACE_SINK, c_void_p]),
     "SetExiv2LogLevel": (None, [c_int]),
 }

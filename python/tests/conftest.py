@@ -38,6 +38,18 @@ def _with_thumbnail(jpeg, thumbnail):
     return jpeg[:2] + b"\xFF\xE1" + struct.pack(">H", len(segment) + 2) + segment + jpeg[2:]
 
 
+def bmff(brands):
+    """The smallest ISO base media file the library opens (tests/support):
+    an ftyp box with `brands`, an empty meta box, padding. With b"heic" it
+    is a HEIF file without metadata, which cannot be written in place."""
+    def box(kind, payload):
+        return struct.pack(">I", 8 + len(payload)) + kind + payload
+
+    hdlr = box(b"hdlr", b"\0" * 8 + b"pict" + b"\0" * 13)
+    return (box(b"ftyp", brands[:4] + b"\0" * 4 + brands) + box(b"meta", b"\0" * 4 + hdlr)
+            + box(b"free", b"\0" * 32))
+
+
 # What the photo holds, by key; lists for keys with several values. The XMP
 # twins of the IPTC and Exif values agree, since a write makes them agree.
 PHOTO_VALUES = {

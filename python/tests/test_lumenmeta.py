@@ -1,11 +1,13 @@
 import gc
+import hashlib
+import os
 import weakref
 from fractions import Fraction
 
 import pytest
 
 import lumenmeta
-from conftest import MINIMAL_JPEG, PHOTO_VALUES
+from conftest import MINIMAL_JPEG, PHOTO_VALUES, bmff
 
 TEXT = "Zoë Łódź 東京"
 
@@ -135,3 +137,55 @@ def test_error_paths(photo, tmp_path):
     with lumenmeta.open_bytes(photo.read_bytes()) as image:
         with pytest.raises(lumenmeta.Error, match="give save"):
             image.save()
+
+
+def _state(path):
+    """A hash of what a sidecar write must leave alone: the image's bytes,
+    inode, modification time and extended attributes."""
+    info = os.stat(path)
+    attributes = {name: os.getxattr(path, name) for name in os.listxattr(path)}
+    return (hashlib.sha256(open(path, "rb").read()).hexdigest(), info.st_ino,
+            info.st_mtime_ns, attributes)
+
+
+def test_a_sidecar_takes_the_edits_and_is_read_over_the_image(photo, tmp_path):
+    try:
+        os.setxattr(photo, "user.xdg.tags", b"harbour")
+    except OSError:
+        pass  # a file system without user attributes
+    before = _state(photo)
+    sidecar = tmp_path / "photo.xmp"
+    with lumenmeta.open(photo) as image:
+        image["Xmp.dc.title"] = "Sidecar title"
+        image.add("Xmp.dc.subject", "gulls")
+        image.save(sidecar=True)  # made
+    with lumenmeta.open(sidecar) as side:  # another program adds to it
+        side["Xmp.xmp.Label"] = "Red"
+        side.save()
+    with lumenmeta.open(photo, sidecar=True) as image:
+        assert image["Xmp.dc.title"] == "Sidecar title"  # the sidecar's
+        assert image["Exif.Image.Make"] == "Lumen Camera Works"  # the image's
+        assert "Xmp.xmp.Label" in image.keys("Xmp")
+        image.add("Xmp.dc.subject", "fog")  # appended to what is read
+        image.save(sidecar=True)  # merged into
+    with lumenmeta.open(sidecar) as side:
+        assert side["Xmp.xmp.Label"] == "Red" and side["Xmp.dc.title"] == "Sidecar title"
+        assert side.get_all("Xmp.dc.subject") == ["harbour", "boats", "gulls", "fog"]
+    with lumenmeta.open(photo) as image:
+        assert image["Xmp.dc.title"] == "Harbour at dawn"
+    assert _state(photo) == before
+
+
+def test_a_format_that_cannot_be_written_says_so(tmp_path):
+    heic = tmp_path / "raw.heic"
+    heic.write_bytes(bmff(b"heicmif1"))
+    with lumenmeta.open(heic, sidecar=True) as image:
+        image["Xmp.dc.title"] = "T"
+        with pytest.raises(lumenmeta.Error, match="HEIF files cannot be written in place"):
+            image.save()
+        with pytest.raises(lumenmeta.Error, match="HEIF files cannot be written in place"):
+            image.to_bytes()
+        image.save(sidecar=True)
+    with lumenmeta.open(heic, sidecar=tmp_path / "raw.xmp") as image:
+        assert image["Xmp.dc.title"] == "T"
+    assert heic.read_bytes() == bmff(b"heicmif1")

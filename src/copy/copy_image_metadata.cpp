@@ -6,6 +6,7 @@
 #include "platform/file_access.h"
 #include "platform/regular_file.h"
 #include "save/safe_file_io.h"
+#include "save/writable_format.h"
 #include "handle/xmp_toolkit.h"
 
 #include <exiv2/exiv2.hpp>
@@ -51,6 +52,9 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
     image->setComment(source->comment());
 
     try {
+        // Refused before the write: Exiv2 would return without error, and without
+        // writing, for some of these formats (a CR3 opened as QuickTime).
+        RefuseUnwritableFormat(*image, target);
         WriteImageMetadata(*image);
     } catch (const Exiv2::AnyError&) {
         TracePiece("Could not write metadata to: ");

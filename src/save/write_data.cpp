@@ -7,6 +7,7 @@
 #include "save/carry_source.h"
 #include "save/open_image.h"
 #include "save/safe_file_io.h"
+#include "save/writable_format.h"
 #include "save/xmp_mode.h"
 #include "handle/xmp_toolkit.h"
 
@@ -81,6 +82,7 @@ bool ReadsTarget(const char* targetPath, int xmpMode, int keepTargetUnread,
 void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode,
                    int keepTargetUnread) {
     ImagePtr target = OpenImageForWriting(targetPath);
+    RefuseUnwritableFormat(*target, targetPath);  // before anything is read or written
     if (ReadsTarget(targetPath, xmpMode, keepTargetUnread, *target)) {
         ReadImageMetadata(*target);
         SortByKey(target->iptcData());
@@ -101,6 +103,7 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
 // step with its XMP, merged and written.
 void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     ImagePtr target = OpenImageForWriting(handle.filePath);
+    RefuseUnwritableFormat(*target, handle.filePath);
     ReadImageMetadata(*target);
     const bool sourceHadXmp = PrepareSourceImage(*target);
     MergeHandleIntoImage(handle, *target);

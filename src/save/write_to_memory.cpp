@@ -3,10 +3,12 @@
 #include "handle/sort_by_key.h"
 #include "lumenmeta.h"
 #include "merge/merge_driver.h"
+#include "platform/debug_trace.h"
 #include "platform/regular_file.h"
 #include "save/carry_source.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
+#include "save/writable_format.h"
 #include "save/xmp_mode.h"
 #include "handle/xmp_toolkit.h"
 
@@ -26,6 +28,7 @@ struct WrittenImage {
 WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, int32_t size,
                           int xmpMode) {
     ImagePtr target = OpenImageBytes(data, size);
+    RefuseUnwritableFormat(*target, "");
     ReadImageMetadata(*target);
     SortByKey(target->iptcData());
     SortByKey(target->xmpData());
@@ -70,6 +73,15 @@ extern "C" unsigned char* WriteDataToMem(MetaHandle* handle, const unsigned char
         image = WriteToBytes(*handle, data, *size, xmpMode);
     } catch (const NotRegularFile& refused) {
         TraceNotRegularFile(refused.path());  // the source file
+        return nullptr;
+    } catch (const CannotWriteFormat& refused) {
+        // The file writer's failure trace, with an empty path: the target is
+        // in memory.
+        TracePiece("Unable to write into file: ");
+        TracePiece("");
+        TracePiece(" Reason: ");
+        TracePiece(refused.what());
+        TracePiece("\n");
         return nullptr;
     } catch (...) {
         return nullptr;

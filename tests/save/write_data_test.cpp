@@ -37,14 +37,17 @@ void ExpectOnDisk(const std::string& path, const Texts& expected) {
     }
 }
 
-// A write's result and trace pieces joined by '|', Exiv2's reason for a failure as "<reason>".
-std::string Attempt(MetaHandle* handle, const char* path, int xmpMode = 0) {
+// A write's result and trace pieces joined by '|', Exiv2's reason for a failure as "<reason>"
+// unless `keepReason`.
+std::string Attempt(MetaHandle* handle, const char* path, int xmpMode = 0,
+                    bool keepReason = false) {
     test::TraceCapture trace;
     const int result = WriteData(handle, path, xmpMode, 0);
     const Texts pieces = trace.pieces();
     std::string text = std::to_string(result);
     for (size_t i = 0; i < pieces.size(); ++i) {
-        const bool reason = result == 0 && i + 2 == pieces.size() && !pieces[i].empty();
+        const bool reason =
+            !keepReason && result == 0 && i + 2 == pieces.size() && !pieces[i].empty();
         text += "|" + (reason ? std::string("<reason>") : pieces[i]);
     }
     return text;
@@ -143,6 +146,44 @@ TEST_F(WriteDataTest, AFailedWriteChangesNoFileAndLeavesTheHandleUsable) {
                   Attempt(invalid.get(), nullptr) + Attempt(pathless.get(), nullptr),
               "0000|Writing into file: ||\n");
     EXPECT_EQ(WriteDataStd(nullptr, nullptr), 0);
+}
+
+// Formats Exiv2 reads but cannot write are refused before anything is read
+// or written, with the format named: into a file, in place, in memory and
+// by a copy.
+TEST_F(WriteDataTest, AFormatThatCannotBeWrittenIsRefusedWithItsName) {
+    const std::string source = test::SampleFixture().WriteTo(dir.File("source.jpg"));
+    HandlePtr handle(OpenMetaHandle(source.c_str(), 0));
+    struct Case { const char* name; const char* brands; const char* format; };
+    for (const Case& c : {Case{"a.heic", "heicmif1", "HEIF"}, Case{"b.avif", "avif", "AVIF"},
+                          Case{"c.heic", "mif1avif", "AVIF"}, Case{"d.cr3", "crx crx isom", "CR3"},
+                          Case{"e.mp4", "isom", "MP4"}}) {
+        // In memory an unknown brand has no extension to go by.
+        const std::string inMemory = c.format == std::string("MP4") ? "BMFF" : c.format;
+        const std::string path = dir.File(c.name);
+        SCOPED_TRACE(path);
+        test::WriteBytes(path, test::BmffBytes(c.brands));
+        const Bytes bytes = test::ReadBytes(path);
+        const std::string reason = std::string(c.format) + " files cannot be written in place";
+        const std::string failed = "0|Writing into file: |" + path +
+                                   "|\n|Unable to write into file: |" + path + "| Reason: |" +
+                                   reason + "|\n";
+        EXPECT_EQ(Attempt(handle.get(), path.c_str(), 0, true), failed);
+        HandlePtr own(OpenMetaHandle(path.c_str(), 0));
+        ASSERT_TRUE(own->isValid);
+        own->xmpData["Xmp.dc.title"] = "T";
+        EXPECT_EQ(Attempt(own.get(), nullptr, 0, true), failed);
+        test::TraceCapture trace;
+        int32_t size = static_cast<int32_t>(bytes.size());
+        EXPECT_EQ(WriteDataToMem(handle.get(), bytes.data(), &size, 0), nullptr);
+        EXPECT_EQ(CopyImageMetaData(source.c_str(), path.c_str(), 0), 0);
+        std::string traced;
+        for (const std::string& piece : trace.pieces()) traced += "|" + piece;
+        // The copy traces nothing: it is refused earlier, as the format keeps no comment.
+        EXPECT_EQ(traced, "|Unable to write into file: || Reason: |" + inMemory +
+                              " files cannot be written in place|\n");
+        EXPECT_EQ(test::ReadBytes(path), bytes);
+    }
 }
 
 TEST_F(WriteDataTest, ModeThreeLeavesASmallFileNamedLikeASidecarUnread) {

@@ -179,4 +179,23 @@ std::string CommentOf(const std::string& path) {
     return image->comment();
 }
 
+std::vector<unsigned char> BmffBytes(const std::string& brands) {
+    // A box: its size (big-endian, 32 bits), its type, its payload.
+    const auto box = [](const char* type, const std::string& payload) {
+        const size_t size = 8 + payload.size();
+        return std::string{0, 0, static_cast<char>(size >> 8), static_cast<char>(size)} + type +
+               payload;
+    };
+    const std::string zeros(32, '\0');
+    // ftyp: major brand, minor version 0, compatible brands. meta (a full
+    // box: version and flags) holding hdlr: version and flags, pre-defined,
+    // "pict", three reserved words, an empty name.
+    const std::string file =
+        box("ftyp", brands.substr(0, 4) + zeros.substr(0, 4) + brands) +
+        box("meta", zeros.substr(0, 4) +
+                        box("hdlr", zeros.substr(0, 8) + "pict" + zeros.substr(0, 13))) +
+        box("free", zeros);  // Exiv2 does not recognise the format in a much shorter file
+    return {file.begin(), file.end()};
+}
+
 }  // namespace lumenmeta::test

@@ -62,4 +62,11 @@ inline const std::vector<unsigned char> kTinyJpegWithComment = {
     0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x06, 'h', 'e', 'l', 'o', 0xFF, 0xD9};
 std::string CommentOf(const std::string& path);    // read with Exiv2
 
+// The smallest ISO base media file Exiv2 opens, of about 100 bytes: an
+// "ftyp" box with `brands` (the major brand, then compatible ones, four
+// characters each: "heicmif1", "avif", "crx "), an empty "meta" box with a
+// picture handler, and padding. Exiv2 reads it as a HEIF, AVIF or CR3 file
+// without metadata, which it cannot write.
+std::vector<unsigned char> BmffBytes(const std::string& brands);
+
 }  // namespace lumenmeta::test

@@ -10,9 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <tuple>
 
 namespace lumenmeta {
@@ -46,6 +49,26 @@ Files FilesIn(const std::string& dir) {
         }
     }
     return files;
+}
+
+// A hash of what a write must leave alone in a file: its bytes, inode,
+// modification time and extended attributes.
+size_t Fingerprint(const std::string& path) {
+    const std::vector<unsigned char> bytes = test::ReadBytes(path);
+    std::string state(bytes.begin(), bytes.end());
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0);
+    state += "|" + std::to_string(info.st_ino) + "|" + std::to_string(info.st_mtim.tv_sec) + "." +
+             std::to_string(info.st_mtim.tv_nsec);
+    char names[4096];
+    const ssize_t size = listxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t length = getxattr(path.c_str(), names + at, value, sizeof value);
+        state += std::string("|") + (names + at) + "=" +
+                 std::string(value, static_cast<size_t>(std::max<ssize_t>(length, 0)));
+    }
+    return std::hash<std::string>()(state);
 }
 
 // One line of a list of changes: "  WHAT     KEY" (40 wide) " VALUE".
@@ -255,6 +278,106 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
     const size_t at = out.find(dir.File("lumenmeta-demo-"));
     ASSERT_NE(at, npos) << out;
     EXPECT_EQ(OnDisk(out.substr(at, out.find(' ', at) - at), "Xmp.xmp.Rating"), "Xmp.xmp.Rating=5");
+}
+
+// An image whose format cannot be written fails with the reason; its edits go
+// into an XMP sidecar, which is made, then merged into, and read together with
+// the image. The images the sidecars belong to are never touched.
+TEST(Tool, SidecarsTakeTheEditsAndAreReadWithTheImage) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string shoot = dir.File("shoot"), jpg = shoot + "/photo.jpg",
+                      raw = shoot + "/raw.heic", jpgXmp = shoot + "/photo.xmp",
+                      rawXmp = shoot + "/raw.xmp", copy = dir.File("copy.jpg");
+    std::filesystem::create_directory(shoot);
+    test::SampleFixture().WriteTo(jpg);
+    test::WriteBytes(raw, test::BmffBytes("heicmif1"));
+    setxattr(raw.c_str(), "user.xdg.tags", "ruins", 5, 0);  // where the file system keeps them
+    const size_t rawState = Fingerprint(raw);
+    const std::string heif = "HEIF files cannot be written in place";
+    const std::string title = "Xmp.dc.title=lang=\"x-default\" Stones";
+
+    const ToolCase first[] = {
+        {{"set", raw, "Xmp.dc.title=T"}, 1, "",
+         "lumenmeta: " + raw + ": " + heif + "; use --sidecar\nlumenmeta: 0 done, 1 failed\n"},
+        {{"set", "--dry-run", raw, "Xmp.dc.title=T"}, 1, "", heif + "; use --sidecar\n"},
+        {{"copy", jpg, raw}, 1, "", heif + "; use --sidecar\n"},
+        {{"set", "--sidecar=auto", shoot, "Xmp.dc.title=Stones", "--add", "Xmp.dc.subject=ruins"},
+         0, jpg + " (in place)\n" + raw + " -> " + rawXmp + " (" + heif + ")\n",
+         "lumenmeta: 2 done, 0 failed (1 in place, 1 into a sidecar)\n",
+         {{jpg, title}, {rawXmp, title}, {rawXmp, "Xmp.dc.subject=ruins"}}},
+    };
+    for (const ToolCase& c : first) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const test::ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_NE(run.err.find(c.err), npos) << run.err;
+        for (const auto& [file, entry] : c.disk) EXPECT_EQ(OnDisk(file, entry), entry);
+    }
+    EXPECT_FALSE(std::filesystem::exists(jpgXmp));
+    std::filesystem::copy_file(jpg, copy);
+    const size_t jpgState = Fingerprint(jpg);
+    // Another program adds to the sidecar; the next write keeps what it added.
+    Exiv2::XmpData xmp = test::ReadBack(rawXmp).xmp;
+    xmp["Xmp.xmp.Label"] = "Red";
+    test::WriteSidecar(rawXmp, xmp);
+
+    const ToolCase then[] = {
+        {{"set", "--sidecar", raw, "Exif.Image.Artist=Ann", "--add", "Xmp.dc.subject=stones"}, 0,
+         raw + " -> " + rawXmp + "\n", "",
+         {{rawXmp, "Xmp.xmp.Label=Red"}, {rawXmp, title}, {rawXmp, "Xmp.dc.subject=ruins, stones"},
+          {rawXmp, "Xmp.dc.creator=Ann"}}},
+        {{"set", "--dry-run", "--sidecar", raw, "Xmp.xmp.Label=Blue"}, 0,
+         raw + " -> " + rawXmp + " (dry run, nothing written)\n" +
+             Line("changed", "Xmp.xmp.Label", "Red → Blue"), "", {{rawXmp, "Xmp.xmp.Label=Red"}}},
+        // --add appends to what the two show together: here, the image's items.
+        {{"set", "--sidecar", jpg, "--add", "Xmp.dc.subject=gulls"}, 0,
+         jpg + " -> " + jpgXmp + "\n", "", {{jpgXmp, "Xmp.dc.subject=harbour, dawn, ruins, gulls"}}},
+        {{"get", "--sidecar", jpg, "Xmp.dc.subject", "--all"}, 0, "harbour; dawn; ruins; gulls\n"},
+        {{"get", jpg, "Xmp.dc.subject", "--all"}, 0, "harbour; dawn; ruins\n"},
+        {{"diff", "--sidecar", copy, jpg}, 0, copy + " → " + jpg + "\n" +
+         Line("changed", "Xmp.dc.subject", "harbour; dawn; ruins → harbour; dawn; ruins; gulls")},
+        // A sidecar cannot hide what the image holds: the clear fails, saying so.
+        {{"clear", "--sidecar", jpg, "Xmp.dc.title"}, 1, jpg + " -> " + jpgXmp + "\n",
+         "lumenmeta: " + jpg + ": in " + jpgXmp + ", Xmp.dc.title still reads \"Stones\" after "
+         "the write (the image itself holds it: a sidecar overrides values, it cannot remove "
+         "them)\n"},
+        // NAME.EXT.xmp, made here, wins over NAME.xmp from now on.
+        {{"copy-value", "--sidecar", "--sidecar-name=full", jpg, raw, "Exif.Image.Model"}, 0,
+         raw + " -> " + raw + ".xmp\n", "", {{raw + ".xmp", "Xmp.tiff.Model=LX-1"}}},
+        {{"get", "--sidecar", raw, "Xmp.tiff.Model"}, 0, "LX-1\n"},
+        {{"get", "--sidecar", raw, "Xmp.dc.title"}, 1, "", "no value for Xmp.dc.title"},
+        {{"copy", "--sidecar", copy, raw}, 0, raw + " -> " + raw + ".xmp\n", "",
+         {{raw + ".xmp", title}, {raw + ".xmp", "Xmp.tiff.Model=LX-1"}}},
+    };
+    for (const ToolCase& c : then) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const test::ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_TRUE(c.err.empty() ? run.err.empty() : run.err.find(c.err) != npos) << run.err;
+        for (const auto& [file, entry] : c.disk) EXPECT_EQ(OnDisk(file, entry), entry);
+    }
+    EXPECT_EQ(Fingerprint(raw), rawState);
+    EXPECT_EQ(Fingerprint(jpg), jpgState);
+
+    // Each value says where it was read from.
+    const test::JsonValue json = test::ParseJson(RunTool({"show", "--json", "--sidecar", jpg}).out);
+    EXPECT_EQ(json["sidecar"].text, jpgXmp);
+    std::map<std::string, std::string> origins;
+    for (const char* family : {"exif", "iptc", "xmp"}) {
+        for (const test::JsonValue& e : json[family].items) {
+            origins[e["key"].text] += e["origin"].text + ":" + e["value"].text;
+        }
+    }
+    EXPECT_EQ(origins["Xmp.dc.subject"], "sidecar:harbour; dawn; ruins; gulls");
+    EXPECT_EQ(origins["Xmp.dc.title"], "image:Stones");
+    EXPECT_EQ(origins["Exif.Image.Make"], "image:Lumen Camera Works");
+    const std::string text = RunTool({"show", "--sidecar", "--family", "Xmp", jpg}).out;
+    EXPECT_EQ(text.rfind(jpg + " (* from " + jpgXmp + ")\n  XMP\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\n  * Xmp.dc.subject "), npos) << text;
+    EXPECT_NE(text.find("\n    Xmp.dc.title "), npos) << text;
 }
 
 // A long batch on two threads: output as on one thread; each file keeps its own values.

@@ -5,6 +5,7 @@ using System;
 using System.Collections.Generic;
 using System.IO;
 using System.Linq;
+using System.Text;
 using Lumenmeta;
 
 internal static class LumenmetaTest
@@ -171,6 +172,68 @@ internal static class LumenmetaTest
         }
     }
 
+    // The smallest ISO base media file the library opens (tests/support): a
+    // HEIF file without metadata, which cannot be written in place.
+    private static byte[] Heif()
+    {
+        Func<string, byte[], byte[]> box = (type, payload) =>
+        {
+            int size = 8 + payload.Length;
+            return new byte[] { 0, 0, (byte)(size >> 8), (byte)size }.Concat(Encoding.ASCII.GetBytes(type))
+                                                                   .Concat(payload).ToArray();
+        };
+        byte[] hdlr = box("hdlr", new byte[8].Concat(Encoding.ASCII.GetBytes("pict")).Concat(new byte[13]).ToArray());
+        return box("ftyp", Encoding.ASCII.GetBytes("heic\0\0\0\0heicmif1"))
+               .Concat(box("meta", new byte[4].Concat(hdlr).ToArray())).Concat(box("free", new byte[32])).ToArray();
+    }
+
+    // Edits go into the sidecar, made then merged into, and are read over the
+    // image, which is not touched; a HEIF file refuses a write in place, saying why.
+    private static void Sidecars(string photo, string folder)
+    {
+        byte[] photoBytes = File.ReadAllBytes(photo);
+        DateTime photoTime = File.GetLastWriteTimeUtc(photo);
+        string sidecar = Path.Combine(folder, "photo.xmp");
+        using (MetaImage image = MetaImage.Open(photo))
+        {
+            image["Xmp.dc.title"] = "Sidecar title";
+            image.Add("Xmp.dc.subject", "gulls");
+            image.Save(sidecar: true);
+        }
+        using (MetaImage side = MetaImage.Open(sidecar))
+        {
+            side["Xmp.xmp.Label"] = "Red";  // another program adds to it
+            side.Save();
+        }
+        using (MetaImage image = MetaImage.Open(photo, sidecar: true))
+        {
+            Check(image["Xmp.dc.title"] == "Sidecar title" && image["Exif.Image.Make"] == "Lumen Camera Works",
+                  "read over the image");
+            Check(image.Keys("Xmp").Contains("Xmp.xmp.Label"), "the sidecar's keys listed");
+            image.Add("Xmp.dc.subject", "fog");
+            image.Save(sidecar: true);
+        }
+        using (MetaImage side = MetaImage.Open(sidecar))
+        {
+            Check(side["Xmp.xmp.Label"] == "Red" && side["Xmp.dc.title"] == "Sidecar title" &&
+                  side.GetAll("Xmp.dc.subject").SequenceEqual(new[] { "harbour", "boats", "gulls", "fog" }),
+                  "merged into the sidecar");
+        }
+        Check(File.ReadAllBytes(photo).SequenceEqual(photoBytes) && File.GetLastWriteTimeUtc(photo) == photoTime,
+              "the image untouched");
+
+        string heic = Path.Combine(folder, "raw.heic");
+        File.WriteAllBytes(heic, Heif());
+        using (MetaImage image = MetaImage.Open(heic, sidecar: true))
+        {
+            image["Xmp.dc.title"] = "T";
+            Throws<LumenmetaException>(() => image.Save(), "HEIF in place", "HEIF files cannot be written in place");
+            image.Save(sidecar: true);
+        }
+        using (MetaImage image = MetaImage.Open(heic, sidecar: true))
+            Check(image["Xmp.dc.title"] == "T" && File.ReadAllBytes(heic).SequenceEqual(Heif()), "HEIF with a sidecar");
+    }
+
     private static int Main()
     {
         MetaImage.SetExiv2LogLevel(4);
@@ -181,6 +244,7 @@ internal static class LumenmetaTest
             ReadsAllThreeFamilies(MakePhoto(folder));
             foreach (string key in RoundTripKeys) Check(RoundTrips(MakePhoto(folder), key), "round trip of " + key);
             EditsAndErrors(MakePhoto(folder), folder);
+            Sidecars(MakePhoto(folder), folder);
         }
         finally
         {
