@@ -4,6 +4,7 @@
 // measured on the largest file.
 #include "corpus.h"
 #include "exiv2_direct.h"
+#include "export_work.h"
 #include "peak_memory.h"
 
 #include "lumenmeta.h"
@@ -12,7 +13,9 @@
 #include <benchmark/benchmark.h>
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -23,27 +26,13 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace lumenmeta::bench {
 
 namespace {
-
-struct HandleCloser {
-    void operator()(MetaHandle* handle) const { CloseMetaHandle(handle); }
-};
-using HandlePtr = std::unique_ptr<MetaHandle, HandleCloser>;
-
-struct BstrFreer {
-    void operator()(OLECHAR* text) const { SysFreeString(text); }
-};
-using BstrPtr = std::unique_ptr<OLECHAR, BstrFreer>;
-
-BstrPtr BstrFromAscii(const char* text) {
-    const std::u16string wide(text, text + std::char_traits<char>::length(text));
-    return BstrPtr(SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size())));
-}
 
 struct SizeCase {
     const char* name;
@@ -53,6 +42,9 @@ constexpr SizeCase kSizes[] = {{"100KB", 100 * 1024}, {"1MB", 1024 * 1024}, {"8M
 constexpr int kPropertyCounts[] = {100, 1000, 10000};
 constexpr int kKeywordCount = 1000;
 constexpr int kBatchFiles = 50;
+constexpr int kExifToolFiles = 200;
+constexpr int kXmpHeavyFiles = 60;
+constexpr int kXmpHeavyProperties = 1000;
 
 // The corpus on disk for the whole run: for each case a source file, and
 // separate targets for our writes and for Exiv2's.
@@ -69,11 +61,13 @@ public:
         targets_[name] = target;
     }
     // A folder for each side holding `count` copies of `bytes`.
-    void AddBatch(const std::string& name, const std::vector<unsigned char>& bytes, int count) {
-        for (const char* side : {"ours", "exiv2"}) {
+    void AddBatch(const std::string& name, const std::vector<unsigned char>& bytes, int count,
+                  const std::vector<std::string>& sides, const char* extension = ".jpg") {
+        for (const std::string& side : sides) {
             std::filesystem::create_directory(BatchFolder(name, side));
             for (int i = 0; i < count; ++i) {
-                test::WriteBytes(BatchFile(name, side, i), bytes);
+                test::WriteBytes(BatchFolder(name, side) + "/" + std::to_string(i) + extension,
+                                 bytes);
             }
         }
     }
@@ -101,23 +95,6 @@ Corpus& TheCorpus() {
     return corpus;
 }
 
-// Sets the WriteValues() on the handle.
-class ValueSetter {
-public:
-    ValueSetter() {
-        for (const SetValue& set : WriteValues()) values_.emplace_back(set.key, BstrFromAscii(set.value));
-    }
-    bool Apply(MetaHandle* handle) const {
-        for (const auto& [key, value] : values_) {
-            if (AddMetaDataW(handle, key, value.get()) != 1) return false;
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::pair<const char*, BstrPtr>> values_;
-};
-
 HandlePtr OpenOrFail(benchmark::State& state, const std::string& path) {
     HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
     if (!handle || !handle->isValid) state.SkipWithError("cannot open the corpus file");
@@ -126,18 +103,7 @@ HandlePtr OpenOrFail(benchmark::State& state, const std::string& path) {
 
 void OursRead(benchmark::State& state, const std::string& name) {
     const std::string path = TheCorpus().Path(name, "source");
-    for (auto _ : state) {
-        HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-        size_t found = 0;
-        for (const std::string& key : ReadKeys()) {
-            BSTR value = nullptr;
-            if (GetMetaDataW(handle.get(), key.c_str(), &value, 0, false) != 0) {
-                found += SysStringLen(value);
-                SysFreeString(value);
-            }
-        }
-        benchmark::DoNotOptimize(found);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(ExportRead(path));
 }
 
 void DirectReadBench(benchmark::State& state, const std::string& name) {
@@ -149,7 +115,7 @@ void OursWriteInPlace(benchmark::State& state, const std::string& name) {
     HandlePtr handle = OpenOrFail(state, TheCorpus().Path(name, "ours-inplace"));
     const ValueSetter setter;
     for (auto _ : state) {
-        if (!setter.Apply(handle.get()) || WriteData(handle.get(), nullptr, 0, 0) != 1) {
+        if (!setter.SetAndWrite(handle.get(), nullptr)) {
             state.SkipWithError("write failed");
             break;
         }
@@ -166,7 +132,7 @@ void OursWriteToFile(benchmark::State& state, const std::string& name) {
     const std::string target = TheCorpus().Path(name, "ours");
     const ValueSetter setter;
     for (auto _ : state) {
-        if (!setter.Apply(handle.get()) || WriteData(handle.get(), target.c_str(), 0, 0) != 1) {
+        if (!setter.SetAndWrite(handle.get(), target.c_str())) {
             state.SkipWithError("write failed");
             break;
         }
@@ -200,13 +166,9 @@ void DirectWriteToMemoryBench(benchmark::State& state, const std::string& name) 
 }
 
 #ifdef LUMENMETA_TOOL_PATH
-// Runs `lumenmeta set -j JOBS FOLDER KEY=VALUE...` on the batch folder;
-// false unless it exits with 0.
-bool RunToolBatch(const std::string& folder, const char* jobs) {
-    std::vector<std::string> arguments = {LUMENMETA_TOOL_PATH, "set", "-j", jobs, folder};
-    for (const SetValue& set : WriteValues()) {
-        arguments.push_back(std::string(set.key) + "=" + set.value);
-    }
+// Runs `arguments` (the program looked up on PATH unless given with a
+// folder) with its output thrown away; false unless it exits with 0.
+bool RunProgram(std::vector<std::string> arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -215,21 +177,43 @@ bool RunToolBatch(const std::string& folder, const char* jobs) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     return spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
 }
 
-void OursBatch(benchmark::State& state, const std::string& name, const char* jobs) {
-    const std::string folder = TheCorpus().BatchFolder(name, "ours");
+// Whether `name` is an executable program in a folder of PATH.
+bool OnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    for (size_t start = 0; start <= folders.size();) {
+        const size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        if (!folder.empty() && access((folder + "/" + name).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+void RunEach(benchmark::State& state, const std::vector<std::string>& arguments) {
     for (auto _ : state) {
-        if (!RunToolBatch(folder, jobs)) {
-            state.SkipWithError("the tool failed");
+        if (!RunProgram(arguments)) {
+            state.SkipWithError((arguments[0] + " failed").c_str());
             break;
         }
     }
+}
+
+// `lumenmeta set -j JOBS FOLDER KEY=VALUE...` with the WriteValues().
+void OursBatch(benchmark::State& state, const std::string& name, const char* jobs) {
+    std::vector<std::string> arguments = {LUMENMETA_TOOL_PATH, "set", "-j", jobs,
+                                          TheCorpus().BatchFolder(name, "ours")};
+    for (const SetValue& set : WriteValues()) {
+        arguments.push_back(std::string(set.key) + "=" + set.value);
+    }
+    RunEach(state, arguments);
 }
 void OursBatchOneJob(benchmark::State& state, const std::string& name) { OursBatch(state, name, "1"); }
 void OursBatchTwoJobs(benchmark::State& state, const std::string& name) { OursBatch(state, name, "2"); }
@@ -241,28 +225,90 @@ void DirectBatchBench(benchmark::State& state, const std::string& name) {
         }
     }
 }
+
+// Against ExifTool, each side one process for the whole folder: every
+// file's metadata as JSON, and three values written, one per family.
+struct ExifToolValue {
+    const char* key;
+    const char* tag;
+    const char* value;
+};
+constexpr ExifToolValue kExifToolValues[] = {
+    {"Exif.Image.Artist", "EXIF:Artist", "Carla Example"},
+    {"Iptc.Application2.Headline", "IPTC:Headline", "Boats at dawn"},
+    {"Xmp.dc.title", "XMP-dc:Title", "Harbour at noon"},
+};
+
+void OursShowJson(benchmark::State& state, const std::string& name) {
+    RunEach(state, {LUMENMETA_TOOL_PATH, "show", "--json", "-r", TheCorpus().BatchFolder(name, "read")});
+}
+void ExifToolShowJson(benchmark::State& state, const std::string& name) {
+    RunEach(state, {"exiftool", "-json", "-r", TheCorpus().BatchFolder(name, "read")});
+}
+void OursSetThree(benchmark::State& state, const std::string& name) {
+    std::vector<std::string> arguments = {LUMENMETA_TOOL_PATH, "set", "-r",
+                                          TheCorpus().BatchFolder(name, "ours")};
+    for (const ExifToolValue& set : kExifToolValues) {
+        arguments.push_back(std::string(set.key) + "=" + set.value);
+    }
+    RunEach(state, arguments);
+}
+void ExifToolSetThree(benchmark::State& state, const std::string& name) {
+    std::vector<std::string> arguments = {"exiftool", "-overwrite_original", "-r"};
+    for (const ExifToolValue& set : kExifToolValues) {
+        arguments.push_back(std::string("-") + set.tag + "=" + set.value);
+    }
+    arguments.push_back(TheCorpus().BatchFolder(name, "exiftool"));
+    RunEach(state, arguments);
+}
+
+// `lumenmeta show -r -j JOBS` on a folder of files with many XMP properties.
+void XmpHeavyShow(benchmark::State& state, const std::string& name, const char* jobs) {
+    RunEach(state, {LUMENMETA_TOOL_PATH, "show", "-r", "-j", jobs,
+                    TheCorpus().BatchFolder(name, "read")});
+}
+void XmpHeavyShowOneJob(benchmark::State& state, const std::string& name) {
+    XmpHeavyShow(state, name, "1");
+}
+void XmpHeavyShowTwoJobs(benchmark::State& state, const std::string& name) {
+    XmpHeavyShow(state, name, "2");
+}
 #endif
 
 using BenchFunction = void (*)(benchmark::State&, const std::string&);
+
+// What the first side of a pair ("ours", or -j 2) is measured against.
+enum class Against { kExiv2, kExifTool, kOneJob };
 
 struct Pair {
     std::string name;  // "write_to_file/1MB"
     int properties;    // for the scaling rows, else 0
     bool wallTime;     // timed by the clock: the work runs in a child process
+    Against against;
 };
 std::vector<Pair>& Pairs() {
     static std::vector<Pair> pairs;
     return pairs;
 }
 
-void RegisterPair(const std::string& work, const std::string& corpusName, BenchFunction ours,
-                  BenchFunction direct, int properties = 0, bool wallTime = false) {
+std::pair<const char*, const char*> SideNames(Against against) {
+    switch (against) {
+        case Against::kExifTool: return {"/ours", "/exiftool"};
+        case Against::kOneJob: return {"/j2", "/j1"};
+        default: return {"/ours", "/exiv2"};
+    }
+}
+
+void RegisterPair(const std::string& work, const std::string& corpusName, BenchFunction first,
+                  BenchFunction second, int properties = 0, bool wallTime = false,
+                  Against against = Against::kExiv2) {
     const std::string name = work + "/" + corpusName;
-    Pairs().push_back({name, properties, wallTime});
+    Pairs().push_back({name, properties, wallTime, against});
     // Timed in processor time (user and system, file writes included): on a
     // shared machine, wall time mostly measures the other processes. A child
     // process's time is not the benchmark's own, so those rows use the clock.
-    for (const auto& [side, function] : {std::pair{"/ours", ours}, std::pair{"/exiv2", direct}}) {
+    const auto [firstSide, secondSide] = SideNames(against);
+    for (const auto& [side, function] : {std::pair{firstSide, first}, std::pair{secondSide, second}}) {
         auto* benchmark = benchmark::RegisterBenchmark((name + side).c_str(), function, corpusName)
                               ->Unit(benchmark::kMicrosecond);
         if (wallTime) benchmark->UseRealTime();
@@ -295,9 +341,24 @@ void BuildCorpusAndRegister() {
     RegisterPair("scaling", keywords, OursWriteToFile, DirectWriteToFileBench, kKeywordCount);
 #ifdef LUMENMETA_TOOL_PATH
     const std::string batch = std::to_string(kBatchFiles) + "x100KB";
-    corpus.AddBatch(batch, RealisticJpeg(kSizes[0].bytes, 1), kBatchFiles);
+    corpus.AddBatch(batch, RealisticJpeg(kSizes[0].bytes, 1), kBatchFiles, {"ours", "exiv2"});
     RegisterPair("batch_j1", batch, OursBatchOneJob, DirectBatchBench, 0, true);
     RegisterPair("batch_j2", batch, OursBatchTwoJobs, DirectBatchBench, 0, true);
+    if (OnPath("exiftool")) {
+        const std::string folder = std::to_string(kExifToolFiles) + "x100KB";
+        corpus.AddBatch(folder, RealisticJpeg(kSizes[0].bytes, 1), kExifToolFiles,
+                        {"read", "ours", "exiftool"});
+        RegisterPair("show_json", folder, OursShowJson, ExifToolShowJson, 0, true,
+                     Against::kExifTool);
+        RegisterPair("set_three", folder, OursSetThree, ExifToolSetThree, 0, true,
+                     Against::kExifTool);
+    }
+    const std::string heavy = std::to_string(kXmpHeavyFiles) + "x" +
+                              std::to_string(kXmpHeavyProperties) + "xmp";
+    corpus.AddBatch(heavy, ManyXmpPropertiesPng(kXmpHeavyProperties, 1), kXmpHeavyFiles, {"read"},
+                    ".png");
+    RegisterPair("xmp_heavy_show", heavy, XmpHeavyShowTwoJobs, XmpHeavyShowOneJob, 0, true,
+                 Against::kOneJob);
 #endif
 }
 
@@ -358,16 +419,38 @@ std::string Duration(double seconds) {
 void PrintTable(const MedianReporter& reporter) {
     std::printf("\n| benchmark | ours | Exiv2 | ratio |\n|---|---:|---:|---:|\n");
     std::map<std::string, double> perProperty;
+    std::string againstExifTool, againstOneJob;
     for (const Pair& pair : Pairs()) {
-        const double ours = reporter.Seconds(pair.name + "/ours", pair.wallTime);
-        const double direct = reporter.Seconds(pair.name + "/exiv2", pair.wallTime);
-        if (ours < 0 || direct < 0) continue;
-        std::printf("| %s | %s | %s | %.2f |\n", pair.name.c_str(), Duration(ours).c_str(),
-                    Duration(direct).c_str(), ours / direct);
-        if (pair.properties > 0) perProperty[pair.name] = ours / pair.properties;
+        const auto [firstSide, secondSide] = SideNames(pair.against);
+        const double first = reporter.Seconds(pair.name + firstSide, pair.wallTime);
+        const double second = reporter.Seconds(pair.name + secondSide, pair.wallTime);
+        if (first < 0 || second < 0) continue;
+        char row[256];
+        if (pair.against == Against::kExiv2) {
+            std::printf("| %s | %s | %s | %.2f |\n", pair.name.c_str(), Duration(first).c_str(),
+                        Duration(second).c_str(), first / second);
+            if (pair.properties > 0) perProperty[pair.name] = first / pair.properties;
+            continue;
+        }
+        // These two say how many times faster the first side is.
+        std::snprintf(row, sizeof row, "| %s | %s | %s | %.2f |\n", pair.name.c_str(),
+                      Duration(pair.against == Against::kOneJob ? second : first).c_str(),
+                      Duration(pair.against == Against::kOneJob ? first : second).c_str(),
+                      second / first);
+        (pair.against == Against::kExifTool ? againstExifTool : againstOneJob) += row;
     }
     std::printf("\nThe batch rows are clock time: the tool runs as a child process with -j 1 or\n"
                 "-j 2, the Exiv2 code in one thread of the benchmark.\n");
+    if (!againstExifTool.empty()) {
+        std::printf("\nThe tool against ExifTool, each one process for the whole folder (clock "
+                    "time):\n\n| batch | lumenmeta | ExifTool | times faster |\n|---|---:|---:|---:|"
+                    "\n%s", againstExifTool.c_str());
+    }
+    if (!againstOneJob.empty()) {
+        std::printf("\nThe tool with one job against two worker processes (clock time):\n\n"
+                    "| batch | -j 1 | -j 2 | speed-up |\n|---|---:|---:|---:|\n%s",
+                    againstOneJob.c_str());
+    }
     const auto at1000 = perProperty.find("scaling/1000xmp");
     const auto at10000 = perProperty.find("scaling/10000xmp");
     if (at1000 != perProperty.end() && at10000 != perProperty.end()) {

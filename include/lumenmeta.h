@@ -428,7 +428,11 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * has none, a temporary file with a random name), flushed to disk, given a
  * name only then and at once renamed over the target, so a crash, a kill or
  * a full disk leaves either the old file or the new one, never a mix, and
- * (with anonymous files) nothing else in the folder. The replacement keeps
+ * (with anonymous files) nothing else in the folder, except in the one
+ * instant between giving the new file its name and the rename: a write
+ * stopped exactly there leaves the complete new file as
+ * ".NAME.lumenmeta-landing" beside the old one, and the next write of the
+ * file removes it. The replacement keeps
  * the target's permission bits, its owner (where the process may set it)
  * and its extended attributes in every namespace the process may set: user
  * attributes such as the tags desktops keep in "user.xdg.tags", POSIX ACLs,

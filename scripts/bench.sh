@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing (Google Benchmark included), builds lumenmeta and
-# its benchmarks in Release, and runs them: every export against Exiv2 doing
-# the same work, five repetitions in random order, then the table of medians
-# and the peak memory of the writes. The command-line tool is built too, for
-# the batch rows. Extra arguments go to the benchmark
-# program (for instance --benchmark_filter=read).
+# Installs what is missing (Google Benchmark and Valgrind included), builds
+# lumenmeta and its benchmarks in Release, and runs them: every export against
+# Exiv2 doing the same work, five repetitions in random order, then the table
+# of medians and the peak memory of the writes. The command-line tool is built
+# too, for the batch rows: against the Exiv2 code, against ExifTool when
+# `exiftool` is installed, and one job against two on files with many XMP
+# properties. Last, the instructions that reads and writes execute, ours
+# against the direct Exiv2 code, counted by Valgrind's callgrind. Extra
+# arguments go to the benchmark program (for instance
+# --benchmark_filter=read).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh bench
@@ -13,3 +17,32 @@ scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DLUMENMETA_BUILD_TESTS=OFF \
   -DLUMENMETA_BUILD_TOOLS=ON -DLUMENMETA_BUILD_BENCHMARKS=ON
 "$dir/bench/lumenmeta_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   --benchmark_enable_random_interleaving=true "$@"
+
+# Counted instructions, which other processes on the machine do not disturb.
+# The driver does each piece of work once to warm up, then on every corpus
+# file inside the one function callgrind counts.
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+driver="$dir/bench/lumenmeta_instructions"
+"$driver" prepare "$corpus"
+instructions() {
+  local out="$corpus/callgrind.$1.$2"
+  if ! valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*MeasuredWork*' \
+      --callgrind-out-file="$out" "$driver" "$1" "$2" "$corpus" >"$out.log" 2>&1; then
+    cat "$out.log" >&2
+    echo "The instruction count of $1 ($2) failed" >&2
+    return 1
+  fi
+  awk '/^totals:/ { print $2 }' "$out"
+}
+echo
+echo "Instructions executed on the four files of bench/instruction_counts.cpp:"
+echo
+echo "| work | ours | Exiv2 | ratio |"
+echo "|---|---:|---:|---:|"
+for work in read write_in_place write_to_file; do
+  ours=$(instructions "$work" ours)
+  exiv2=$(instructions "$work" exiv2)
+  awk -v work="$work" -v ours="$ours" -v exiv2="$exiv2" \
+    'BEGIN { printf "| %s | %.1f M | %.1f M | %.3f |\n", work, ours / 1e6, exiv2 / 1e6, ours / exiv2 }'
+done

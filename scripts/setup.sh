@@ -2,7 +2,7 @@
 # Installs what building and testing lumenmeta needs on Debian 12: only the
 # packages that are missing, and quietly when everything is already there.
 # Optional groups named as arguments add their packages: "fuzz" (clang with
-# its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark),
+# its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark, Valgrind for the instruction counts),
 # "fidelity" (ExifTool, whose validator the real-photo check asks) and
 # "bindings" (Python's venv, pip and pytest, Mono's C# compiler and runtime,
 # Valgrind).
@@ -12,7 +12,7 @@ packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-    bench) packages+=(libbenchmark-dev) ;;
+    bench) packages+=(libbenchmark-dev valgrind) ;;
     fidelity) packages+=(libimage-exiftool-perl) ;;
     bindings) packages+=(python3 python3-venv python3-pip python3-pytest mono-mcs mono-runtime valgrind) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;

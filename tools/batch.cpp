@@ -2,23 +2,20 @@
 
 #include "progress.h"
 #include "text.h"
+#include "worker_pool.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 #include <unistd.h>
 
 namespace lumenmeta_tool {
 
 int DefaultJobs() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : static_cast<int>(cores);
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    return cores < 1 ? 1 : static_cast<int>(cores);
 }
 
 namespace {
@@ -48,47 +45,36 @@ void ReportFailure(const std::string& path, const std::string& reason) {
 int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task) {
     const size_t count = files.size();
     std::vector<std::optional<FileOutcome>> outcomes(count);
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::atomic<size_t> next{0};
-
-    const auto worker = [&] {
-        for (size_t i = next++; i < count; i = next++) {
-            FileOutcome outcome = RunGuarded(task, files[i]);
-            std::lock_guard<std::mutex> lock(mutex);
-            outcomes[i] = std::move(outcome);
-            finished.notify_one();
-        }
-    };
-    const size_t threads = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
-    std::vector<std::thread> pool;
-    for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
-
     ProgressBar progress(count);
     const bool stdoutIsTerminal = isatty(STDOUT_FILENO) != 0;
-    size_t failed = 0, inPlace = 0, sidecars = 0;
-    for (size_t i = 0; i < count; ++i) {
-        FileOutcome outcome;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            finished.wait(lock, [&] { return outcomes[i].has_value(); });
-            outcome = std::move(*outcomes[i]);
-            outcomes[i].reset();
+    size_t printed = 0, failed = 0, inPlace = 0, sidecars = 0;
+    // Files finish in any order; each is printed once all before it are.
+    const auto finished = [&](size_t index, FileOutcome outcome) {
+        outcomes[index] = std::move(outcome);
+        for (; printed < count && outcomes[printed]; ++printed) {
+            const FileOutcome& done = *outcomes[printed];
+            // The bar shares the terminal with failure lines, and with the
+            // output when that goes to the terminal too.
+            if (!done.ok || (!done.output.empty() && stdoutIsTerminal)) progress.Clear();
+            std::fputs(done.output.c_str(), stdout);
+            std::fflush(stdout);
+            inPlace += done.went == Went::InPlace;
+            sidecars += done.went == Went::Sidecar;
+            if (!done.ok) {
+                ++failed;
+                ReportFailure(files[printed], done.reason);
+            }
+            outcomes[printed].reset();
+            progress.Update(printed + 1, failed);
         }
-        // The bar shares the terminal with failure lines, and with the
-        // output when that goes to the terminal too.
-        if (!outcome.ok || (!outcome.output.empty() && stdoutIsTerminal)) progress.Clear();
-        std::fputs(outcome.output.c_str(), stdout);
-        std::fflush(stdout);
-        inPlace += outcome.went == Went::InPlace;
-        sidecars += outcome.went == Went::Sidecar;
-        if (!outcome.ok) {
-            ++failed;
-            ReportFailure(files[i], outcome.reason);
-        }
-        progress.Update(i + 1, failed);
+    };
+    const auto guarded = [&](const std::string& path) { return RunGuarded(task, path); };
+    const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
+    if (workers > 1) {
+        RunInWorkers(files, workers, guarded, finished);
+    } else {
+        for (size_t i = 0; i < count; ++i) finished(i, guarded(files[i]));
     }
-    for (std::thread& thread : pool) thread.join();
     progress.Clear();
     if (count > 1 || failed > 0) {
         std::string where;

@@ -1,5 +1,6 @@
-// The batch runner: one task per file on a pool of threads, output printed in
-// the order of the files whatever order they finish in.
+// The batch runner: one task per file, in this process or in worker
+// processes, output printed in the order of the files whatever order they
+// finish in.
 #pragma once
 
 #include <functional>
@@ -24,14 +25,16 @@ struct FileOutcome {
 
 using FileTask = std::function<FileOutcome(const std::string& path)>;
 
-// The number of threads `-j` defaults to: the number of cores.
+// The number of jobs `-j` defaults to: the number of cores.
 int DefaultJobs();
 
 // Prints each line of `reason` on stderr as "lumenmeta: PATH: LINE", with
 // control characters escaped.
 void ReportFailure(const std::string& path, const std::string& reason);
 
-// Runs `task` on every file on `jobs` threads (at least 1). Prints each
+// Runs `task` on every file: with `jobs` 1, or a single file, here in turn;
+// otherwise in `jobs` worker processes (see worker_pool.h), where a worker
+// that dies fails only its file ("the worker ended abnormally"). Prints each
 // file's output to stdout and each failure as one line on stderr naming the
 // file and the reason, in file order; then, for more than one file or any
 // failure, a summary line on stderr (which also counts the writes that went

@@ -16,7 +16,7 @@ std::vector<std::string> BatchFiles(const Arguments& arguments,
 
 int BatchJobs(const Arguments& arguments) {
     const int jobs = arguments.Number("-j", DefaultJobs());
-    if (jobs < 1) throw UsageError("-j needs a number of threads of 1 or more");
+    if (jobs < 1) throw UsageError("-j needs a number of jobs of 1 or more");
     return jobs;
 }
 

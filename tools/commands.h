@@ -24,7 +24,7 @@ int RunThumbnail(const Words& words);
 int RunDiff(const Words& words);
 
 // Shared by the batch commands: the files named (directories expanded, with
-// -r recursively) and the number of threads from -j. UsageError when no file
+// -r recursively) and the number of jobs from -j. UsageError when no file
 // is named or -j is not a positive number.
 std::vector<std::string> BatchFiles(const Arguments& arguments,
                                     const std::vector<std::string>& inputs);

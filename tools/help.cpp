@@ -213,7 +213,7 @@ const char* OverviewHelp() {
            "  diff        the keys that differ between two images\n"
            "  demo        try it all on a sample image it makes itself\n"
            "\n"
-           "Files may be directories (with -r, recursively); -j N sets the threads.\n"
+           "Files may be directories (with -r, recursively); -j N works on N at a time.\n"
            "Writing commands read each file back and fail it when a key did not keep\n"
            "the value asked; --dry-run shows what a write would change. --sidecar\n"
            "writes into the image's XMP sidecar, and reads the two together;\n"

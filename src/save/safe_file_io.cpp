@@ -130,6 +130,12 @@ std::string RandomName(const std::string& target) {
     return name;
 }
 
+// The name under which a complete anonymous file is linked in, just before
+// it is renamed over the target.
+std::string LandingName(const std::string& target) {
+    return "." + target.substr(0, 200) + ".lumenmeta-landing";
+}
+
 // The new content while it is written: an anonymous file in the target's
 // folder, or where the file system has none, a file with a random name.
 // Whatever has a name and was not put in place is removed at the end.
@@ -164,11 +170,24 @@ public:
     int fd() const { return fd_.get(); }
     const std::string& name() const { return name_; }
 
-    // Gives an anonymous file its random name in the folder; false, with
-    // errno set, when it cannot be linked in.
+    // Gives an anonymous file a name in the folder, for the rename that
+    // follows at once; false, with errno set, when it cannot be linked in.
+    // The name is fixed for each target: a write stopped between the link
+    // and the rename (the one instant in which it can leave anything) leaves
+    // that one file, the complete new content, and the next write of the
+    // target removes it. Where that name is taken by a file we may not
+    // remove, a random name serves.
     bool Name(const std::string& target) {
         if (!name_.empty()) return true;
         const std::string self = DescriptorPath(fd_.get());
+        const std::string landing = LandingName(target);
+        if (::unlinkat(folder_, landing.c_str(), 0) == 0 || errno == ENOENT) {
+            if (fileCalls.linkat(AT_FDCWD, self.c_str(), folder_, landing.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                name_ = landing;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string name = RandomName(target);
             if (fileCalls.linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(),

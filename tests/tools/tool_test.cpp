@@ -380,8 +380,10 @@ TEST(Tool, SidecarsTakeTheEditsAndAreReadWithTheImage) {
     EXPECT_NE(text.find("\n    Xmp.dc.title "), npos) << text;
 }
 
-// A long batch on two threads: output as on one thread; each file keeps its own values.
-TEST(Tool, ABatchOnTwoThreadsDoesWhatOneThreadDoes) {
+// A long batch in two worker processes: output as with one job; each file
+// keeps its own values. A worker that dies (made to abort on one file) fails
+// only that file, in its place, and a new worker does the rest.
+TEST(Tool, ABatchInTwoWorkersDoesWhatOneJobDoes) {
     if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
     test::TempDir dir;
     std::filesystem::create_directory(dir.File("sub"));
@@ -393,26 +395,40 @@ TEST(Tool, ABatchOnTwoThreadsDoesWhatOneThreadDoes) {
         fixture.WriteTo(paths.back());
         if (i % 70 == 69) test::WriteBytes(paths.back(), {'b', 'a', 'd'});  // 7, all in sub
     }
+    const int crashed = 2;
+    const std::string crashLine =
+        "lumenmeta: " + paths[crashed] + ": the worker ended abnormally (signal 6)\n";
+    setenv("LUMENMETA_TEST_CRASH_WORKER_ON", paths[crashed].c_str(), 1);
     const test::ToolRun set = RunTool({"set", "-r", "-j2", dir.path(), "Exif.Image.Software=b"});
+    const test::ToolRun crash = RunTool({"get", "-r", "-j2", dir.path(), "Exif.Image.Artist"});
+    unsetenv("LUMENMETA_TEST_CRASH_WORKER_ON");
     EXPECT_EQ(set.exitCode, 1);
-    EXPECT_NE(set.err.find("lumenmeta: 493 done, 7 failed\n"), npos) << set.err;
+    EXPECT_NE(set.err.find(crashLine), npos) << set.err;
+    EXPECT_NE(set.err.find("lumenmeta: 492 done, 8 failed\n"), npos) << set.err;
     const test::ToolRun serial = RunTool({"get", "-r", "-j", "1", dir.path(), "Exif.Image.Artist"});
     const test::ToolRun parallel = RunTool({"get", "-r", "-j2", dir.path(), "Exif.Image.Artist"});
     EXPECT_EQ(parallel.out + parallel.err, serial.out + serial.err);
     // In the order of the files: the folder's own, sorted, then those below.
-    std::string out, err;
+    std::string out, err, crashOut, crashErr;
     for (int i : {0, 1}) {
         for (; i < 500; i += 2) {
             if (i % 70 == 69) {
                 err += "lumenmeta: " + paths[i] + ": not an image file the library can read\n";
-            } else {
-                out += paths[i] + ": Artist " + std::to_string(i) + "\n";
-                EXPECT_EQ(OnDisk(paths[i], "Exif.Image.Software"), "Exif.Image.Software=b");
+                crashErr += "lumenmeta: " + paths[i] + ": not an image file the library can read\n";
+                continue;
             }
+            const std::string line = paths[i] + ": Artist " + std::to_string(i) + "\n";
+            out += line;
+            (i == crashed ? crashErr : crashOut) += i == crashed ? crashLine : line;
+            EXPECT_EQ(OnDisk(paths[i], "Exif.Image.Software"),
+                      i == crashed ? "Exif.Image.Software=" : "Exif.Image.Software=b");
         }
     }
     EXPECT_EQ(serial.out, out);
     EXPECT_EQ(serial.err, err + "lumenmeta: 493 done, 7 failed\n");
+    EXPECT_EQ(crash.exitCode, 1);
+    EXPECT_EQ(crash.out, crashOut);
+    EXPECT_EQ(crash.err, crashErr + "lumenmeta: 492 done, 8 failed\n");
 }
 
 // -r stays in the named trees: links in them are not followed (with -L they

@@ -1,0 +1,234 @@
+#include "worker_pool.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace lumenmeta_tool {
+
+namespace {
+
+// For the tool's own tests: a worker handed the file named by this variable
+// aborts, as a crash inside Exiv2 would end it.
+constexpr const char* kCrashOnVariable = "LUMENMETA_TEST_CRASH_WORKER_ON";
+
+constexpr size_t kIdle = SIZE_MAX;
+
+bool SendAll(int socket, const char* data, size_t size) {
+    while (size > 0) {
+        // A worker that died gives EPIPE here, not a SIGPIPE that ends the tool.
+        const ssize_t sent = send(socket, data, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        size -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+bool ReceiveAll(int socket, char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t got = read(socket, data, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+// One file's outcome on the wire: whether it succeeded, where its write
+// went, the lengths of its output and of its reason, then their bytes.
+struct RecordHead {
+    uint64_t ok, went, outputSize, reasonSize;
+};
+
+bool SendOutcome(int socket, const FileOutcome& outcome) {
+    const RecordHead head{outcome.ok ? 1u : 0u, static_cast<uint64_t>(outcome.went),
+                          outcome.output.size(), outcome.reason.size()};
+    std::string record(reinterpret_cast<const char*>(&head), sizeof head);
+    record += outcome.output;
+    record += outcome.reason;
+    return SendAll(socket, record.data(), record.size());
+}
+
+bool ReceiveOutcome(int socket, FileOutcome& outcome) {
+    RecordHead head{};
+    if (!ReceiveAll(socket, reinterpret_cast<char*>(&head), sizeof head)) return false;
+    outcome.ok = head.ok != 0;
+    if (head.went > static_cast<uint64_t>(Went::Sidecar)) return false;
+    outcome.went = static_cast<Went>(head.went);
+    outcome.output.resize(head.outputSize);
+    outcome.reason.resize(head.reasonSize);
+    return ReceiveAll(socket, outcome.output.data(), outcome.output.size()) &&
+           ReceiveAll(socket, outcome.reason.data(), outcome.reason.size());
+}
+
+std::string AbnormalEnd(int status) {
+    if (WIFSIGNALED(status)) {
+        return "the worker ended abnormally (signal " + std::to_string(WTERMSIG(status)) + ")";
+    }
+    return "the worker ended abnormally (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+}
+
+struct Worker {
+    pid_t pid = -1;
+    int socket = -1;
+    size_t file = kIdle;  // the index of the file it works on
+};
+
+class Pool {
+public:
+    Pool(const std::vector<std::string>& files,
+         const std::function<FileOutcome(const std::string&)>& guarded,
+         const std::function<void(size_t, FileOutcome)>& finished, size_t workers)
+        : files_(files), guarded_(guarded), finished_(finished), workers_(workers) {
+        const char* crashOn = std::getenv(kCrashOnVariable);
+        if (crashOn) crashOn_ = crashOn;
+    }
+
+    ~Pool() {
+        for (Worker& worker : workers_) Retire(worker);
+        for (pid_t pid : retired_) waitpid(pid, nullptr, 0);
+    }
+
+    void Run() {
+        for (Worker& worker : workers_) {
+            if (Start(worker)) Dispatch(worker);
+        }
+        std::vector<pollfd> ready;
+        std::vector<Worker*> owners;
+        for (;;) {
+            ready.clear();
+            owners.clear();
+            for (Worker& worker : workers_) {
+                if (worker.file == kIdle) continue;
+                ready.push_back({worker.socket, POLLIN, 0});
+                owners.push_back(&worker);
+            }
+            if (ready.empty()) break;
+            if (poll(ready.data(), ready.size(), -1) < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            for (size_t i = 0; i < ready.size(); ++i) {
+                if (ready[i].revents != 0) Collect(*owners[i]);
+            }
+        }
+        // Only when poll itself failed: files still out are not heard of again.
+        for (Worker& worker : workers_) {
+            if (worker.file == kIdle) continue;
+            const size_t file = worker.file;
+            Retire(worker);
+            finished_(file, FileOutcome::Failed("lost touch with the worker"));
+        }
+        // Files no worker could be started for.
+        for (; next_ < files_.size(); ++next_) finished_(next_, guarded_(files_[next_]));
+    }
+
+private:
+    bool Start(Worker& worker) {
+        int sockets[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, sockets) != 0) return false;
+        // Nothing buffered here may be written twice, once by the child.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const pid_t pid = fork();
+        if (pid < 0) {
+            close(sockets[0]);
+            close(sockets[1]);
+            return false;
+        }
+        if (pid == 0) {
+            close(sockets[0]);
+            for (const Worker& other : workers_) {
+                if (other.socket >= 0) close(other.socket);
+            }
+            Serve(sockets[1]);
+        }
+        close(sockets[1]);
+        worker = {pid, sockets[0], kIdle};
+        return true;
+    }
+
+    // The worker's side: take an index, do the file, send its outcome, until
+    // the parent closes the socket. It leaves by _exit, so no exit handler
+    // or stdio buffer of the parent runs twice.
+    [[noreturn]] void Serve(int socket) {
+        uint64_t index = 0;
+        while (ReceiveAll(socket, reinterpret_cast<char*>(&index), sizeof index) &&
+               index < files_.size()) {
+            if (!crashOn_.empty() && files_[index] == crashOn_) {
+                const rlimit noCore{0, 0};
+                setrlimit(RLIMIT_CORE, &noCore);
+                std::abort();
+            }
+            if (!SendOutcome(socket, guarded_(files_[index]))) break;
+        }
+        _exit(0);
+    }
+
+    // Hands the worker the next file, or lets it go when none is left. A
+    // worker that died meanwhile is found when its answer does not come.
+    void Dispatch(Worker& worker) {
+        if (next_ >= files_.size()) {
+            Retire(worker);
+            return;
+        }
+        worker.file = next_++;
+        const uint64_t index = worker.file;
+        SendAll(worker.socket, reinterpret_cast<const char*>(&index), sizeof index);
+    }
+
+    void Collect(Worker& worker) {
+        const size_t file = worker.file;
+        FileOutcome outcome;
+        if (ReceiveOutcome(worker.socket, outcome)) {
+            worker.file = kIdle;
+            Dispatch(worker);
+            finished_(file, std::move(outcome));
+            return;
+        }
+        // The worker ended before it answered: its file fails, a new worker
+        // takes its place while files are left.
+        close(worker.socket);
+        int status = 0;
+        while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        worker = Worker();
+        if (next_ < files_.size() && Start(worker)) Dispatch(worker);
+        finished_(file, FileOutcome::Failed(AbnormalEnd(status)));
+    }
+
+    // Closes the worker's socket, which ends it; it is waited for at the end.
+    void Retire(Worker& worker) {
+        if (worker.socket < 0) return;
+        close(worker.socket);
+        retired_.push_back(worker.pid);
+        worker = Worker();
+    }
+
+    const std::vector<std::string>& files_;
+    const std::function<FileOutcome(const std::string&)>& guarded_;
+    const std::function<void(size_t, FileOutcome)>& finished_;
+    std::vector<Worker> workers_;
+    std::vector<pid_t> retired_;
+    std::string crashOn_;
+    size_t next_ = 0;
+};
+
+}  // namespace
+
+void RunInWorkers(const std::vector<std::string>& files, size_t workers,
+                  const std::function<FileOutcome(const std::string&)>& guarded,
+                  const std::function<void(size_t, FileOutcome)>& finished) {
+    Pool(files, guarded, finished, workers).Run();
+}
+
+}  // namespace lumenmeta_tool

@@ -1,0 +1,25 @@
+// Batch work in forked worker processes. Exiv2's XMP toolkit takes one lock
+// per process, so only separate processes parse and serialise XMP on every
+// core at once. Each worker is handed one file index at a time over its own
+// socket and sends the file's outcome back as one record; a worker that dies
+// fails only the file it held, and a new one takes its place.
+#pragma once
+
+#include "batch.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lumenmeta_tool {
+
+// Runs `task` on every file in up to `workers` child processes, forked from
+// this one (the library already loaded, no other thread running), and calls
+// `finished(index, outcome)` here in the parent as each file is done, in the
+// order they finish. `guarded` is `task` with its exceptions turned into
+// failures. Files no worker can be started for run in this process.
+void RunInWorkers(const std::vector<std::string>& files, size_t workers,
+                  const std::function<FileOutcome(const std::string&)>& guarded,
+                  const std::function<void(size_t, FileOutcome)>& finished);
+
+}  // namespace lumenmeta_tool
