@@ -91,15 +91,11 @@ FileOutcome WriteImage(const std::string& path, const WriteJob& job, std::string
     Handle after;
     TraceCapture trace;
     if (job.dryRun) {
-        int32_t size = static_cast<int32_t>(bytes.size());
-        const unsigned char* result =
-            WriteDataToMem(handle.get(), Bytes(bytes), &size, job.xmpMode);
-        if (!result) {
+        after = WriteInMemory(handle.get(), bytes, job.xmpMode, image);
+        if (image.empty()) {
             if (IsFormatRefusal(trace.WriteFailure())) refusal = trace.WriteFailure();
             return FileOutcome::Failed("the write fails, even in memory");
         }
-        image.assign(result, result + size);
-        after.reset(OpenMemImage(image.data(), size));
         reason = "the library cannot read it";
     } else {
         if (!WriteData(handle.get(), job.target.empty() ? nullptr : job.target.c_str(),
@@ -168,12 +164,8 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
     std::vector<unsigned char> written;  // a dry run's result; outlives `after`
     Handle after;
     if (job.dryRun) {
-        int32_t size = static_cast<int32_t>(bytes.size());
-        const unsigned char* result =
-            WriteDataToMem(handle.get(), Bytes(bytes), &size, job.xmpMode);
-        if (!result) return FileOutcome::Failed("the write fails, even in memory");
-        written.assign(result, result + size);
-        after.reset(OpenMemImage(written.data(), size));
+        after = WriteInMemory(handle.get(), bytes, job.xmpMode, written);
+        if (written.empty()) return FileOutcome::Failed("the write fails, even in memory");
         reason = "the library cannot read it";
     } else {
         // A new sidecar is made only now, when there is something to write.
@@ -197,6 +189,16 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
 }
 
 }  // namespace
+
+Handle WriteInMemory(MetaHandle* handle, const std::string& bytes, int xmpMode,
+                     std::vector<unsigned char>& image) {
+    image.clear();
+    int32_t size = static_cast<int32_t>(bytes.size());
+    const unsigned char* result = WriteDataToMem(handle, Bytes(bytes), &size, xmpMode);
+    if (!result) return Handle();
+    image.assign(result, result + size);
+    return Handle(OpenMemImage(image.data(), size));
+}
 
 FileOutcome EditAndWrite(const std::string& path, const WriteJob& job) {
     if (job.sidecar.mode == SidecarMode::Always) return WriteSidecar(path, job, "");

@@ -7,6 +7,7 @@
 
 #include "batch.h"
 #include "changes.h"
+#include "image_file.h"
 #include "lumenmeta.h"
 #include "read_back.h"
 #include "sidecar.h"
@@ -31,6 +32,13 @@ struct WriteJob {
     bool json = false;
     SidecarOptions sidecar;
 };
+
+// The write in memory that a dry run does: `handle` written into a copy of
+// `bytes` (the target file's), the result kept in `image` and opened. `image`
+// stays empty when the write fails; the handle is null when the written
+// image cannot be read.
+Handle WriteInMemory(MetaHandle* handle, const std::string& bytes, int xmpMode,
+                     std::vector<unsigned char>& image);
 
 // Opens `path`, applies the edit and writes into the file itself or into the
 // job's target; nothing is written when the edit fails. A dry run writes

@@ -135,12 +135,8 @@ FileOutcome CopyIntoSidecar(const CopyJob& job, const std::string& why) {
     std::vector<unsigned char> written;  // a dry run's result; outlives `after`
     Handle after;
     if (job.dryRun) {
-        int32_t size = static_cast<int32_t>(bytes.size());
-        const unsigned char* result = WriteDataToMem(
-            from.get(), reinterpret_cast<const unsigned char*>(bytes.data()), &size, 0);
-        if (!result) return FileOutcome::Failed("the write fails, even in memory");
-        written.assign(result, result + size);
-        after.reset(OpenMemImage(written.data(), size));
+        after = WriteInMemory(from.get(), bytes, 0, written);
+        if (written.empty()) return FileOutcome::Failed("the write fails, even in memory");
         reason = "the library cannot read it";
     } else {
         if (!sidecar.exists && !CreateXmpSidecar(sidecar.path.c_str(), false)) {
