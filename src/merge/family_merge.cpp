@@ -38,15 +38,15 @@ std::string TextForTrace(const Datum& datum) {
 
 template <typename Container, typename Takes>
 void MergeFamily(const Container& source, Container& target, const FamilyTexts& texts,
-                 Takes takes) {
+                 Takes takes, bool leaveWhatIsThere = false) {
     // A container merged into itself would lose every datum it holds in the
     // clearing pass; replacing each key by itself changes nothing.
     if (&source == &target) return;
-    // Exif keys whose values the target already holds are left where they
-    // are: replacing them would change nothing that Exif keeps.
+    // For a write, Exif keys whose values the target already holds are left
+    // where they are: replacing them would change nothing the file keeps.
     std::unordered_set<std::string> alreadyThere;
     if constexpr (std::is_same_v<Container, Exiv2::ExifData>) {
-        alreadyThere = ExifKeysAlreadyThere(source, target, takes);
+        if (leaveWhatIsThere) alreadyThere = ExifKeysAlreadyThere(source, target, takes);
     }
     const auto replaces = [&](const std::string& key) { return takes(key) && alreadyThere.count(key) == 0; };
     // All removals come before all additions, so keys that the source holds
@@ -68,13 +68,13 @@ void MergeFamily(const Container& source, Container& target, const FamilyTexts& 
 }  // namespace
 
 void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target,
-                   const std::set<std::string>* alsoTaken) {
+                   const std::set<std::string>* alsoTaken, bool forWrite) {
     if (source.empty()) return;
     EnsureStandardExifKeySet();
     const auto takes = [alsoTaken](const std::string& key) {
         return IsStandardExifKey(key) || (alsoTaken && alsoTaken->count(key) != 0);
     };
-    MergeFamily(source, target, kExifTexts, takes);
+    MergeFamily(source, target, kExifTexts, takes, forWrite);
 }
 
 void MergeIptcData(const Exiv2::IptcData& source, Exiv2::IptcData& target) {

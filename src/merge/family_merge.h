@@ -17,9 +17,12 @@
 namespace lumenmeta {
 
 // `alsoTaken`, when given, names keys taken even though they are not
-// standard Exif keys (the keys a host set).
+// standard Exif keys (the keys a host set). `forWrite` leaves the datums of a
+// key where they are when the target already holds exactly the source's
+// (their place in the container is all that would change, and Exif does not
+// keep it), which saves a write most of the merge's work.
 void MergeExifData(const Exiv2::ExifData& source, Exiv2::ExifData& target,
-                   const std::set<std::string>* alsoTaken = nullptr);
+                   const std::set<std::string>* alsoTaken = nullptr, bool forWrite = false);
 void MergeIptcData(const Exiv2::IptcData& source, Exiv2::IptcData& target);
 void MergeXmpData(const Exiv2::XmpData& source, Exiv2::XmpData& target);
 

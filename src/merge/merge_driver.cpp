@@ -56,7 +56,7 @@ void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
     MergeIptcData(handle.iptcData, target.iptcData());
     // Exif keys outside the standard list reach the target too when the
     // host set them.
-    MergeExifData(handle.exifData, target.exifData(), &handle.editedKeys);
+    MergeExifData(handle.exifData, target.exifData(), &handle.editedKeys, true);
     if (!target.exifData().empty()) CheckExifDates(target.exifData());
     // Properties with an Exif or IPTC counterpart take the values left by
     // the steps above.
