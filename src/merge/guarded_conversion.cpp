@@ -9,7 +9,6 @@
 #include "merge/xmp_to_iptc.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <type_traits>
 #include <unordered_set>
@@ -233,12 +232,6 @@ bool IsConvertedXmpKey(const std::string& key) {
     return Converted().xmp.count(field == std::string::npos ? key : key.substr(0, field)) != 0;
 }
 
-void ConvertExifToXmp(const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
-    const auto before = Collect(xmp);
-    Exiv2::copyExifToXmp(exif, xmp);
-    Reconcile(xmp, before);
-}
-
 void ConvertIptcAndExifToXmp(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     const auto before = Collect(xmp);
     Exiv2::copyIptcToXmp(Utf8IptcCopy(iptc), xmp, "UTF-8");
@@ -251,12 +244,6 @@ void ConvertXmpToExif(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif) {
     Exiv2::copyXmpToExif(xmp, exif);
     RewriteDates(xmp, exif, before);
     Reconcile(exif, before);
-}
-
-void ConvertIptcToXmp(const Exiv2::IptcData& iptc, Exiv2::XmpData& xmp) {
-    const auto before = Collect(xmp);
-    Exiv2::copyIptcToXmp(Utf8IptcCopy(iptc), xmp, "UTF-8");
-    Reconcile(xmp, before);
 }
 
 void ConvertXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {

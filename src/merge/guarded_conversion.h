@@ -19,14 +19,11 @@
 
 namespace lumenmeta {
 
-void ConvertExifToXmp(const Exiv2::ExifData& exif, Exiv2::XmpData& xmp);
 void ConvertXmpToExif(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif);
-// The IPTC text is read as UTF-8 where it is valid UTF-8 and as
-// Windows-1252 elsewhere, dataset by dataset.
-void ConvertIptcToXmp(const Exiv2::IptcData& iptc, Exiv2::XmpData& xmp);
 void ConvertXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc);
-// ConvertIptcToXmp, then ConvertExifToXmp, compared once with what the XMP
-// held before both.
+// IPTC, then Exif, into XMP, compared once with what the XMP held before
+// both. The IPTC text is read as UTF-8 where it is valid UTF-8 and as
+// Windows-1252 elsewhere, dataset by dataset.
 void ConvertIptcAndExifToXmp(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif, Exiv2::XmpData& xmp);
 void SyncExifWithXmp(Exiv2::ExifData& exif, Exiv2::XmpData& xmp);
 
