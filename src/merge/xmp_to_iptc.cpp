@@ -2,6 +2,9 @@
 
 #include "merge/container_ops.h"
 
+#include <string>
+#include <unordered_set>
+
 namespace lumenmeta {
 
 const XmpToIptcPair kXmpToIptcPairs[20] = {
@@ -29,11 +32,13 @@ const XmpToIptcPair kXmpToIptcPairs[20] = {
 
 void CopyXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {
     if (!iptc.empty()) {
+        // The properties the XMP holds, found in one pass rather than a
+        // search from the start for each pair.
+        std::unordered_set<std::string> held;
+        for (const auto& datum : xmp) held.insert(datum.key());
         detail::MatchKeySet<Exiv2::IptcData> replaced;
         for (const XmpToIptcPair& pair : kXmpToIptcPairs) {
-            if (xmp.findKey(Exiv2::XmpKey(pair.xmpKey)) != xmp.end()) {
-                replaced.insert(detail::MatchKey(Exiv2::IptcKey(pair.iptcKey)));
-            }
+            if (held.count(pair.xmpKey) != 0) replaced.insert(detail::MatchKey(Exiv2::IptcKey(pair.iptcKey)));
         }
         detail::EraseMatching(iptc, replaced);
     }
