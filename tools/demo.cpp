@@ -44,9 +44,10 @@ Values ReadValues(const std::string& path) {
     return values;
 }
 
-// Cuts `text` to `width` characters (not bytes), marking a cut with "~".
+// Cuts `text`, its control characters shown escaped, to `width` characters
+// (not bytes), marking a cut with "~".
 std::string Fit(const std::string& text, size_t width, bool pad = true) {
-    std::u16string wide = WideFromUtf8(text);
+    std::u16string wide = WideFromUtf8(Shown(text));
     if (wide.size() > width) wide = wide.substr(0, width - 1) + u"~";
     return Utf8FromWide(wide) + std::string(pad ? width - wide.size() : 0, ' ');
 }
@@ -103,7 +104,7 @@ int RunDemo() {
     for (const char* family : {"Exif", "Iptc", "Xmp"}) {
         for (const Entry& entry : FamilyEntries(handle.get(), family)) {
             std::printf("     %-30s %-8s %s\n", entry.key.c_str(), TypeText(entry.type).c_str(),
-                        entry.value.c_str());
+                        Shown(entry.value).c_str());
         }
     }
     const Values before = ReadValues(path);
