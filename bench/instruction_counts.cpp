@@ -1,7 +1,10 @@
 // The driver for the instruction counts, run under Valgrind's callgrind:
 //
 //   lumenmeta_instructions prepare DIR   writes the corpus into DIR
-//   lumenmeta_instructions WORK SIDE DIR does WORK on every corpus file
+//   lumenmeta_instructions WORK SIDE DIR [CASE]
+//                                         does WORK on every corpus file, or
+//                                         on the one case named CASE (for a
+//                                         profile of one kind of file)
 //
 // WORK is read, write_in_place or write_to_file; SIDE is ours (through the
 // exports) or exiv2 (Exiv2's API directly, bench/exiv2_direct.h), each
@@ -111,15 +114,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     const Step warmUp =
-        argc == 4 ? MakeStep(argv[1], argv[2], argv[3], Cases().front(), "warm-up") : nullptr;
+        argc == 4 || argc == 5 ? MakeStep(argv[1], argv[2], argv[3], Cases().front(), "warm-up") : nullptr;
     if (!warmUp) {
         std::fprintf(stderr, "usage: %s prepare DIR | %s read|write_in_place|write_to_file "
-                             "ours|exiv2 DIR\n", argv[0], argv[0]);
+                             "ours|exiv2 DIR [CASE]\n", argv[0], argv[0]);
         return 2;
     }
     warmUp();
     std::vector<Step> steps;
-    for (const Case& c : Cases()) steps.push_back(MakeStep(argv[1], argv[2], argv[3], c, "work"));
+    for (const Case& c : Cases()) {
+        if (argc == 5 && argv[4] != std::string(c.name)) continue;
+        steps.push_back(MakeStep(argv[1], argv[2], argv[3], c, "work"));
+    }
     // Every write must have succeeded, every read found its texts.
     return MeasuredWork(steps) >= steps.size() ? 0 : 1;
 }

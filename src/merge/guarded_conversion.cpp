@@ -1,6 +1,7 @@
 #include "merge/guarded_conversion.h"
 
 #include "merge/container_ops.h"
+#include "merge/datum_compare.h"
 #include "merge/iptc_text.h"
 #include "merge/same_meaning.h"
 #include "merge/twin_keys.h"
@@ -39,84 +40,28 @@ const ConvertedKeys& Converted() {
     return keys;
 }
 
-template <typename Container>
-using DatumOf = std::decay_t<decltype(*std::declval<Container&>().begin())>;
-
-// The datums of every key a conversion may write, by key, in container order.
-template <typename Container>
-using Watched = std::map<std::string, std::vector<DatumOf<Container>>>;
-
 bool Watches(const Exiv2::ExifData&, const std::string& key) { return IsConvertedExifKey(key); }
 bool Watches(const Exiv2::IptcData&, const std::string& key) { return IsConvertedIptcKey(key); }
 bool Watches(const Exiv2::XmpData&, const std::string& key) { return IsConvertedXmpKey(key); }
 
+// The datums of every key a conversion may write, by key, in container order.
+template <typename Container>
+using Watched = DatumsByKey<Container>;
+
 template <typename Container>
 Watched<Container> Collect(const Container& data) {
-    Watched<Container> watched;
-    for (const auto& datum : data) {
-        std::string key = datum.key();
-        if (Watches(data, key)) watched[std::move(key)].push_back(datum);
-    }
-    return watched;
+    return CopyDatums(data, [&data](const std::string& key) { return Watches(data, key); });
 }
 
-// The same type and value. Exif values are compared by their bytes, which
-// is much cheaper than their text.
-bool SameValue(const Exiv2::Exifdatum& a, const Exiv2::Exifdatum& b) { return SameExifValue(a, b); }
-
-// XMP and IPTC values by the text they hold, read straight from the value
-// where its class keeps it public; by their rendering otherwise.
-bool SameText(const Exiv2::Value& a, const Exiv2::Value& b) {
-    if (const auto* x = dynamic_cast<const Exiv2::XmpTextValue*>(&a)) {
-        if (const auto* y = dynamic_cast<const Exiv2::XmpTextValue*>(&b)) return x->value_ == y->value_;
-    }
-    if (const auto* x = dynamic_cast<const Exiv2::LangAltValue*>(&a)) {
-        if (const auto* y = dynamic_cast<const Exiv2::LangAltValue*>(&b)) return x->value_ == y->value_;
-    }
-    if (const auto* x = dynamic_cast<const Exiv2::StringValueBase*>(&a)) {
-        if (const auto* y = dynamic_cast<const Exiv2::StringValueBase*>(&b)) return x->value_ == y->value_;
-    }
-    return a.toString() == b.toString();
-}
-
-template <typename Datum>
-bool SameValue(const Datum& a, const Datum& b) {
-    if (a.typeId() != b.typeId()) return false;
-    try {
-        return SameText(a.value(), b.value());
-    } catch (const Exiv2::AnyError&) {
-        return a.toString() == b.toString();  // a datum without a value
-    }
-}
-
-// Pointers to the datums a container holds now, by key; valid until the
-// container changes.
 template <typename Container>
-using Current = std::map<std::string, std::vector<const DatumOf<Container>*>>;
+using Current = DatumPointersByKey<Container>;
 
 template <typename Container>
 Current<Container> Pointers(const Container& data) {
-    Current<Container> current;
-    for (const auto& datum : data) {
-        std::string key = datum.key();
-        if (Watches(data, key)) current[std::move(key)].push_back(&datum);
-    }
-    return current;
+    return PointDatums(data, [&data](const std::string& key) { return Watches(data, key); });
 }
 
-template <typename Datum>
-const Datum& Deref(const Datum& datum) { return datum; }
-template <typename Datum>
-const Datum& Deref(const Datum* datum) { return *datum; }
-
-template <typename A, typename B>
-bool SameDatums(const std::vector<A>& a, const std::vector<B>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (!SameValue(Deref(a[i]), Deref(b[i]))) return false;
-    }
-    return true;
-}
+using detail::Deref;
 
 template <typename Each>
 bool EmptyMeaning(const std::vector<Each>& datums) {

@@ -51,7 +51,7 @@ void RemoveClearedXmpKeys(const MetaHandle& handle, Exiv2::Image& target) {
 
 }  // namespace
 
-void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
+void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target, const SyncedTwins* synced) {
     RemoveClearedExifAndIptcKeys(handle, target);
     MergeIptcData(handle.iptcData, target.iptcData());
     // Exif keys outside the standard list reach the target too when the
@@ -60,7 +60,7 @@ void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target) {
     if (!target.exifData().empty()) CheckExifDates(target.exifData());
     // Properties with an Exif or IPTC counterpart take the values left by
     // the steps above.
-    ConvertIptcAndExifToXmp(target.iptcData(), target.exifData(), target.xmpData());
+    RefreshXmpFromIptcAndExif(target.iptcData(), target.exifData(), target.xmpData(), synced);
     // After the refresh, so that a cleared property that the conversion has
     // just produced again from Exif or IPTC still goes.
     RemoveClearedXmpKeys(handle, target);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "lumenmeta.h"
+#include "merge/xmp_refresh.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -12,7 +13,10 @@ namespace lumenmeta {
 
 // Changes only the image's three containers, never the handle, and does not
 // write the image. Raises Exiv2's error (and leaves the steps done so far)
-// when a step that is not guarded fails.
-void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target);
+// when a step that is not guarded fails. `synced`, when given, tells what the
+// write's source step left in step, so that the refresh of XMP converts only
+// what can change.
+void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target,
+                          const SyncedTwins* synced = nullptr);
 
 }  // namespace lumenmeta

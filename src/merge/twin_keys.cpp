@@ -194,4 +194,60 @@ std::vector<std::string> ExifCompanionsOf(const std::string& exifKey) {
     return {};
 }
 
+namespace {
+
+struct TwinGroups {
+    std::unordered_map<std::string, int> groupOf;
+    int count = 0;
+};
+
+// Joins the members of each row, and each Exif key with its companions, by
+// merging groups until every row lies in one.
+const TwinGroups& Groups() {
+    static const TwinGroups groups = [] {
+        std::unordered_map<std::string, std::string> parent;
+        const auto root = [&parent](std::string key) {
+            while (parent.at(key) != key) key = parent.at(key);
+            return key;
+        };
+        const auto join = [&](const std::string& a, const std::string& b) {
+            parent.emplace(a, a);
+            parent.emplace(b, b);
+            const std::string ra = root(a), rb = root(b);
+            if (ra != rb) parent[ra] = rb;
+        };
+        for (const TwinRow& row : kTwinRows) {
+            join(row.xmpKey, row.xmpKey);
+            if (row.exifKey) {
+                join(row.exifKey, row.xmpKey);
+                for (const std::string& companion : ExifCompanionsOf(row.exifKey)) join(companion, row.xmpKey);
+            }
+            if (row.iptcKey) join(row.iptcKey, row.xmpKey);
+        }
+        TwinGroups numbered;
+        std::unordered_map<std::string, int> numberOfRoot;
+        for (const auto& entry : parent) {
+            const auto number = numberOfRoot.emplace(root(entry.first), numbered.count);
+            if (number.second) ++numbered.count;
+            numbered.groupOf.emplace(entry.first, number.first->second);
+        }
+        return numbered;
+    }();
+    return groups;
+}
+
+}  // namespace
+
+int TwinGroupOf(const std::string& key) {
+    const auto& groupOf = Groups().groupOf;
+    auto found = groupOf.find(key);
+    if (found == groupOf.end() && key.compare(0, 4, "Xmp.") == 0) {
+        const size_t field = key.find('/');
+        if (field != std::string::npos) found = groupOf.find(key.substr(0, field));
+    }
+    return found == groupOf.end() ? -1 : found->second;
+}
+
+int TwinGroupCount() { return Groups().count; }
+
 }  // namespace lumenmeta

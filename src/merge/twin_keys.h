@@ -33,4 +33,16 @@ bool IsXmpKeyOf(const std::string& key, const std::string& property);
 // GPS time stamp.
 std::vector<std::string> ExifCompanionsOf(const std::string& exifKey);
 
+// Twin groups: the keys tied together by the rows above, directly or through
+// a shared member, with the Exif companions of their Exif keys
+// (Exif.Photo.DateTimeOriginal, Exif.Photo.SubSecTimeOriginal,
+// Xmp.exif.DateTimeOriginal, Xmp.photoshop.DateCreated and
+// Iptc.Application2.DateCreated are one group). A conversion reads the keys
+// of a group together and writes only keys of that group, so groups can be
+// converted one without the other. The group of a key, from 0 to
+// TwinGroupCount() - 1 (an XMP struct field is in its property's group); -1
+// for a key that no conversion touches.
+int TwinGroupOf(const std::string& key);
+int TwinGroupCount();
+
 }  // namespace lumenmeta

@@ -65,19 +65,22 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
         const Exiv2::Value& value = datum.value();
         const long items = ItemCount(value);
         const std::string key = datum.key();
+        if (items > 0 && IsIptcMarkerXmpKey(key)) setMarker = true;
+        // The conversion into Exif reads only the properties it converts.
+        const bool converted = IsConvertedXmpKey(key);
         const char* dublinCoreKey = DublinCoreKeyFor(key);
+        if (!converted && !dublinCoreKey) continue;
         for (long item = 0; item < items; ++item) {
             const std::string text = TextOfItem(value, item);
             // Exiv2 gives a new datum the type it knows for the property and
             // appends each further text to an array, so the items arrive one
             // by one.
             try {
-                FindOrAppendXmpDatum(conversionCopy, conversionPositions, key) = text;
+                if (converted) FindOrAppendXmpDatum(conversionCopy, conversionPositions, key) = text;
                 if (dublinCoreKey) mirrorSet[dublinCoreKey] = text;
             } catch (const Exiv2::AnyError&) {
                 std::cerr << "Can't write metadata to xmp Block";
             }
-            if (IsIptcMarkerXmpKey(key)) setMarker = true;
         }
     }
     ConvertXmpToExif(conversionCopy, exif);

@@ -31,18 +31,32 @@ const XmpToIptcPair kXmpToIptcPairs[20] = {
 };
 
 void CopyXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {
+    static const std::unordered_set<std::string> kConverted = [] {
+        std::unordered_set<std::string> keys;
+        for (const XmpToIptcPair& pair : kXmpToIptcPairs) keys.insert(pair.xmpKey);
+        return keys;
+    }();
+    // The conversion reads only the paired properties, and looks each up
+    // from the start of the XMP: it is given those properties alone, found in
+    // one pass.
+    Exiv2::XmpData paired;
+    for (const auto& datum : xmp) {
+        const std::string key = datum.key();
+        const size_t field = key.find('/');
+        if (kConverted.count(field == std::string::npos ? key : key.substr(0, field)) != 0) paired.add(datum);
+    }
     if (!iptc.empty()) {
-        // The properties the XMP holds, found in one pass rather than a
-        // search from the start for each pair.
+        // Exiv2 would remove each dataset's datums one at a time, searching
+        // from the start for each; they are removed here in one pass.
         std::unordered_set<std::string> held;
-        for (const auto& datum : xmp) held.insert(datum.key());
+        for (const auto& datum : paired) held.insert(datum.key());
         detail::MatchKeySet<Exiv2::IptcData> replaced;
         for (const XmpToIptcPair& pair : kXmpToIptcPairs) {
             if (held.count(pair.xmpKey) != 0) replaced.insert(detail::MatchKey(Exiv2::IptcKey(pair.iptcKey)));
         }
         detail::EraseMatching(iptc, replaced);
     }
-    Exiv2::copyXmpToIptc(xmp, iptc);
+    Exiv2::copyXmpToIptc(paired, iptc);
 }
 
 }  // namespace lumenmeta

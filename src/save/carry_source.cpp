@@ -26,19 +26,21 @@ void CarryFamily(const Container& source, Container& target, Takes takes) {
 
 }  // namespace
 
-bool PrepareSourceImage(Exiv2::Image& source) {
+bool PrepareSourceImage(Exiv2::Image& source, SyncedTwins* synced) {
     const bool hadXmp = source.xmpData().count() != 0;
+    if (synced) synced->NoteBeforeSync(source.xmpData(), hadXmp);
     if (hadXmp) {
         SyncExifWithXmp(source.exifData(), source.xmpData());
         ConvertXmpToIptc(source.xmpData(), source.iptcData());
     }
     SortByKey(source.iptcData());
     SortByKey(source.xmpData());
+    if (synced) synced->NoteAfterSync(source.exifData(), source.iptcData(), source.xmpData());
     return hadXmp;
 }
 
-bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target) {
-    const bool sourceHadXmp = PrepareSourceImage(source);
+bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target, SyncedTwins* synced) {
+    const bool sourceHadXmp = PrepareSourceImage(source, synced);
     if (!source.iptcData().empty()) {
         CarryFamily(source.iptcData(), target.iptcData(), TakeEveryKey);
     }

@@ -2,20 +2,24 @@
 // image, before the handle's own working set is merged in.
 #pragma once
 
+#include "merge/xmp_refresh.h"
+
 #include <exiv2/exiv2.hpp>
 
 namespace lumenmeta {
 
 // Prepares an image read as the source of a write: when it holds XMP, its
 // Exif and IPTC are brought in step with that XMP; then its IPTC and XMP are
-// sorted by key. Returns whether it held XMP.
-bool PrepareSourceImage(Exiv2::Image& source);
+// sorted by key. Returns whether it held XMP. `synced`, when given, takes
+// note of what the step left in step.
+bool PrepareSourceImage(Exiv2::Image& source, SyncedTwins* synced = nullptr);
 
 // Both images already read. The source is first prepared as above. Then, family by family, every key the
 // source holds replaces the target's values for it, appended in the source's
 // order: all IPTC datasets, all XMP properties, and of Exif only the
 // standard and maker-note keys; the target keeps its other values. Returns
 // whether the source held XMP. Raises Exiv2's error when a step fails.
-bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target);
+bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target,
+                         SyncedTwins* synced = nullptr);
 
 }  // namespace lumenmeta

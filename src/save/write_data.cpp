@@ -89,12 +89,15 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
         SortByKey(target->xmpData());
     }
     bool sourceHadXmp = false;
+    SyncedTwins synced;
+    bool carried = false;
     if (!handle.filePath.empty()) {
         if (ImagePtr source = ReadSourceFile(handle.filePath)) {
-            sourceHadXmp = CarrySourceMetadata(*source, *target);
+            sourceHadXmp = CarrySourceMetadata(*source, *target, &synced);
+            carried = true;
         }
     }
-    MergeHandleIntoImage(handle, *target);
+    MergeHandleIntoImage(handle, *target, carried ? &synced : nullptr);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     WriteImageMetadata(*target);  // replaces the file crash-safely
 }
@@ -105,8 +108,9 @@ void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     ImagePtr target = OpenImageForWriting(handle.filePath);
     RefuseUnwritableFormat(*target, handle.filePath);
     ReadImageMetadata(*target);
-    const bool sourceHadXmp = PrepareSourceImage(*target);
-    MergeHandleIntoImage(handle, *target);
+    SyncedTwins synced;
+    const bool sourceHadXmp = PrepareSourceImage(*target, &synced);
+    MergeHandleIntoImage(handle, *target, &synced);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     WriteImageMetadata(*target);  // replaces the file crash-safely
 }
