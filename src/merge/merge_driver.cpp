@@ -67,7 +67,7 @@ void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target, const 
     // After the refresh, so that the handle's XMP wins over converted values.
     MergeXmpData(handle.xmpData, target.xmpData());
     if (!target.xmpData().empty()) CheckXmpDates(target.xmpData());
-    MirrorXmp(target.xmpData(), target.exifData(), target.iptcData());
+    MirrorXmp(target.xmpData(), target.exifData(), target.iptcData(), synced);
     ApplyEditsToTwins(handle, target);
 }
 

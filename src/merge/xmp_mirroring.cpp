@@ -3,6 +3,7 @@
 #include "handle/text_rules.h"
 #include "merge/container_ops.h"
 #include "merge/guarded_conversion.h"
+#include "merge/twin_keys.h"
 #include "merge/xmp_to_iptc.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
@@ -56,7 +57,10 @@ bool IsIptcMarkerXmpKey(const std::string& key) {
     return false;
 }
 
-void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc) {
+void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc,
+               const SyncedTwins* synced) {
+    const std::vector<bool> convert =
+        synced ? synced->GroupsToConvert(exif, iptc, xmp) : std::vector<bool>(TwinGroupCount(), true);
     Exiv2::XmpData conversionCopy;
     XmpPositions conversionPositions;
     Exiv2::XmpData mirrorSet;
@@ -67,7 +71,8 @@ void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData
         const std::string key = datum.key();
         if (items > 0 && IsIptcMarkerXmpKey(key)) setMarker = true;
         // The conversion into Exif reads only the properties it converts.
-        const bool converted = IsConvertedXmpKey(key);
+        const int group = TwinGroupOf(key);
+        const bool converted = group >= 0 && convert[group];
         const char* dublinCoreKey = DublinCoreKeyFor(key);
         if (!converted && !dublinCoreKey) continue;
         for (long item = 0; item < items; ++item) {

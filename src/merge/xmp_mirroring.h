@@ -6,6 +6,8 @@
 // IPTC. The XMP itself is not changed.
 #pragma once
 
+#include "merge/xmp_refresh.h"
+
 #include <exiv2/exiv2.hpp>
 
 #include <string>
@@ -37,7 +39,10 @@ bool IsIptcMarkerXmpKey(const std::string& key);
 // Runs the mirroring on one image's containers. An item that cannot be
 // assigned is reported with "Can't write metadata to xmp Block" on the
 // standard error stream and skipped; errors of Exiv2's converters and of
-// setting the marker are raised.
-void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc);
+// setting the marker are raised. With `synced`, the twin groups it names as
+// left in step (their XMP made from their Exif, neither changed since) are
+// not converted into Exif: the conversion would give back the Exif they hold.
+void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc,
+               const SyncedTwins* synced = nullptr);
 
 }  // namespace lumenmeta

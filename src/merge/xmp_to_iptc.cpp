@@ -1,6 +1,7 @@
 #include "merge/xmp_to_iptc.h"
 
 #include "merge/container_ops.h"
+#include "merge/twin_keys.h"
 
 #include <string>
 #include <unordered_set>
@@ -31,14 +32,18 @@ const XmpToIptcPair kXmpToIptcPairs[20] = {
 };
 
 void CopyXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {
+    // The properties with an IPTC twin: the pairs, and the dates, which
+    // Exiv2 converts as well (into datasets it adds without replacing).
     static const std::unordered_set<std::string> kConverted = [] {
         std::unordered_set<std::string> keys;
+        for (const TwinRow& row : TwinRows()) {
+            if (row.iptcKey) keys.insert(row.xmpKey);
+        }
         for (const XmpToIptcPair& pair : kXmpToIptcPairs) keys.insert(pair.xmpKey);
         return keys;
     }();
-    // The conversion reads only the paired properties, and looks each up
-    // from the start of the XMP: it is given those properties alone, found in
-    // one pass.
+    // The conversion reads only those properties, and looks each up from the
+    // start of the XMP: it is given them alone, found in one pass.
     Exiv2::XmpData paired;
     for (const auto& datum : xmp) {
         const std::string key = datum.key();

@@ -8,9 +8,24 @@ const Exiv2::Exifdatum* FindExifValue(const Exiv2::ExifData& data, const char* k
     return &*it;
 }
 
+namespace {
+
+// What XmpData::findKey finds, compared by prefix, then property: these are
+// short texts, where the whole key would be made anew for every datum.
+Exiv2::XmpData::const_iterator FindXmpKey(const Exiv2::XmpData& data, const Exiv2::XmpKey& key) {
+    const std::string prefix = key.groupName();
+    const std::string property = key.tagName();
+    for (auto it = data.begin(); it != data.end(); ++it) {
+        if (it->groupName() == prefix && it->tagName() == property) return it;
+    }
+    return data.end();
+}
+
+}  // namespace
+
 const Exiv2::Xmpdatum* FindXmpOccurrence(const Exiv2::XmpData& data, const char* key, int index) {
     if (index < 0) return nullptr;
-    auto it = data.findKey(Exiv2::XmpKey(key));
+    auto it = FindXmpKey(data, Exiv2::XmpKey(key));
     for (int i = 0;; ++i) {
         if (it == data.end()) return nullptr;
         const bool qualifies = it->key() == key && it->size() != 0;

@@ -72,6 +72,18 @@ TEST(XmpToIptc, TableIsWhatExiv2ConvertsAndResultIsExiv2s) {
     CopyXmpToIptc(xmp, iptc);
     EXPECT_EQ(TypedEntries(iptc), TypedEntries(expected));
     EXPECT_EQ(iptc.count(), 9);  // 2 envelope, date, headline, 2 keywords, creator, city, title
+
+    // The dates convert as well; properties without an IPTC twin change
+    // nothing.
+    Exiv2::XmpData dates;
+    Fill(dates, {"Xmp.photoshop.DateCreated=2021-06-01T07:08:09", "Xmp.xmp.CreateDate=2021-06-02",
+                 "Xmp.xmp.Label=Blue", "Xmp.tiff.Make=Canon"});
+    Exiv2::IptcData dated, datedByExiv2;
+    Exiv2::copyXmpToIptc(dates, datedByExiv2);
+    CopyXmpToIptc(dates, dated);
+    EXPECT_EQ(TypedEntries(dated), TypedEntries(datedByExiv2));
+    EXPECT_EQ(KeysOf(dated), (Texts{"Iptc.Application2.DateCreated", "Iptc.Envelope.CharacterSet",
+                                    "Iptc.Application2.DigitizationDate"}));
 }
 
 }  // namespace

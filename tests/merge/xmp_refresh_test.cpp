@@ -1,0 +1,264 @@
+// A write converts only the twin groups that its source step did not leave
+// in step. Whatever it skips, the image must come out of the merge exactly
+// as the full conversions leave it.
+#include "merge/merge_driver.h"
+#include "merge/twin_keys.h"
+#include "merge/xmp_refresh.h"
+#include "save/carry_source.h"
+
+#include "support/handles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace lumenmeta {
+namespace {
+
+using namespace test;
+
+using ImagePtr = std::unique_ptr<Exiv2::Image>;
+
+ImagePtr NewImage() { return ImagePtr(Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg).release()); }
+
+// A camera's Exif: plain, array, rational, date and GPS twins, a struct
+// (Flash), a user comment, and tags that no conversion touches.
+void CameraExif(Exiv2::ExifData& exif) {
+    Fill(exif, {"Exif.Image.Make=Canon", "Exif.Image.Model=EOS 5D", "Exif.Image.Artist=Ann Example",
+                "Exif.Image.Orientation=6", "Exif.Image.XResolution=72/1",
+                "Exif.Image.ImageDescription=Harbour at dawn", "Exif.Image.Copyright=Ann",
+                "Exif.Photo.DateTimeOriginal=2021:06:01 07:08:09",
+                "Exif.Photo.SubSecTimeOriginal=42", "Exif.Image.DateTime=2021:06:02 10:00:00",
+                "Exif.Photo.ExposureTime=1/250", "Exif.Photo.FNumber=28/10",
+                "Exif.Photo.ISOSpeedRatings=400", "Exif.Photo.Flash=16",
+                "Exif.Photo.ExposureBiasValue=-1/3", "Exif.GPSInfo.GPSLatitude=51/1 30/1 1234/100",
+                "Exif.GPSInfo.GPSLatitudeRef=N", "Exif.GPSInfo.GPSAltitude=120/1",
+                "Exif.GPSInfo.GPSAltitudeRef=0", "Exif.Photo.UserComment=charset=Ascii a note",
+                "Exif.Image.HostComputer=not a twin", "Exif.Photo.WhiteBalance=1"});
+}
+
+void CaptionIptc(Exiv2::IptcData& iptc) {
+    Fill(iptc, {"Iptc.Application2.Caption=Harbour", "Iptc.Application2.Keywords=boats",
+                "Iptc.Application2.Keywords=dawn", "Iptc.Application2.City=Kiel"});
+}
+
+struct Source {
+    const char* name;
+    std::function<void(Exiv2::Image&)> fill;
+};
+
+const std::vector<Source>& Sources() {
+    static const std::vector<Source> sources = {
+        {"Exif, IPTC and a little XMP",
+         [](Exiv2::Image& image) {
+             CameraExif(image.exifData());
+             CaptionIptc(image.iptcData());
+             Fill(image.xmpData(), {"Xmp.dc.title=lang=x-default Boats", "Xmp.xmp.Label=Blue"});
+         }},
+        {"XMP twins that disagree with Exif",
+         [](Exiv2::Image& image) {
+             CameraExif(image.exifData());
+             Fill(image.xmpData(), {"Xmp.tiff.Make=Nikon", "Xmp.exif.FNumber=4/1",
+                                    "Xmp.dc.creator=Bob", "Xmp.xmp.Rating=3",
+                                    "Xmp.exif.DateTimeOriginal=2020-01-01T00:00:00"});
+         }},
+        {"XMP with the Exif digests",
+         [](Exiv2::Image& image) {
+             CameraExif(image.exifData());
+             Fill(image.xmpData(), {"Xmp.tiff.NativeDigest=0", "Xmp.exif.NativeDigest=0",
+                                    "Xmp.tiff.Model=Other"});
+         }},
+        {"no XMP", [](Exiv2::Image& image) {
+             CameraExif(image.exifData());
+             CaptionIptc(image.iptcData());
+         }},
+        {"XMP only", [](Exiv2::Image& image) {
+             Fill(image.xmpData(), {"Xmp.tiff.Make=Leica", "Xmp.exif.ExposureTime=1/60",
+                                    "Xmp.dc.subject=one", "Xmp.photoshop.City=Bonn"});
+         }},
+    };
+    return sources;
+}
+
+struct Edit {
+    const char* name;
+    std::function<void(MetaHandle&)> apply;
+};
+
+void Set(MetaHandle& handle, const char* key, const std::u16string& text) {
+    ASSERT_EQ(AddMetaDataW(&handle, key, MakeBstr(text).get()), 1) << key;
+}
+
+const std::vector<Edit>& Edits() {
+    static const std::vector<Edit> edits = {
+        {"none", [](MetaHandle&) {}},
+        {"Exif artist", [](MetaHandle& h) { Set(h, "Exif.Image.Artist", u"Carla"); }},
+        {"Exif model and date",
+         [](MetaHandle& h) {
+             Set(h, "Exif.Image.Model", u"R6");
+             Set(h, "Exif.Photo.DateTimeOriginal", u"2022:02:03 04:05:06");
+         }},
+        {"IPTC headline and city",
+         [](MetaHandle& h) {
+             Set(h, "Iptc.Application2.Headline", u"Boats");
+             Set(h, "Iptc.Application2.City", u"Lübeck");
+         }},
+        {"XMP twins",
+         [](MetaHandle& h) {
+             Set(h, "Xmp.tiff.Make", u"Sony");
+             Set(h, "Xmp.exif.GPSAltitude", u"300/1");
+         }},
+        {"cleared",
+         [](MetaHandle& h) {
+             ClearMetaData(&h, "Exif.Image.Make");
+             ClearMetaData(&h, "Exif.GPSInfo.GPSLatitude");
+             ClearMetaData(&h, "Xmp.tiff.Orientation");
+         }},
+    };
+    return edits;
+}
+
+// Every datum as "key=type:text", sorted: what the file will hold, whatever
+// the order inside the containers.
+Texts Sorted(Texts entries) {
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+void ExpectSameMetadata(Exiv2::Image& a, Exiv2::Image& b) {
+    EXPECT_EQ(Sorted(TypedEntries(a.exifData())), Sorted(TypedEntries(b.exifData())));
+    EXPECT_EQ(Sorted(TypedEntries(a.iptcData())), Sorted(TypedEntries(b.iptcData())));
+    EXPECT_EQ(Sorted(TypedEntries(a.xmpData())), Sorted(TypedEntries(b.xmpData())));
+}
+
+// A target with twins of its own, some under the source's keys.
+ImagePtr OtherFile() {
+    ImagePtr image = NewImage();
+    Fill(image->exifData(), {"Exif.Image.Make=Target", "Exif.Image.Software=Editor 2",
+                             "Exif.Photo.FocalLength=50/1"});
+    Fill(image->iptcData(), {"Iptc.Application2.Headline=Target headline"});
+    Fill(image->xmpData(), {"Xmp.xmp.Rating=2", "Xmp.exif.FocalLength=35/1", "Xmp.tiff.Model=Other"});
+    return image;
+}
+
+TEST(XmpRefresh, SkippingGroupsInStepGivesWhatTheFullConversionsGive) {
+    int skipped = 0;
+    for (const Source& source : Sources()) {
+        for (const Edit& edit : Edits()) {
+            SCOPED_TRACE(std::string(source.name) + ", edit: " + edit.name);
+            // The handle opened from the file, then edited.
+            HandlePtr handle = EmptyHandle();
+            ImagePtr file = NewImage();
+            source.fill(*file);
+            handle->exifData = file->exifData();
+            handle->iptcData = file->iptcData();
+            handle->xmpData = file->xmpData();
+            edit.apply(*handle);
+
+            // The write in place, once converting only what it must and once
+            // converting everything.
+            ImagePtr quick = NewImage(), full = NewImage();
+            source.fill(*quick);
+            source.fill(*full);
+            SyncedTwins synced;
+            PrepareSourceImage(*quick, &synced);
+            const std::vector<bool> convert =
+                synced.GroupsToConvert(quick->exifData(), quick->iptcData(), quick->xmpData());
+            skipped += static_cast<int>(std::count(convert.begin(), convert.end(), false));
+            MergeHandleIntoImage(*handle, *quick, &synced);
+            PrepareSourceImage(*full);
+            MergeHandleIntoImage(*handle, *full);
+
+            ExpectSameMetadata(*quick, *full);
+
+            // The write into another file, which has metadata of its own.
+            ImagePtr quickTarget = OtherFile(), fullTarget = OtherFile();
+            ImagePtr quickSource = NewImage(), fullSource = NewImage();
+            source.fill(*quickSource);
+            source.fill(*fullSource);
+            SyncedTwins carried;
+            CarrySourceMetadata(*quickSource, *quickTarget, &carried);
+            MergeHandleIntoImage(*handle, *quickTarget, &carried);
+            CarrySourceMetadata(*fullSource, *fullTarget);
+            MergeHandleIntoImage(*handle, *fullTarget);
+            ExpectSameMetadata(*quickTarget, *fullTarget);
+        }
+    }
+    // The comparison means something only when groups were skipped.
+    EXPECT_GT(skipped, 100);
+}
+
+TEST(XmpRefresh, GroupsInStepAreThoseTheSyncMadeFromExifAlone) {
+    ImagePtr image = NewImage();
+    CameraExif(image->exifData());
+    CaptionIptc(image->iptcData());
+    Fill(image->xmpData(), {"Xmp.tiff.Make=Nikon", "Xmp.xmp.Label=Blue"});
+    SyncedTwins synced;
+    EXPECT_EQ(synced.GroupsToConvert(image->exifData(), image->iptcData(), image->xmpData()),
+              std::vector<bool>(TwinGroupCount(), true));  // nothing noted yet
+    PrepareSourceImage(*image, &synced);
+    const auto toConvert = [&](const char* key) {
+        return static_cast<bool>(synced.GroupsToConvert(image->exifData(), image->iptcData(),
+                                                        image->xmpData())[TwinGroupOf(key)]);
+    };
+    EXPECT_FALSE(toConvert("Exif.Image.Model"));     // XMP made from Exif
+    EXPECT_FALSE(toConvert("Xmp.exif.Flash/exif:Fired"));
+    EXPECT_FALSE(toConvert("Exif.GPSInfo.GPSLatitudeRef"));
+    // The date went on into IPTC, which makes its group one to convert.
+    EXPECT_TRUE(toConvert("Exif.Photo.SubSecTimeOriginal"));
+    EXPECT_FALSE(toConvert("Exif.Photo.Contrast"));  // nowhere at all
+    EXPECT_TRUE(toConvert("Exif.Image.Make"));       // XMP was in the file
+    EXPECT_TRUE(toConvert("Iptc.Application2.City"));  // IPTC among them
+    EXPECT_TRUE(toConvert("Exif.Image.ImageDescription"));
+
+    // A change in any family puts the group back.
+    image->exifData()["Exif.Photo.FNumber"] = Exiv2::URationalValue(Exiv2::URational(4, 1));
+    image->xmpData()["Xmp.exif.Flash/exif:Mode"] = "3";
+    image->iptcData()["Iptc.Application2.ObjectName"] = "title";
+    EXPECT_TRUE(toConvert("Exif.Photo.FNumber"));
+    EXPECT_TRUE(toConvert("Exif.Photo.Flash"));
+    EXPECT_TRUE(toConvert("Xmp.dc.title"));
+    EXPECT_FALSE(toConvert("Exif.Image.Model"));
+
+    // Exif digests in the file: Exiv2 may convert the other way.
+    ImagePtr digested = NewImage();
+    CameraExif(digested->exifData());
+    Fill(digested->xmpData(), {"Xmp.tiff.NativeDigest=1", "Xmp.exif.NativeDigest=2"});
+    SyncedTwins noted;
+    PrepareSourceImage(*digested, &noted);
+    const std::vector<bool> all = noted.GroupsToConvert(digested->exifData(), digested->iptcData(),
+                                                        digested->xmpData());
+    EXPECT_TRUE(all[TwinGroupOf("Exif.Image.Model")]);
+}
+
+TEST(TwinGroups, JoinRowsThatShareAKeyAndTheirCompanions) {
+    const int date = TwinGroupOf("Exif.Photo.DateTimeOriginal");
+    ASSERT_GE(date, 0);
+    for (const char* key : {"Exif.Photo.SubSecTimeOriginal", "Xmp.exif.DateTimeOriginal",
+                            "Xmp.photoshop.DateCreated", "Iptc.Application2.DateCreated"}) {
+        EXPECT_EQ(TwinGroupOf(key), date) << key;
+    }
+    EXPECT_EQ(TwinGroupOf("Exif.Image.Artist"), TwinGroupOf("Iptc.Application2.Byline"));
+    EXPECT_EQ(TwinGroupOf("Xmp.exif.Flash/exif:Fired"), TwinGroupOf("Exif.Photo.Flash"));
+    EXPECT_EQ(TwinGroupOf("Exif.GPSInfo.GPSLatitudeRef"), TwinGroupOf("Xmp.exif.GPSLatitude"));
+    EXPECT_NE(TwinGroupOf("Exif.Image.Make"), TwinGroupOf("Exif.Image.Model"));
+    EXPECT_EQ(TwinGroupOf("Exif.Image.HostComputer"), -1);
+    EXPECT_EQ(TwinGroupOf("Xmp.xmp.Label"), -1);
+    EXPECT_EQ(TwinGroupOf("Xmp.exif.Flashy"), -1);
+    // Every row's keys lie in one group, and the groups are numbered densely.
+    for (const TwinRow& row : TwinRows()) {
+        const int group = TwinGroupOf(row.xmpKey);
+        EXPECT_TRUE(group >= 0 && group < TwinGroupCount()) << row.xmpKey;
+        if (row.exifKey) {
+            EXPECT_EQ(TwinGroupOf(row.exifKey), group) << row.xmpKey;
+        }
+        if (row.iptcKey) {
+            EXPECT_EQ(TwinGroupOf(row.iptcKey), group) << row.xmpKey;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumenmeta
