@@ -49,25 +49,27 @@ bool SameDatums(const std::vector<A>& a, const std::vector<B>& b) {
     return true;
 }
 
+namespace detail {
+template <typename Entry, typename Container, typename Wanted, typename Make>
+std::map<std::string, std::vector<Entry>> ByKey(const Container& data, Wanted wanted, Make make) {
+    std::map<std::string, std::vector<Entry>> byKey;
+    for (const auto& datum : data) {
+        std::string key = datum.key();
+        if (wanted(key)) byKey[std::move(key)].push_back(make(datum));
+    }
+    return byKey;
+}
+}  // namespace detail
+
 // The copies, or the pointers, of the datums whose key `wanted` accepts.
 template <typename Container, typename Wanted>
 DatumsByKey<Container> CopyDatums(const Container& data, Wanted wanted) {
-    DatumsByKey<Container> copies;
-    for (const auto& datum : data) {
-        std::string key = datum.key();
-        if (wanted(key)) copies[std::move(key)].push_back(datum);
-    }
-    return copies;
+    return detail::ByKey<DatumOf<Container>>(data, wanted, [](const auto& datum) { return datum; });
 }
 
 template <typename Container, typename Wanted>
 DatumPointersByKey<Container> PointDatums(const Container& data, Wanted wanted) {
-    DatumPointersByKey<Container> pointers;
-    for (const auto& datum : data) {
-        std::string key = datum.key();
-        if (wanted(key)) pointers[std::move(key)].push_back(&datum);
-    }
-    return pointers;
+    return detail::ByKey<const DatumOf<Container>*>(data, wanted, [](const auto& datum) { return &datum; });
 }
 
 // Calls `differs(key)` for each key whose datums are not the same in both

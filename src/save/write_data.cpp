@@ -89,15 +89,13 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
         SortByKey(target->xmpData());
     }
     bool sourceHadXmp = false;
-    SyncedTwins synced;
-    bool carried = false;
+    SyncedTwins synced;  // noted only when a source is carried
     if (!handle.filePath.empty()) {
         if (ImagePtr source = ReadSourceFile(handle.filePath)) {
             sourceHadXmp = CarrySourceMetadata(*source, *target, &synced);
-            carried = true;
         }
     }
-    MergeHandleIntoImage(handle, *target, carried ? &synced : nullptr);
+    MergeHandleIntoImage(handle, *target, &synced);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     WriteImageMetadata(*target);  // replaces the file crash-safely
 }

@@ -33,14 +33,16 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
     SortByKey(target->iptcData());
     SortByKey(target->xmpData());
     bool sourceHadXmp = false;
+    SyncedTwins synced;
     if (!handle.filePath.empty()) {
         // Unlike the file writer, a source that cannot be read ends the
         // write.
         ImagePtr source = OpenImageFile(handle.filePath);
         ReadImageMetadata(*source);
-        sourceHadXmp = CarrySourceMetadata(*source, *target);
+        sourceHadXmp = CarrySourceMetadata(*source, *target, &synced);
     }
-    MergeHandleIntoImage(handle, *target);
+    // Without a source nothing is noted, and every group is converted.
+    MergeHandleIntoImage(handle, *target, &synced);
     ApplyXmpMode(*target, xmpMode, sourceHadXmp);
     // Exiv2 builds the new image in memory of its own; the caller's bytes
     // are only read.
