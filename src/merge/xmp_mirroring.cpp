@@ -60,7 +60,7 @@ bool IsIptcMarkerXmpKey(const std::string& key) {
 void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc,
                const SyncedTwins* synced) {
     const std::vector<bool> convert =
-        synced ? synced->GroupsToConvert(exif, iptc, xmp) : std::vector<bool>(TwinGroupCount(), true);
+        synced ? synced->GroupsToMirror(exif, iptc, xmp) : std::vector<bool>(TwinGroupCount(), true);
     Exiv2::XmpData conversionCopy;
     XmpPositions conversionPositions;
     Exiv2::XmpData mirrorSet;

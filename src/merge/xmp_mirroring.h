@@ -40,8 +40,7 @@ bool IsIptcMarkerXmpKey(const std::string& key);
 // assigned is reported with "Can't write metadata to xmp Block" on the
 // standard error stream and skipped; errors of Exiv2's converters and of
 // setting the marker are raised. With `synced`, the twin groups it names as
-// left in step (their XMP made from their Exif, neither changed since) are
-// not converted into Exif: the conversion would give back the Exif they hold.
+// left in step are not converted into Exif (see merge/xmp_refresh.h).
 void MirrorXmp(const Exiv2::XmpData& xmp, Exiv2::ExifData& exif, Exiv2::IptcData& iptc,
                const SyncedTwins* synced = nullptr);
 

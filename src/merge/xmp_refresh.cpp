@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace lumenmeta {
 
@@ -25,21 +28,29 @@ void MarkGroupsHeld(const ByKey& datums, std::vector<bool>& groups) {
     for (const auto& entry : datums) groups[TwinGroupOf(entry.first)] = true;
 }
 
+// The Exif keys each XMP property is converted from.
+const std::unordered_map<std::string, std::vector<const char*>>& ExifSourcesOf() {
+    static const auto sources = [] {
+        std::unordered_map<std::string, std::vector<const char*>> byProperty;
+        for (const TwinRow& row : TwinRows()) {
+            if (row.exifKey) byProperty[row.xmpKey].push_back(row.exifKey);
+        }
+        return byProperty;
+    }();
+    return sources;
+}
+
 }  // namespace
 
 void SyncedTwins::NoteBeforeSync(const Exiv2::XmpData& xmp, bool syncs) {
     syncs_ = syncs;
     noted_ = false;
     hadXmp_.assign(TwinGroupCount(), false);
-    bool tiffDigest = false, exifDigest = false;
+    digestsBefore_ = Digests(xmp);
     for (const Exiv2::Xmpdatum& datum : xmp) {
-        const std::string key = datum.key();
-        tiffDigest = tiffDigest || key == "Xmp.tiff.NativeDigest";
-        exifDigest = exifDigest || key == "Xmp.exif.NativeDigest";
-        const int group = TwinGroupOf(key);
+        const int group = TwinGroupOf(datum.key());
         if (group >= 0) hadXmp_[group] = true;
     }
-    digests_ = tiffDigest && exifDigest;
 }
 
 void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
@@ -47,28 +58,80 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     exif_ = CopyDatums(exif, InGroup);
     iptc_ = CopyDatums(iptc, InGroup);
     xmp_ = CopyDatums(xmp, InGroup);
-    std::vector<bool> held(TwinGroupCount(), false), heldIptc(TwinGroupCount(), false);
+    const int count = TwinGroupCount();
+    std::vector<bool> held(count, false), heldIptc(count, false);
     MarkGroupsHeld(exif_, held);
     MarkGroupsHeld(xmp_, held);
     MarkGroupsHeld(iptc_, heldIptc);
-    const bool madeFromExif = syncs_ && !digests_;
-    inStep_.assign(TwinGroupCount(), false);
-    for (int group = 0; group < TwinGroupCount(); ++group) {
+    // Without both digests Exiv2 converted Exif into the XMP that was
+    // missing: that XMP is exactly what a conversion from Exif gives. With
+    // them it converted one way or the other (Exif over all XMP when the
+    // digests no longer matched the Exif, XMP into Exif when they did), so a
+    // group counts as in step only where each side has its twin: a
+    // conversion from Exif would then create nothing, and give back what
+    // each value means.
+    const bool bothDigests = !digestsBefore_.first.empty() && !digestsBefore_.second.empty();
+    const bool intoMissingXmp = syncs_ && !bothDigests;
+    const bool eitherWay = syncs_ && bothDigests;
+    std::unordered_set<std::string> properties;
+    for (const auto& entry : xmp_) properties.insert(entry.first.substr(0, entry.first.find('/')));
+    // Per group: every Exif key a conversion starts from has its XMP twin;
+    // every XMP property has an Exif twin.
+    std::vector<bool> exifCovered(count, true), xmpFromExif(count, true);
+    for (const TwinRow& row : TwinRows()) {
+        if (row.exifKey && exif_.count(row.exifKey) != 0 && properties.count(row.xmpKey) == 0) {
+            exifCovered[TwinGroupOf(row.xmpKey)] = false;
+        }
+    }
+    for (const std::string& property : properties) {
+        const auto sources = ExifSourcesOf().find(property);
+        bool sourced = false;
+        if (sources != ExifSourcesOf().end()) {
+            for (const char* exifKey : sources->second) sourced = sourced || exif_.count(exifKey) != 0;
+        }
+        if (!sourced) xmpFromExif[TwinGroupOf(property)] = false;
+    }
+    inStepForRefresh_.assign(count, false);
+    inStepForMirror_.assign(count, false);
+    for (int group = 0; group < count; ++group) {
         const bool empty = !held[group] && !heldIptc[group];
-        inStep_[group] = empty || (madeFromExif && !hadXmp_[group] && !heldIptc[group]);
+        const bool madeFromExif = !heldIptc[group] && ((intoMissingXmp && !hadXmp_[group]) ||
+                                                       (eitherWay && exifCovered[group]));
+        inStepForRefresh_[group] = empty || madeFromExif;
+        inStepForMirror_[group] = empty || (madeFromExif && xmpFromExif[group]);
     }
     noted_ = true;
 }
 
-std::vector<bool> SyncedTwins::GroupsToConvert(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
+std::vector<bool> SyncedTwins::GroupsToRefresh(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
                                                const Exiv2::XmpData& xmp) const {
+    return Changed(inStepForRefresh_, exif, iptc, xmp);
+}
+
+std::vector<bool> SyncedTwins::GroupsToMirror(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
+                                              const Exiv2::XmpData& xmp) const {
+    return Changed(inStepForMirror_, exif, iptc, xmp);
+}
+
+std::vector<bool> SyncedTwins::Changed(const std::vector<bool>& inStep, const Exiv2::ExifData& exif,
+                                       const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp) const {
     if (!noted_) return std::vector<bool>(TwinGroupCount(), true);
     std::vector<bool> convert(TwinGroupCount());
-    for (int group = 0; group < TwinGroupCount(); ++group) convert[group] = !inStep_[group];
+    for (int group = 0; group < TwinGroupCount(); ++group) convert[group] = !inStep[group];
     MarkChangedGroups(exif_, PointDatums(exif, InGroup), convert);
     MarkChangedGroups(iptc_, PointDatums(iptc, InGroup), convert);
     MarkChangedGroups(xmp_, PointDatums(xmp, InGroup), convert);
     return convert;
+}
+
+std::pair<std::string, std::string> SyncedTwins::Digests(const Exiv2::XmpData& xmp) {
+    std::pair<std::string, std::string> digests;
+    for (const Exiv2::Xmpdatum& datum : xmp) {
+        const std::string key = datum.key();
+        if (key == "Xmp.tiff.NativeDigest") digests.first = datum.toString();
+        if (key == "Xmp.exif.NativeDigest") digests.second = datum.toString();
+    }
+    return digests;
 }
 
 void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif,
@@ -77,7 +140,7 @@ void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifDat
         ConvertIptcAndExifToXmp(iptc, exif, xmp);
         return;
     }
-    const std::vector<bool> convert = synced->GroupsToConvert(exif, iptc, xmp);
+    const std::vector<bool> convert = synced->GroupsToRefresh(exif, iptc, xmp);
     if (std::none_of(convert.begin(), convert.end(), [](bool each) { return each; })) return;
     const auto converted = [&convert](const std::string& key) {
         const int group = TwinGroupOf(key);

@@ -3,19 +3,27 @@
 //
 // A write first brings its source file in step with the file's XMP. Around
 // that step, SyncedTwins notes which twin groups it leaves in step: those
-// whose XMP a conversion from IPTC and Exif would give again exactly as it
-// stands. These are the groups without any datum, and the groups whose XMP
-// the step itself made from Exif: none of their XMP was in the file, the
-// file's XMP carried no Exif digests (with them, Exiv2 may convert the other
-// way), and no IPTC dataset is among them. The refresh then converts only the
-// other groups and the groups whose datums have changed since, in any
-// family; for the rest the conversion would give what is there.
+// whose XMP a conversion from IPTC and Exif would give again as it stands.
+// These are the groups without any datum; with no IPTC dataset among them,
+// the groups whose XMP the step made from their Exif (a file without Exif
+// digests in its XMP gets the XMP it was missing); and, when the digests are
+// there (Exiv2 then converts Exif over the XMP, or the XMP into Exif), the
+// groups where every Exif value has its XMP twin. The refresh then converts
+// only the other groups and the groups whose datums have changed since, in
+// any family.
+//
+// The mirroring of XMP into Exif skips the same groups when each of their
+// XMP properties has its Exif twin: the conversion would give back the Exif
+// they came from. A property without one (an XMP rating, say) is still
+// carried into Exif.
 #pragma once
 
 #include "merge/datum_compare.h"
 
 #include <exiv2/exiv2.hpp>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace lumenmeta {
@@ -28,17 +36,27 @@ public:
     // After that step, with the source's containers as it left them.
     void NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
                        const Exiv2::XmpData& xmp);
-    // For containers as they are now, by twin group: true for the groups a
-    // refresh must convert. All of them until both notes are taken.
-    std::vector<bool> GroupsToConvert(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
+    // For containers as they are now, by twin group: true for the groups
+    // the refresh of XMP, or the mirroring of XMP into Exif, must convert.
+    // All of them until both notes are taken.
+    std::vector<bool> GroupsToRefresh(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
                                       const Exiv2::XmpData& xmp) const;
+    std::vector<bool> GroupsToMirror(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
+                                     const Exiv2::XmpData& xmp) const;
 
 private:
+    // The groups not in step, and those whose datums differ from the note.
+    std::vector<bool> Changed(const std::vector<bool>& inStep, const Exiv2::ExifData& exif,
+                              const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp) const;
+    // The texts of Xmp.tiff.NativeDigest and Xmp.exif.NativeDigest, empty
+    // when missing.
+    static std::pair<std::string, std::string> Digests(const Exiv2::XmpData& xmp);
+
     bool syncs_ = false;
-    bool digests_ = false;
     bool noted_ = false;
+    std::pair<std::string, std::string> digestsBefore_;
     std::vector<bool> hadXmp_;  // by group, before the step
-    std::vector<bool> inStep_;  // by group, after it
+    std::vector<bool> inStepForRefresh_, inStepForMirror_;  // by group, after it
     DatumsByKey<Exiv2::ExifData> exif_;
     DatumsByKey<Exiv2::IptcData> iptc_;
     DatumsByKey<Exiv2::XmpData> xmp_;

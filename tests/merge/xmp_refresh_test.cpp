@@ -44,6 +44,17 @@ void CaptionIptc(Exiv2::IptcData& iptc) {
                 "Iptc.Application2.Keywords=dawn", "Iptc.Application2.City=Kiel"});
 }
 
+// What an earlier write leaves: Exif, its XMP twins and the Exif digests,
+// besides an XMP rating. `stale`: the Exif changed after the digests.
+ImagePtr WrittenBefore(bool stale) {
+    ImagePtr image = NewImage();
+    CameraExif(image->exifData());
+    Fill(image->xmpData(), {"Xmp.xmp.Rating=4", "Xmp.xmp.Label=Blue"});
+    Exiv2::syncExifWithXmp(image->exifData(), image->xmpData());
+    if (stale) image->exifData()["Exif.Image.Model"] = "EOS 6D";
+    return image;
+}
+
 struct Source {
     const char* name;
     std::function<void(Exiv2::Image&)> fill;
@@ -69,6 +80,19 @@ const std::vector<Source>& Sources() {
              CameraExif(image.exifData());
              Fill(image.xmpData(), {"Xmp.tiff.NativeDigest=0", "Xmp.exif.NativeDigest=0",
                                     "Xmp.tiff.Model=Other"});
+         }},
+        {"written before",
+         [](Exiv2::Image& image) {
+             ImagePtr written = WrittenBefore(false);
+             image.exifData() = written->exifData();
+             image.xmpData() = written->xmpData();
+         }},
+        {"written before, Exif changed since",
+         [](Exiv2::Image& image) {
+             ImagePtr written = WrittenBefore(true);
+             image.exifData() = written->exifData();
+             image.xmpData() = written->xmpData();
+             CaptionIptc(image.iptcData());
          }},
         {"no XMP", [](Exiv2::Image& image) {
              CameraExif(image.exifData());
@@ -165,7 +189,7 @@ TEST(XmpRefresh, SkippingGroupsInStepGivesWhatTheFullConversionsGive) {
             SyncedTwins synced;
             PrepareSourceImage(*quick, &synced);
             const std::vector<bool> convert =
-                synced.GroupsToConvert(quick->exifData(), quick->iptcData(), quick->xmpData());
+                synced.GroupsToRefresh(quick->exifData(), quick->iptcData(), quick->xmpData());
             skipped += static_cast<int>(std::count(convert.begin(), convert.end(), false));
             MergeHandleIntoImage(*handle, *quick, &synced);
             PrepareSourceImage(*full);
@@ -196,11 +220,11 @@ TEST(XmpRefresh, GroupsInStepAreThoseTheSyncMadeFromExifAlone) {
     CaptionIptc(image->iptcData());
     Fill(image->xmpData(), {"Xmp.tiff.Make=Nikon", "Xmp.xmp.Label=Blue"});
     SyncedTwins synced;
-    EXPECT_EQ(synced.GroupsToConvert(image->exifData(), image->iptcData(), image->xmpData()),
+    EXPECT_EQ(synced.GroupsToRefresh(image->exifData(), image->iptcData(), image->xmpData()),
               std::vector<bool>(TwinGroupCount(), true));  // nothing noted yet
     PrepareSourceImage(*image, &synced);
     const auto toConvert = [&](const char* key) {
-        return static_cast<bool>(synced.GroupsToConvert(image->exifData(), image->iptcData(),
+        return static_cast<bool>(synced.GroupsToRefresh(image->exifData(), image->iptcData(),
                                                         image->xmpData())[TwinGroupOf(key)]);
     };
     EXPECT_FALSE(toConvert("Exif.Image.Model"));     // XMP made from Exif
@@ -222,15 +246,34 @@ TEST(XmpRefresh, GroupsInStepAreThoseTheSyncMadeFromExifAlone) {
     EXPECT_TRUE(toConvert("Xmp.dc.title"));
     EXPECT_FALSE(toConvert("Exif.Image.Model"));
 
-    // Exif digests in the file: Exiv2 may convert the other way.
-    ImagePtr digested = NewImage();
-    CameraExif(digested->exifData());
-    Fill(digested->xmpData(), {"Xmp.tiff.NativeDigest=1", "Xmp.exif.NativeDigest=2"});
+    // A file written before: its XMP holds the Exif twins, an XMP rating
+    // without an Exif twin, and the Exif digests.
+    for (const bool stale : {false, true}) {
+        SCOPED_TRACE(stale ? "digests of other Exif" : "digests of this Exif");
+        ImagePtr written = WrittenBefore(stale);
+        SyncedTwins noted;
+        PrepareSourceImage(*written, &noted);
+        const std::vector<bool> refresh =
+            noted.GroupsToRefresh(written->exifData(), written->iptcData(), written->xmpData());
+        const std::vector<bool> mirror =
+            noted.GroupsToMirror(written->exifData(), written->iptcData(), written->xmpData());
+        // Exif and XMP hold each other's twins: whichever way Exiv2
+        // converted, a conversion gives back what is there.
+        EXPECT_FALSE(refresh[TwinGroupOf("Exif.Image.Model")]);
+        EXPECT_FALSE(mirror[TwinGroupOf("Exif.Image.Model")]);
+        // The rating has no Exif to come from unless Exiv2 converted XMP into
+        // Exif (the digests matched): otherwise it still goes into Exif.
+        EXPECT_FALSE(refresh[TwinGroupOf("Xmp.xmp.Rating")]);
+        EXPECT_EQ(mirror[TwinGroupOf("Xmp.xmp.Rating")], stale);
+        EXPECT_EQ(Find(written->exifData(), "Exif.Image.Rating") != nullptr, !stale);
+    }
+    // An Exif value whose XMP twin is missing would be converted.
+    ImagePtr partial = WrittenBefore(false);
+    EraseAll(partial->xmpData(), "Xmp.exif.FNumber");
     SyncedTwins noted;
-    PrepareSourceImage(*digested, &noted);
-    const std::vector<bool> all = noted.GroupsToConvert(digested->exifData(), digested->iptcData(),
-                                                        digested->xmpData());
-    EXPECT_TRUE(all[TwinGroupOf("Exif.Image.Model")]);
+    PrepareSourceImage(*partial, &noted);
+    EXPECT_TRUE(noted.GroupsToRefresh(partial->exifData(), partial->iptcData(),
+                                      partial->xmpData())[TwinGroupOf("Exif.Photo.FNumber")]);
 }
 
 TEST(TwinGroups, JoinRowsThatShareAKeyAndTheirCompanions) {
