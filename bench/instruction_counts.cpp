@@ -6,7 +6,9 @@
 //                                         on the one case named CASE (for a
 //                                         profile of one kind of file)
 //
-// WORK is read, write_in_place or write_to_file; SIDE is ours (through the
+// WORK is read, write_in_place, rewrite_in_place (a file the library wrote
+// before: its XMP holds the Exif twins and digests) or write_to_file; SIDE is
+// ours (through the
 // exports) or exiv2 (Exiv2's API directly, bench/exiv2_direct.h), each
 // measured as the benchmark rows of the same name measure it. The work is done
 // once on the first file to warm up (Exiv2's and the library's set-up run
@@ -30,8 +32,9 @@
 
 namespace lumenmeta::bench {
 
-// The corpus: for each case a source file and a target with metadata of its
-// own, "NAME-source.EXT" and "NAME-target.EXT".
+// The corpus: for each case a source file, a target with metadata of its own
+// and the source once written by the library, "NAME-source.EXT",
+// "NAME-target.EXT" and "NAME-written.EXT".
 struct Case {
     const char* name;
     const char* extension;
@@ -56,11 +59,13 @@ std::string CasePath(const std::string& dir, const Case& c, const char* role) {
 using Step = std::function<size_t()>;
 
 // The copy a write works on: of the source for a write in place, of the
-// target otherwise.
+// written source for a rewrite, of the target otherwise.
 std::string FreshCopy(const std::string& dir, const Case& c, const std::string& work,
                       const char* role) {
     const std::string copy = CasePath(dir, c, role);
-    const char* original = work == "write_in_place" ? "source" : "target";
+    const char* original = work == "write_in_place"     ? "source"
+                           : work == "rewrite_in_place" ? "written"
+                                                        : "target";
     std::filesystem::copy_file(CasePath(dir, c, original), copy,
                                std::filesystem::copy_options::overwrite_existing);
     return copy;
@@ -77,9 +82,9 @@ Step MakeStep(const std::string& work, const std::string& side, const std::strin
     if (work == "read") {
         return [ours, source] { return ours ? ExportRead(source) : DirectRead(source); };
     }
-    if (work != "write_in_place" && work != "write_to_file") return nullptr;
+    if (work != "write_in_place" && work != "rewrite_in_place" && work != "write_to_file") return nullptr;
     const std::string target = FreshCopy(dir, c, work, role);
-    const bool inPlace = work == "write_in_place";
+    const bool inPlace = work != "write_to_file";
     if (ours) {
         const std::shared_ptr<MetaHandle> handle(
             OpenMetaHandle((inPlace ? target : source).c_str(), 0), CloseMetaHandle);
@@ -110,14 +115,18 @@ int main(int argc, char** argv) {
         for (const Case& c : Cases()) {
             lumenmeta::test::WriteBytes(CasePath(argv[2], c, "source"), c.make(1));
             lumenmeta::test::WriteBytes(CasePath(argv[2], c, "target"), c.make(2));
+            const std::string written = CasePath(argv[2], c, "written");
+            lumenmeta::test::WriteBytes(written, c.make(1));
+            const std::shared_ptr<MetaHandle> handle(OpenMetaHandle(written.c_str(), 0), CloseMetaHandle);
+            if (!ValueSetter().SetAndWrite(handle.get(), nullptr)) return 1;
         }
         return 0;
     }
     const Step warmUp =
         argc == 4 || argc == 5 ? MakeStep(argv[1], argv[2], argv[3], Cases().front(), "warm-up") : nullptr;
     if (!warmUp) {
-        std::fprintf(stderr, "usage: %s prepare DIR | %s read|write_in_place|write_to_file "
-                             "ours|exiv2 DIR [CASE]\n", argv[0], argv[0]);
+        std::fprintf(stderr, "usage: %s prepare DIR | %s read|write_in_place|"
+                             "rewrite_in_place|write_to_file ours|exiv2 DIR [CASE]\n", argv[0], argv[0]);
         return 2;
     }
     warmUp();

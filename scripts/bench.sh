@@ -40,7 +40,7 @@ echo "Instructions executed on the four files of bench/instruction_counts.cpp:"
 echo
 echo "| work | ours | Exiv2 | ratio |"
 echo "|---|---:|---:|---:|"
-for work in read write_in_place write_to_file; do
+for work in read write_in_place rewrite_in_place write_to_file; do
   ours=$(instructions "$work" ours)
   exiv2=$(instructions "$work" exiv2)
   awk -v work="$work" -v ours="$ours" -v exiv2="$exiv2" \
