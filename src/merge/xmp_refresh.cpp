@@ -46,11 +46,15 @@ void SyncedTwins::NoteBeforeSync(const Exiv2::XmpData& xmp, bool syncs) {
     syncs_ = syncs;
     noted_ = false;
     hadXmp_.assign(TwinGroupCount(), false);
-    digestsBefore_ = Digests(xmp);
+    bool tiffDigest = false, exifDigest = false;
     for (const Exiv2::Xmpdatum& datum : xmp) {
-        const int group = TwinGroupOf(datum.key());
+        const std::string key = datum.key();
+        tiffDigest = tiffDigest || key == "Xmp.tiff.NativeDigest";
+        exifDigest = exifDigest || key == "Xmp.exif.NativeDigest";
+        const int group = TwinGroupOf(key);
         if (group >= 0) hadXmp_[group] = true;
     }
+    digests_ = tiffDigest && exifDigest;
 }
 
 void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
@@ -70,9 +74,8 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     // group counts as in step only where each side has its twin: a
     // conversion from Exif would then create nothing, and give back what
     // each value means.
-    const bool bothDigests = !digestsBefore_.first.empty() && !digestsBefore_.second.empty();
-    const bool intoMissingXmp = syncs_ && !bothDigests;
-    const bool eitherWay = syncs_ && bothDigests;
+    const bool intoMissingXmp = syncs_ && !digests_;
+    const bool eitherWay = syncs_ && digests_;
     std::unordered_set<std::string> properties;
     for (const auto& entry : xmp_) properties.insert(entry.first.substr(0, entry.first.find('/')));
     // Per group: every Exif key a conversion starts from has its XMP twin;
@@ -122,16 +125,6 @@ std::vector<bool> SyncedTwins::Changed(const std::vector<bool>& inStep, const Ex
     MarkChangedGroups(iptc_, PointDatums(iptc, InGroup), convert);
     MarkChangedGroups(xmp_, PointDatums(xmp, InGroup), convert);
     return convert;
-}
-
-std::pair<std::string, std::string> SyncedTwins::Digests(const Exiv2::XmpData& xmp) {
-    std::pair<std::string, std::string> digests;
-    for (const Exiv2::Xmpdatum& datum : xmp) {
-        const std::string key = datum.key();
-        if (key == "Xmp.tiff.NativeDigest") digests.first = datum.toString();
-        if (key == "Xmp.exif.NativeDigest") digests.second = datum.toString();
-    }
-    return digests;
 }
 
 void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif,

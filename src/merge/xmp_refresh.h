@@ -22,8 +22,6 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <string>
-#include <utility>
 #include <vector>
 
 namespace lumenmeta {
@@ -48,13 +46,9 @@ private:
     // The groups not in step, and those whose datums differ from the note.
     std::vector<bool> Changed(const std::vector<bool>& inStep, const Exiv2::ExifData& exif,
                               const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp) const;
-    // The texts of Xmp.tiff.NativeDigest and Xmp.exif.NativeDigest, empty
-    // when missing.
-    static std::pair<std::string, std::string> Digests(const Exiv2::XmpData& xmp);
-
     bool syncs_ = false;
     bool noted_ = false;
-    std::pair<std::string, std::string> digestsBefore_;
+    bool digests_ = false;  // the XMP held both Exif digests before the step
     std::vector<bool> hadXmp_;  // by group, before the step
     std::vector<bool> inStepForRefresh_, inStepForMirror_;  // by group, after it
     DatumsByKey<Exiv2::ExifData> exif_;
