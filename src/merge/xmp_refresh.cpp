@@ -2,6 +2,7 @@
 
 #include "merge/container_ops.h"
 #include "merge/guarded_conversion.h"
+#include "merge/same_meaning.h"
 #include "merge/twin_keys.h"
 
 #include <algorithm>
@@ -26,6 +27,15 @@ void MarkChangedGroups(const Before& before, const After& after, std::vector<boo
 template <typename ByKey>
 void MarkGroupsHeld(const ByKey& datums, std::vector<bool>& groups) {
     for (const auto& entry : datums) groups[TwinGroupOf(entry.first)] = true;
+}
+
+template <typename ByKey>
+void MarkGroupsHoldingEmpty(const ByKey& datums, std::vector<bool>& groups) {
+    for (const auto& entry : datums) {
+        for (const auto& datum : entry.second) {
+            if (IsEmptyMeaning(datum.toString())) groups[TwinGroupOf(entry.first)] = true;
+        }
+    }
 }
 
 // The Exif keys each XMP property is converted from.
@@ -67,13 +77,17 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     MarkGroupsHeld(exif_, held);
     MarkGroupsHeld(xmp_, held);
     MarkGroupsHeld(iptc_, heldIptc);
+    std::vector<bool> holdsEmpty(count, false);
+    MarkGroupsHoldingEmpty(exif_, holdsEmpty);
+    MarkGroupsHoldingEmpty(xmp_, holdsEmpty);
     // Without both digests Exiv2 converted Exif into the XMP that was
     // missing: that XMP is exactly what a conversion from Exif gives. With
     // them it converted one way or the other (Exif over all XMP when the
     // digests no longer matched the Exif, XMP into Exif when they did), so a
-    // group counts as in step only where each side has its twin: a
-    // conversion from Exif would then create nothing, and give back what
-    // each value means.
+    // group counts as in step only where each side has its twin and no value
+    // is empty: a conversion from Exif would then create nothing, and give
+    // back what each value means. (An empty value on one side is kept by the
+    // step, and would take its twin's text in a later conversion.)
     const bool intoMissingXmp = syncs_ && !digests_;
     const bool eitherWay = syncs_ && digests_;
     std::unordered_set<std::string> properties;
@@ -99,7 +113,7 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     for (int group = 0; group < count; ++group) {
         const bool empty = !held[group] && !heldIptc[group];
         const bool madeFromExif = !heldIptc[group] && ((intoMissingXmp && !hadXmp_[group]) ||
-                                                       (eitherWay && exifCovered[group]));
+                                                       (eitherWay && exifCovered[group] && !holdsEmpty[group]));
         inStepForRefresh_[group] = empty || madeFromExif;
         inStepForMirror_[group] = empty || (madeFromExif && xmpFromExif[group]);
     }

@@ -94,6 +94,23 @@ const std::vector<Source>& Sources() {
              image.xmpData() = written->xmpData();
              CaptionIptc(image.iptcData());
          }},
+        {"written before, XMP changed since",
+         [](Exiv2::Image& image) {
+             ImagePtr written = WrittenBefore(false);
+             image.exifData() = written->exifData();
+             image.xmpData() = written->xmpData();
+             Fill(image.xmpData(), {"Xmp.exif.ISOSpeedRatings=800"});
+             image.xmpData()["Xmp.tiff.Model"] = "EOS 7D";
+             image.xmpData()["Xmp.tiff.Make"] = "";
+         }},
+        {"written before, Exif values emptied since",
+         [](Exiv2::Image& image) {
+             ImagePtr written = WrittenBefore(false);
+             image.exifData() = written->exifData();
+             image.xmpData() = written->xmpData();
+             image.exifData()["Exif.Image.Make"] = "";
+             image.exifData()["Exif.Photo.FNumber"] = Exiv2::URationalValue(Exiv2::URational(0, 0));
+         }},
         {"no XMP", [](Exiv2::Image& image) {
              CameraExif(image.exifData());
              CaptionIptc(image.iptcData());
