@@ -51,7 +51,7 @@ void RemoveClearedXmpKeys(const MetaHandle& handle, Exiv2::Image& target) {
 
 }  // namespace
 
-void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target, const SyncedTwins* synced) {
+void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target, SyncedTwins* synced) {
     RemoveClearedExifAndIptcKeys(handle, target);
     MergeIptcData(handle.iptcData, target.iptcData());
     // Exif keys outside the standard list reach the target too when the

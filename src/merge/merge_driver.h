@@ -14,9 +14,9 @@ namespace lumenmeta {
 // Changes only the image's three containers, never the handle, and does not
 // write the image. Raises Exiv2's error (and leaves the steps done so far)
 // when a step that is not guarded fails. `synced`, when given, tells what the
-// write's source step left in step, so that the refresh of XMP converts only
-// what can change.
+// write's source step left in step, so that the refresh of XMP and the
+// mirroring convert only what can change; the refresh adds to it.
 void MergeHandleIntoImage(const MetaHandle& handle, Exiv2::Image& target,
-                          const SyncedTwins* synced = nullptr);
+                          SyncedTwins* synced = nullptr);
 
 }  // namespace lumenmeta

@@ -77,9 +77,6 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     MarkGroupsHeld(exif_, held);
     MarkGroupsHeld(xmp_, held);
     MarkGroupsHeld(iptc_, heldIptc);
-    std::vector<bool> holdsEmpty(count, false);
-    MarkGroupsHoldingEmpty(exif_, holdsEmpty);
-    MarkGroupsHoldingEmpty(xmp_, holdsEmpty);
     // Without both digests Exiv2 converted Exif into the XMP that was
     // missing: that XMP is exactly what a conversion from Exif gives. With
     // them it converted one way or the other (Exif over all XMP when the
@@ -90,6 +87,11 @@ void SyncedTwins::NoteAfterSync(const Exiv2::ExifData& exif, const Exiv2::IptcDa
     // step, and would take its twin's text in a later conversion.)
     const bool intoMissingXmp = syncs_ && !digests_;
     const bool eitherWay = syncs_ && digests_;
+    std::vector<bool> holdsEmpty(count, false);
+    if (eitherWay) {
+        MarkGroupsHoldingEmpty(exif_, holdsEmpty);
+        MarkGroupsHoldingEmpty(xmp_, holdsEmpty);
+    }
     std::unordered_set<std::string> properties;
     for (const auto& entry : xmp_) properties.insert(entry.first.substr(0, entry.first.find('/')));
     // Per group: every Exif key a conversion starts from has its XMP twin;
@@ -141,8 +143,32 @@ std::vector<bool> SyncedTwins::Changed(const std::vector<bool>& inStep, const Ex
     return convert;
 }
 
+void SyncedTwins::NoteRefreshed(const std::vector<bool>& madeFromExif, const Exiv2::ExifData& exif,
+                                const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp) {
+    if (!noted_ || std::none_of(madeFromExif.begin(), madeFromExif.end(), [](bool each) { return each; })) {
+        return;
+    }
+    const auto made = [&madeFromExif](const std::string& key) {
+        const int group = TwinGroupOf(key);
+        return group >= 0 && madeFromExif[group];
+    };
+    // The note of those groups becomes their datums now.
+    const auto renote = [&made](auto& noted, const auto& now) {
+        for (auto entry = noted.begin(); entry != noted.end();) {
+            entry = made(entry->first) ? noted.erase(entry) : std::next(entry);
+        }
+        for (auto& entry : CopyDatums(now, made)) noted.insert(std::move(entry));
+    };
+    renote(exif_, exif);
+    renote(iptc_, iptc);
+    renote(xmp_, xmp);
+    for (int group = 0; group < TwinGroupCount(); ++group) {
+        if (madeFromExif[group]) inStepForMirror_[group] = true;
+    }
+}
+
 void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif,
-                               Exiv2::XmpData& xmp, const SyncedTwins* synced) {
+                               Exiv2::XmpData& xmp, SyncedTwins* synced) {
     if (!synced) {
         ConvertIptcAndExifToXmp(iptc, exif, xmp);
         return;
@@ -162,8 +188,17 @@ void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifDat
         if (TwinGroupOf(key) < 0 || converted(key)) exifPart.add(datum);
     }
     Exiv2::XmpData xmpPart;
+    // The groups converted from Exif alone: no XMP before, no IPTC.
+    std::vector<bool> madeFromExif = convert;
     for (const Exiv2::Xmpdatum& datum : xmp) {
-        if (converted(datum.key())) xmpPart.add(datum);
+        const std::string key = datum.key();
+        if (!converted(key)) continue;
+        xmpPart.add(datum);
+        madeFromExif[TwinGroupOf(key)] = false;
+    }
+    for (const Exiv2::Iptcdatum& datum : iptc) {
+        const int group = TwinGroupOf(datum.key());
+        if (group >= 0) madeFromExif[group] = false;
     }
     const DatumsByKey<Exiv2::XmpData> before = CopyDatums(xmpPart, AnyKey);
     ConvertIptcAndExifToXmp(iptc, exifPart, xmpPart);
@@ -175,6 +210,7 @@ void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifDat
     for (const Exiv2::Xmpdatum& datum : xmpPart) {
         if (changed.count(datum.key()) != 0) xmp.add(datum);
     }
+    synced->NoteRefreshed(madeFromExif, exif, iptc, xmp);
 }
 
 }  // namespace lumenmeta

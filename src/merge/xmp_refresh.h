@@ -15,7 +15,9 @@
 // The mirroring of XMP into Exif skips the same groups when each of their
 // XMP properties has its Exif twin: the conversion would give back the Exif
 // they came from. A property without one (an XMP rating, say) is still
-// carried into Exif.
+// carried into Exif. It also skips the groups whose XMP the refresh itself
+// made from Exif alone (they had no XMP before it, and no IPTC), unless
+// they change again before the mirroring.
 #pragma once
 
 #include "merge/datum_compare.h"
@@ -41,6 +43,11 @@ public:
                                       const Exiv2::XmpData& xmp) const;
     std::vector<bool> GroupsToMirror(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
                                      const Exiv2::XmpData& xmp) const;
+    // After a refresh that converted `madeFromExif` alone from Exif into
+    // groups without XMP or IPTC, with the containers as it left them: those
+    // groups are in step for the mirroring.
+    void NoteRefreshed(const std::vector<bool>& madeFromExif, const Exiv2::ExifData& exif,
+                       const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp);
 
 private:
     // The groups not in step, and those whose datums differ from the note.
@@ -59,8 +66,9 @@ private:
 // IPTC, then Exif, into XMP, as ConvertIptcAndExifToXmp does it. With
 // `synced`, only the groups it names are converted; the XMP datums of a key
 // the conversion changed are replaced at the end of the container, and all
-// others stay where they are.
+// others stay where they are. What the refresh made from Exif alone is noted
+// in `synced`.
 void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif,
-                               Exiv2::XmpData& xmp, const SyncedTwins* synced);
+                               Exiv2::XmpData& xmp, SyncedTwins* synced);
 
 }  // namespace lumenmeta

@@ -115,6 +115,12 @@ const std::vector<Source>& Sources() {
              CameraExif(image.exifData());
              CaptionIptc(image.iptcData());
          }},
+        {"IPTC without its Exif twins, no XMP",
+         [](Exiv2::Image& image) {
+             Fill(image.exifData(), {"Exif.Image.Make=Canon"});
+             Fill(image.iptcData(), {"Iptc.Application2.Caption=Harbour", "Iptc.Application2.Byline=Ann",
+                                     "Iptc.Application2.Keywords=boats"});
+         }},
         {"XMP only", [](Exiv2::Image& image) {
              Fill(image.xmpData(), {"Xmp.tiff.Make=Leica", "Xmp.exif.ExposureTime=1/60",
                                     "Xmp.dc.subject=one", "Xmp.photoshop.City=Bonn"});
