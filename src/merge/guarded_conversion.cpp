@@ -9,36 +9,12 @@
 #include "merge/xmp_mirroring.h"
 #include "merge/xmp_to_iptc.h"
 
-#include <map>
 #include <string>
-#include <type_traits>
-#include <unordered_set>
 #include <vector>
 
 namespace lumenmeta {
 
 namespace {
-
-struct ConvertedKeys {
-    std::unordered_set<std::string> exif, iptc, xmp;
-};
-
-const ConvertedKeys& Converted() {
-    static const ConvertedKeys keys = [] {
-        ConvertedKeys all;
-        for (const TwinRow& row : TwinRows()) {
-            if (row.exifKey) {
-                all.exif.insert(row.exifKey);
-                for (const std::string& companion : ExifCompanionsOf(row.exifKey)) all.exif.insert(companion);
-            }
-            if (row.iptcKey) all.iptc.insert(row.iptcKey);
-            all.xmp.insert(row.xmpKey);
-        }
-        all.iptc.insert(kIptcCharacterSetKey);
-        return all;
-    }();
-    return keys;
-}
 
 bool Watches(const Exiv2::ExifData&, const std::string& key) { return IsConvertedExifKey(key); }
 bool Watches(const Exiv2::IptcData&, const std::string& key) { return IsConvertedIptcKey(key); }
@@ -170,12 +146,13 @@ void CutChangedDatasets(Exiv2::IptcData& iptc, const Watched<Exiv2::IptcData>& b
 
 }  // namespace
 
-bool IsConvertedExifKey(const std::string& key) { return Converted().exif.count(key) != 0; }
-bool IsConvertedIptcKey(const std::string& key) { return Converted().iptc.count(key) != 0; }
-bool IsConvertedXmpKey(const std::string& key) {
-    const size_t field = key.find('/');
-    return Converted().xmp.count(field == std::string::npos ? key : key.substr(0, field)) != 0;
+// The keys of the twin groups, by family; IPTC's character set too, which
+// the conversion into IPTC sets.
+bool IsConvertedExifKey(const std::string& key) { return key.compare(0, 5, "Exif.") == 0 && TwinGroupOf(key) >= 0; }
+bool IsConvertedIptcKey(const std::string& key) {
+    return key == kIptcCharacterSetKey || (key.compare(0, 5, "Iptc.") == 0 && TwinGroupOf(key) >= 0);
 }
+bool IsConvertedXmpKey(const std::string& key) { return key.compare(0, 4, "Xmp.") == 0 && TwinGroupOf(key) >= 0; }
 
 void ConvertIptcAndExifToXmp(const Exiv2::IptcData& iptc, const Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     const auto before = Collect(xmp);

@@ -184,8 +184,8 @@ void RefreshXmpFromIptcAndExif(const Exiv2::IptcData& iptc, const Exiv2::ExifDat
     // the groups it converts.
     Exiv2::ExifData exifPart;
     for (const Exiv2::Exifdatum& datum : exif) {
-        const std::string key = datum.key();
-        if (TwinGroupOf(key) < 0 || converted(key)) exifPart.add(datum);
+        const int group = TwinGroupOf(datum.key());
+        if (group < 0 || convert[group]) exifPart.add(datum);
     }
     Exiv2::XmpData xmpPart;
     // The groups converted from Exif alone: no XMP before, no IPTC.

@@ -39,7 +39,6 @@ void CopyXmpToIptc(const Exiv2::XmpData& xmp, Exiv2::IptcData& iptc) {
         for (const TwinRow& row : TwinRows()) {
             if (row.iptcKey) keys.insert(row.xmpKey);
         }
-        for (const XmpToIptcPair& pair : kXmpToIptcPairs) keys.insert(pair.xmpKey);
         return keys;
     }();
     // The conversion reads only those properties, and looks each up from the
