@@ -2,6 +2,7 @@
 
 #include "edit/clear_metadata.h"
 #include "edit/edited_keys.h"
+#include "edit/value_check.h"
 #include "edit/xmp_property_name.h"
 #include "handle/key_family.h"
 #include "handle/rational_xmp_keys.h"
@@ -92,6 +93,12 @@ void SetWindowsXpValue(MetaHandle& handle, const char* key, const std::string& u
     datum->setValue(&value);
 }
 
+// A text the key's type cannot hold: the key keeps its values.
+int Refuse(const char* key, const std::string& text, const std::string& reason) {
+    TraceRefusedValue(key, text, reason);
+    return 0;
+}
+
 }  // namespace
 
 int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
@@ -100,19 +107,32 @@ int SetValue(MetaHandle& handle, const char* key, std::u16string_view value) {
             ClearKey(handle, key);
             return 1;
         }
+        std::string reason;
         switch (FamilyOfKey(key)) {
-            case KeyFamily::Xmp:
+            case KeyFamily::Xmp: {
                 if (!CheckXmpKey(key)) return 0;
-                SetXmpValue(handle, key, NarrowText(value, kCodePageUtf8));
+                std::string text = NarrowText(value, kCodePageUtf8);
+                if (!CheckXmpText(Exiv2::XmpKey(key).key(), text, reason)) return Refuse(key, text, reason);
+                SetXmpValue(handle, key, text);
                 break;
-            case KeyFamily::Iptc:
-                handle.iptcData[key] = IptcText(handle, value);
+            }
+            case KeyFamily::Iptc: {
+                const Exiv2::IptcKey iptcKey(key);
+                std::string text = IptcText(handle, value);
+                const Exiv2::TypeId type = Exiv2::IptcDataSets::dataSetType(iptcKey.tag(), iptcKey.record());
+                if (!CheckTypedText(type, text, reason)) return Refuse(key, text, reason);
+                handle.iptcData[key] = text;
                 break;
+            }
             case KeyFamily::Exif: {
-                const std::string text = NarrowText(value, kCodePageUtf8);
+                std::string text = NarrowText(value, kCodePageUtf8);
                 if (StartsWithNoCase(key, kWindowsXpTagPrefix)) {
                     SetWindowsXpValue(handle, key, text);
                 } else {
+                    const Exiv2::ExifKey exifKey(key);
+                    const auto held = handle.exifData.findKey(exifKey);
+                    const Exiv2::TypeId type = held != handle.exifData.end() ? held->typeId() : exifKey.defaultTypeId();
+                    if (!CheckExifText(exifKey.key(), type, text, reason)) return Refuse(key, text, reason);
                     handle.exifData[key] = text;
                 }
                 break;

@@ -1,6 +1,7 @@
 #include "edit/typed_setter.h"
 
 #include "edit/edited_keys.h"
+#include "edit/value_check.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -21,9 +22,16 @@ ValuePtr MakeValue(int type) {
     return ValuePtr(Exiv2::Value::create(static_cast<Exiv2::TypeId>(type)).release());
 }
 
-ValuePtr ValueFromText(int type, const std::string& text) {
+// The value of `type` that `text` gives. A text the type cannot hold is
+// refused with a trace line, and the key keeps its values.
+ValuePtr ValueFromText(const char* key, int type, const std::string& text) {
     ValuePtr value = MakeValue(type);
-    value->read(text);
+    std::string checked = text, reason;
+    if (!CheckTypedText(value->typeId(), checked, reason)) {
+        TraceRefusedValue(key, text, reason);
+        throw Exiv2::Error(Exiv2::kerInvalidTypeValue);
+    }
+    value->read(checked);
     return value;
 }
 
@@ -40,7 +48,7 @@ int TryIptc(Exiv2::IptcData& data, const char* key, const std::string& text, int
     try {
         const int valueType =
             type != 0 ? type : Exiv2::IptcDataSets::dataSetType(iptcKey->tag(), iptcKey->record());
-        const ValuePtr value = ValueFromText(valueType, text);
+        const ValuePtr value = ValueFromText(key, valueType, text);
         if (store == TypedStore::Replace) {
             const auto datum = data.findKey(*iptcKey);
             if (datum != data.end()) {
@@ -65,7 +73,7 @@ int TryExif(Exiv2::ExifData& data, const char* key, const std::string& text, int
         return codeSoFar;
     }
     try {
-        const ValuePtr value = ValueFromText(type != 0 ? type : Exiv2::asciiString, text);
+        const ValuePtr value = ValueFromText(key, type != 0 ? type : Exiv2::asciiString, text);
         if (store == TypedStore::Replace) {
             const auto datum = data.findKey(*exifKey);
             if (datum != data.end()) {
