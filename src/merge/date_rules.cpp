@@ -64,7 +64,7 @@ long long LeadingInteger(const std::string& text, bool& hasDigits) {
 // Trims a date datum and tells whether it stays. Removal is traced here; the
 // caller erases the datum.
 template <typename Datum>
-bool PassesDateTest(Datum& datum) {
+bool PassesDateTest(Datum& datum, bool traced) {
     const std::string text = datum.toString();
     const size_t length = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
     size_t kept = length;
@@ -79,29 +79,29 @@ bool PassesDateTest(Datum& datum) {
     if (number == 0 && hasDigits && EqualNoCase(datum.key().c_str(), kGpsTimeStampKey)) {
         return true;
     }
-    TraceKeyValueLine(kRemovedInvalidDate, datum.key(), trimmed);
+    if (traced) TraceKeyValueLine(kRemovedInvalidDate, datum.key(), trimmed);
     return false;
 }
 
 }  // namespace
 
-void CheckExifDates(Exiv2::ExifData& exif) {
+void CheckExifDates(Exiv2::ExifData& exif, bool traced) {
     for (auto datum = exif.begin(); datum != exif.end();) {
         const std::string key = datum->key();
         bool stays = true;
         if (IsOneOf(key, kExifDateKeys)) {
-            stays = PassesDateTest(*datum);
+            stays = PassesDateTest(*datum, traced);
         } else if (IsOneOf(key, kExifSubSecondKeys) && datum->toString().empty()) {
-            TraceKeyValueLine(kRemovedInvalidDate, key, std::string());
+            if (traced) TraceKeyValueLine(kRemovedInvalidDate, key, std::string());
             stays = false;
         }
         datum = stays ? std::next(datum) : exif.erase(datum);
     }
 }
 
-void CheckXmpDates(Exiv2::XmpData& xmp) {
+void CheckXmpDates(Exiv2::XmpData& xmp, bool traced) {
     for (auto datum = xmp.begin(); datum != xmp.end();) {
-        const bool stays = !IsOneOf(datum->key(), kXmpDateKeys) || PassesDateTest(*datum);
+        const bool stays = !IsOneOf(datum->key(), kXmpDateKeys) || PassesDateTest(*datum, traced);
         datum = stays ? std::next(datum) : xmp.erase(datum);
     }
 }

@@ -13,11 +13,13 @@ namespace lumenmeta {
 // empty Exif.Photo.SubSecTime, SubSecTimeOriginal and SubSecTimeDigitized.
 // A GPS time stamp of the first hour of the day (its hour a written 0) is a
 // valid time and stays.
-void CheckExifDates(Exiv2::ExifData& exif);
+// With `traced` false, removals are not traced (a pass run again over
+// values the first pass has already judged).
+void CheckExifDates(Exiv2::ExifData& exif, bool traced = true);
 
 // Checks Xmp.tiff.DateTime, Xmp.exif.DateTimeOriginal,
 // Xmp.exif.DateTimeDigitized and Xmp.exif.GPSTimeStamp, whose leading number
 // is the year.
-void CheckXmpDates(Exiv2::XmpData& xmp);
+void CheckXmpDates(Exiv2::XmpData& xmp, bool traced = true);
 
 }  // namespace lumenmeta

@@ -39,6 +39,13 @@ bool PrepareSourceImage(Exiv2::Image& source, SyncedTwins* synced) {
     return hadXmp;
 }
 
+void CarrySourceNote(const Exiv2::Image& source, MetadataNote& note) {
+    CarryFamily(source.iptcData(), note.iptc, TakeEveryKey);
+    EnsureStandardExifKeySet();
+    CarryFamily(source.exifData(), note.exif, IsCarriedExifKey);
+    CarryFamily(source.xmpData(), note.xmp, TakeEveryKey);
+}
+
 bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target, SyncedTwins* synced) {
     const bool sourceHadXmp = PrepareSourceImage(source, synced);
     if (!source.iptcData().empty()) {

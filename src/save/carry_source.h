@@ -2,6 +2,7 @@
 // image, before the handle's own working set is merged in.
 #pragma once
 
+#include "merge/keep_untouched.h"
 #include "merge/xmp_refresh.h"
 
 #include <exiv2/exiv2.hpp>
@@ -21,5 +22,9 @@ bool PrepareSourceImage(Exiv2::Image& source, SyncedTwins* synced = nullptr);
 // whether the source held XMP. Raises Exiv2's error when a step fails.
 bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target,
                          SyncedTwins* synced = nullptr);
+
+// What CarrySourceMetadata would carry, taken from the source as it was read
+// (before it is brought in step with its XMP), carried into `note`.
+void CarrySourceNote(const Exiv2::Image& source, MetadataNote& note);
 
 }  // namespace lumenmeta

@@ -2,9 +2,8 @@
 // sidecar named by the caller, or the file the handle was opened from.
 #include "handle/sort_by_key.h"
 #include "lumenmeta.h"
-#include "merge/merge_driver.h"
 #include "platform/debug_trace.h"
-#include "save/carry_source.h"
+#include "save/write_merge.h"
 #include "save/open_image.h"
 #include "save/safe_file_io.h"
 #include "save/writable_format.h"
@@ -88,15 +87,9 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
         SortByKey(target->iptcData());
         SortByKey(target->xmpData());
     }
-    bool sourceHadXmp = false;
-    SyncedTwins synced;  // noted only when a source is carried
-    if (!handle.filePath.empty()) {
-        if (ImagePtr source = ReadSourceFile(handle.filePath)) {
-            sourceHadXmp = CarrySourceMetadata(*source, *target, &synced);
-        }
-    }
-    MergeHandleIntoImage(handle, *target, &synced);
-    ApplyXmpMode(*target, xmpMode, sourceHadXmp);
+    ImagePtr source;
+    if (!handle.filePath.empty()) source = ReadSourceFile(handle.filePath);
+    MergeForWrite(handle, *target, source.get(), xmpMode);
     WriteImageMetadata(*target);  // replaces the file crash-safely
 }
 
@@ -106,10 +99,7 @@ void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     ImagePtr target = OpenImageForWriting(handle.filePath);
     RefuseUnwritableFormat(*target, handle.filePath);
     ReadImageMetadata(*target);
-    SyncedTwins synced;
-    const bool sourceHadXmp = PrepareSourceImage(*target, &synced);
-    MergeHandleIntoImage(handle, *target, &synced);
-    ApplyXmpMode(*target, xmpMode, sourceHadXmp);
+    MergeForWrite(handle, *target, target.get(), xmpMode);
     WriteImageMetadata(*target);  // replaces the file crash-safely
 }
 

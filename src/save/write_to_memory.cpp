@@ -2,10 +2,9 @@
 // image is handed back in a buffer the handle owns.
 #include "handle/sort_by_key.h"
 #include "lumenmeta.h"
-#include "merge/merge_driver.h"
 #include "platform/debug_trace.h"
 #include "platform/regular_file.h"
-#include "save/carry_source.h"
+#include "save/write_merge.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
 #include "save/writable_format.h"
@@ -32,18 +31,14 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
     ReadImageMetadata(*target);
     SortByKey(target->iptcData());
     SortByKey(target->xmpData());
-    bool sourceHadXmp = false;
-    SyncedTwins synced;
+    ImagePtr source;
     if (!handle.filePath.empty()) {
         // Unlike the file writer, a source that cannot be read ends the
         // write.
-        ImagePtr source = OpenImageFile(handle.filePath);
+        source = OpenImageFile(handle.filePath);
         ReadImageMetadata(*source);
-        sourceHadXmp = CarrySourceMetadata(*source, *target, &synced);
     }
-    // Without a source nothing is noted, and every group is converted.
-    MergeHandleIntoImage(handle, *target, &synced);
-    ApplyXmpMode(*target, xmpMode, sourceHadXmp);
+    MergeForWrite(handle, *target, source.get(), xmpMode);
     // Exiv2 builds the new image in memory of its own; the caller's bytes
     // are only read.
     WriteImageMetadata(*target);
