@@ -4,6 +4,7 @@
 #include "values.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace lumenmeta_tool {
 
@@ -85,6 +86,28 @@ std::string Joined(const std::vector<std::string>& items) {
     return text;
 }
 
+// Lists that a write joins with the items the file holds in the twin family:
+// keywords, supplemental categories, creators.
+bool IsJoinedList(const std::string& key) {
+    static const char* const kLists[] = {
+        "Iptc.Application2.Keywords", "Xmp.dc.subject", "Iptc.Application2.SuppCategory",
+        "Xmp.photoshop.SupplementalCategories", "Iptc.Application2.Byline", "Xmp.dc.creator",
+    };
+    return std::find(std::begin(kLists), std::end(kLists), key) != std::end(kLists);
+}
+
+// True when `items` stand in `reads` in their order, with other items
+// between them allowed.
+bool HoldsInOrder(const std::vector<std::string>& reads, const std::vector<std::string>& items) {
+    auto at = reads.begin();
+    for (const std::string& item : items) {
+        at = std::find(at, reads.end(), item);
+        if (at == reads.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
 std::string Quoted(const std::vector<std::string>& items) { return "\"" + Joined(items) + "\""; }
 
 std::string WhyNotKept(MetaHandle* written, const Asked& asked, const std::string& key,
@@ -145,7 +168,7 @@ std::vector<NotKept> CheckKept(MetaHandle* written, const Asked& asked) {
     std::vector<NotKept> faults;
     for (const auto& [key, items] : asked) {
         std::vector<std::string> reads = ItemsOf(written, key);
-        if (reads == items) continue;
+        if (reads == items || (IsJoinedList(key) && HoldsInOrder(reads, items))) continue;
         const std::string why = WhyNotKept(written, asked, key, reads);
         faults.push_back({key, items, std::move(reads), why});
     }

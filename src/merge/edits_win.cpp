@@ -6,6 +6,7 @@
 #include "merge/xmp_dates.h"
 #include "merge/xmp_mirroring.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,24 @@ bool OutrankedByTwin(const MetaHandle& handle, const std::string& key) {
     return false;
 }
 
+// A private mirror key is the host's instruction for its Exif key: where the
+// host set it, or set the Dublin Core twin while the handle holds it, its
+// text wins in Exif over the Dublin Core one, unless the host set the Exif
+// key itself.
+void CarryEditedMirrorKeys(const MetaHandle& handle, Exiv2::Image& target) {
+    for (const ExifMirrorKey& row : kExifMirrorKeys) {
+        const std::string exifKey = row.privateKey + std::strlen("Xmp.Lumenframe.");
+        const auto held = handle.xmpData.findKey(Exiv2::XmpKey(row.privateKey));
+        if (held == handle.xmpData.end() || handle.editedKeys.count(exifKey) != 0) continue;
+        if (handle.editedKeys.count(row.privateKey) == 0 && handle.editedKeys.count(row.dublinCoreKey) == 0) continue;
+        Exiv2::XmpData mirror;
+        for (long item = 0; item < held->count(); ++item) mirror[row.dublinCoreKey] = held->toString(item);
+        Exiv2::ExifData exif;
+        Exiv2::copyXmpToExif(mirror, exif);
+        PutConverted(target, exif, target.exifData());
+    }
+}
+
 }  // namespace
 
 void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
@@ -224,6 +243,7 @@ void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
             }
         }
     }
+    CarryEditedMirrorKeys(handle, target);
     NormalizeIptcText(target.iptcData());
 }
 

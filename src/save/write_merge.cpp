@@ -1,6 +1,7 @@
 #include "save/write_merge.h"
 
 #include "merge/keep_untouched.h"
+#include "merge/list_join.h"
 #include "merge/merge_driver.h"
 #include "save/carry_source.h"
 #include "save/xmp_mode.h"
@@ -21,6 +22,7 @@ void MergeForWrite(const MetaHandle& handle, Exiv2::Image& target, Exiv2::Image*
         sourceHadXmp = CarrySourceMetadata(*source, target, &synced);
     }
     MergeHandleIntoImage(handle, target, &synced);
+    JoinEditedLists(handle, note, target);
     KeepUntouchedValues(note, TouchedKeys(handle, note), target);
     ApplyXmpMode(target, xmpMode, sourceHadXmp);
     EncodeXmpPacket(target);

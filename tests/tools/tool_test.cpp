@@ -331,13 +331,14 @@ TEST(Tool, SidecarsTakeTheEditsAndAreReadWithTheImage) {
         {{"set", "--dry-run", "--sidecar", raw, "Xmp.xmp.Label=Blue"}, 0,
          raw + " -> " + rawXmp + " (dry run, nothing written)\n" +
              Line("changed", "Xmp.xmp.Label", "Red → Blue"), "", {{rawXmp, "Xmp.xmp.Label=Red"}}},
-        // --add appends to what the two show together: here, the image's items.
+        // --add appends to what the two show together: here, the image's items, which
+        // the first write joined with the keyword its IPTC alone held.
         {{"set", "--sidecar", jpg, "--add", "Xmp.dc.subject=gulls"}, 0,
-         jpg + " -> " + jpgXmp + "\n", "", {{jpgXmp, "Xmp.dc.subject=harbour, dawn, ruins, gulls"}}},
-        {{"get", "--sidecar", jpg, "Xmp.dc.subject", "--all"}, 0, "harbour; dawn; ruins; gulls\n"},
-        {{"get", jpg, "Xmp.dc.subject", "--all"}, 0, "harbour; dawn; ruins\n"},
+         jpg + " -> " + jpgXmp + "\n", "", {{jpgXmp, "Xmp.dc.subject=boats, harbour, dawn, ruins, gulls"}}},
+        {{"get", "--sidecar", jpg, "Xmp.dc.subject", "--all"}, 0, "boats; harbour; dawn; ruins; gulls\n"},
+        {{"get", jpg, "Xmp.dc.subject", "--all"}, 0, "boats; harbour; dawn; ruins\n"},
         {{"diff", "--sidecar", copy, jpg}, 0, copy + " → " + jpg + "\n" +
-         Line("changed", "Xmp.dc.subject", "harbour; dawn; ruins → harbour; dawn; ruins; gulls")},
+         Line("changed", "Xmp.dc.subject", "boats; harbour; dawn; ruins → boats; harbour; dawn; ruins; gulls")},
         // A sidecar cannot hide what the image holds: the clear fails, saying so.
         {{"clear", "--sidecar", jpg, "Xmp.dc.title"}, 1, jpg + " -> " + jpgXmp + "\n",
          "lumenmeta: " + jpg + ": in " + jpgXmp + ", Xmp.dc.title still reads \"Stones\" after "
@@ -371,7 +372,7 @@ TEST(Tool, SidecarsTakeTheEditsAndAreReadWithTheImage) {
             origins[e["key"].text] += e["origin"].text + ":" + e["value"].text;
         }
     }
-    EXPECT_EQ(origins["Xmp.dc.subject"], "sidecar:harbour; dawn; ruins; gulls");
+    EXPECT_EQ(origins["Xmp.dc.subject"], "sidecar:boats; harbour; dawn; ruins; gulls");
     EXPECT_EQ(origins["Xmp.dc.title"], "image:Stones");
     EXPECT_EQ(origins["Exif.Image.Make"], "image:Lumen Camera Works");
     const std::string text = RunTool({"show", "--sidecar", "--family", "Xmp", jpg}).out;
