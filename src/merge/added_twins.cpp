@@ -1,7 +1,6 @@
 #include "merge/added_twins.h"
 
 #include "merge/twin_keys.h"
-#include "merge/xmp_dates.h"
 #include "platform/code_page.h"
 
 #include <cstring>
@@ -87,16 +86,15 @@ bool HoldsTiffImage(const Exiv2::Image& image) {
     return true;
 }
 
-// True when an XMP twin of the Exif date holds a time of day: the value
-// came from a full date-time, not a date alone.
-bool HasTimedXmpTwin(const std::string& exifKey, const Exiv2::XmpData& xmp) {
-    for (const std::string& twin : TwinsOf(exifKey)) {
+// True when an XMP twin of the date is a valid XMP date (with a time of
+// day, where `needsTime`): the value came from a well-formed date, and for
+// an Exif date-time from a full date-time, not a date alone.
+bool HasValidXmpTwin(const std::string& key, const Exiv2::XmpData& xmp, bool needsTime) {
+    for (const std::string& twin : TwinsOf(key)) {
         if (twin.compare(0, 4, "Xmp.") != 0) continue;
         const auto found = xmp.findKey(Exiv2::XmpKey(twin));
-        if (found == xmp.end()) continue;
-        std::string date, subSeconds;
-        bool hasTime = false;
-        if (ExifDateFromXmp(found->toString(), date, subSeconds, &hasTime) && hasTime) return true;
+        if (found == xmp.end() || !IsValidXmpDate(found->toString())) continue;
+        if (!needsTime || found->toString().find('T') != std::string::npos) return true;
     }
     return false;
 }
@@ -173,7 +171,7 @@ bool KeepsAddedExif(const Exiv2::Exifdatum& datum, const std::string& key, const
     if (IsEmptyValue(datum.value())) return false;
     if (IsOneOf(key, kTiffStructureKeys)) return HoldsTiffImage(target);
     if (IsOneOf(key, kExifDateTimeKeys)) {
-        return IsValidExifDateTime(datum.toString()) && HasTimedXmpTwin(key, target.xmpData());
+        return IsValidExifDateTime(datum.toString()) && HasValidXmpTwin(key, target.xmpData(), true);
     }
     if (IsOneOf(key, kVersionKeys)) {
         const Exiv2::DataBuf bytes(datum.size());
@@ -184,10 +182,11 @@ bool KeepsAddedExif(const Exiv2::Exifdatum& datum, const std::string& key, const
     return true;
 }
 
-bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key) {
+bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key, const Exiv2::XmpData& xmp) {
     if (IsEmptyValue(datum.value())) return false;
-    if (datum.typeId() == Exiv2::date) return IsValidIptcDate(datum.toString());
-    (void)key;
+    if (datum.typeId() == Exiv2::date) {
+        return IsValidIptcDate(datum.toString()) && HasValidXmpTwin(key, xmp, false);
+    }
     return true;
 }
 

@@ -11,13 +11,14 @@ namespace lumenmeta {
 // True when the datum, which a conversion added to `target` (the key was not
 // in the file), may stay:
 //  - no empty value;
-//  - no Exif date-time whose XMP twins hold a date without a time of day
-//    (no invented 00:00:00), and no malformed date in any family;
+//  - no date whose XMP twin is no valid date (day 00, "2014-09-259"), and
+//    no Exif date-time from an XMP date without a time of day (no invented
+//    00:00:00);
 //  - none of a TIFF's image-structure tags in the Exif of another format;
 //  - no version tag (ExifVersion, FlashpixVersion, InteroperabilityVersion)
 //    that is not four digits.
 bool KeepsAddedExif(const Exiv2::Exifdatum& datum, const std::string& key, const Exiv2::Image& target);
-bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key);
+bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key, const Exiv2::XmpData& xmp);
 bool KeepsAddedXmp(const Exiv2::Xmpdatum& datum, const std::string& key);
 
 // Text in the XMP that is not valid UTF-8 (Exif text in Windows-1252 copied

@@ -210,7 +210,11 @@ void CarryEditedMirrorKeys(const MetaHandle& handle, Exiv2::Image& target) {
         if (held == handle.xmpData.end() || handle.editedKeys.count(exifKey) != 0) continue;
         if (handle.editedKeys.count(row.privateKey) == 0 && handle.editedKeys.count(row.dublinCoreKey) == 0) continue;
         Exiv2::XmpData mirror;
-        for (long item = 0; item < held->count(); ++item) mirror[row.dublinCoreKey] = held->toString(item);
+        const Exiv2::TypeId type = held->typeId();
+        const bool array = type == Exiv2::xmpBag || type == Exiv2::xmpSeq || type == Exiv2::xmpAlt;
+        for (long item = 0; item < (array ? held->count() : 1); ++item) {
+            mirror[row.dublinCoreKey] = held->toString(item);
+        }
         Exiv2::ExifData exif;
         Exiv2::copyXmpToExif(mirror, exif);
         PutConverted(target, exif, target.exifData());

@@ -136,7 +136,10 @@ void KeepUntouchedValues(const MetadataNote& note, const TouchedKeys& touched, E
                 })) {
         CheckExifDates(target.exifData(), false);
     }
-    if (PutBack(note.iptc, target.iptcData(), touched, KeepsAddedIptc)) {
+    if (PutBack(note.iptc, target.iptcData(), touched,
+                [&target](const Exiv2::Iptcdatum& datum, const std::string& key) {
+                    return KeepsAddedIptc(datum, key, target.xmpData());
+                })) {
         SortByKey(target.iptcData());
         NormalizeIptcText(target.iptcData());
     }
