@@ -10,42 +10,17 @@
 #include "support/handles.h"
 #include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
+#include "support/write_in_place.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
-#include <functional>
 
 namespace lumenmeta {
 namespace {
 
 using namespace test;
-
-// Every datum of `key` in the file, read with Exiv2, joined by '|'.
-std::string OnDisk(const FileMetadata& file, const std::string& key) {
-    const Texts texts = key[0] == 'X'   ? ValuesOf(file.xmp, key)
-                        : key[0] == 'I' ? ValuesOf(file.iptc, key)
-                                        : ValuesOf(file.exif, key);
-    std::string joined;
-    for (size_t i = 0; i < texts.size(); ++i) joined += (i ? "|" : "") + texts[i];
-    return joined;
-}
-
-// Writes the fixture, opens it, lets `edit` work on the handle and writes the
-// handle back in place; returns the file's path.
-std::string WriteInPlace(const TempDir& dir, const FixtureImage& fixture,
-                         const std::function<void(MetaHandle*)>& edit = nullptr) {
-    const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
-    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-    if (edit) edit(handle.get());
-    EXPECT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
-    return path;
-}
-
-void Set(MetaHandle* h, const char* key, const std::u16string& value) {
-    EXPECT_EQ(AddMetaDataW(h, key, MakeBstr(value).get()), 1) << key;
-}
 
 class WriteKeeps : public ::testing::Test {
 protected:
