@@ -1,6 +1,7 @@
 #include "lumenmeta.h"
 
 #include "support/handles.h"
+#include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
 #include "support/value_forms_fixture.h"
 
@@ -51,10 +52,10 @@ TEST(ValueForms, RepeatedValuesItemsAndLanguagesAreCountedByIndex) {
     HandlePtr handle = OpenFixture(dir);
     MetaHandle* h = handle.get();
     const std::vector<std::tuple<const char*, int, Read, Read>> rows = {
-        {"Iptc.Application2.Keywords", 0, {15, "harbour"}, {15, "harbour"}},
-        {"Iptc.Application2.Keywords", 1, {15, "boats"}, {15, "boats"}},
-        {"Xmp.dc.subject", 0, {0x1000a, "harbour"}, {0x1000a, "harbour"}},
-        {"Xmp.dc.subject", 1, {0x1000a, "boats"}, {0x1000a, "boats"}},
+        {"Iptc.Application2.Keywords", 0, {0x10000, "harbour"}, {0x10000, "harbour"}},
+        {"Iptc.Application2.Keywords", 1, {0x10000, "boats"}, {0x10000, "boats"}},
+        {"Xmp.dc.subject", 0, {0x10007, "harbour"}, {0x10007, "harbour"}},
+        {"Xmp.dc.subject", 1, {0x10007, "boats"}, {0x10007, "boats"}},
         {"Xmp.dc.title", 0, {0x10009, "Harbour"}, {0x10009, "Harbour"}},
         {"Xmp.dc.title", 1, {0x10009, "Hafen"}, {0x10009, "Hafen"}},
         {"Xmp.tiff.Orientation", 0, {0x10005, "6"}, {0x10005, "right, top"}},
@@ -97,15 +98,23 @@ TEST(GetMetaDataEntries, ListsEveryValueWithBothFormsInOneBlock) {
     HandlePtr handle = OpenFixture(dir);
     MetaDataEntry* entries = nullptr;
     const int32_t count = GetMetaDataEntries(handle.get(), "Exif", &entries);
-    ASSERT_EQ(count, static_cast<int32_t>(ValueFormsAnswers().size()));
+    // The answers in the image's order, and the two IFD pointers Exiv2's
+    // write added.
+    ASSERT_EQ(count, static_cast<int32_t>(ValueFormsAnswers().size()) + 2);
+    size_t row = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const FormsRow& row = ValueFormsAnswers()[static_cast<size_t>(i)];
         const MetaDataEntry& e = entries[i];
+        if (e.key == std::string("Exif.Image.ExifTag") || e.key == std::string("Exif.Image.GPSTag")) {
+            EXPECT_STREQ(e.typeName, "Long");
+            continue;
+        }
+        const FormsRow& answer = ValueFormsAnswers().at(row++);
         EXPECT_EQ(std::make_tuple(std::string(e.key), e.type, e.index, std::string(e.language),
                                   std::string(e.stored), std::string(e.text)),
-                  std::make_tuple(row.key, row.type, 0, std::string(), row.stored, row.readable));
+                  std::make_tuple(answer.key, answer.type, 0, std::string(), answer.stored,
+                                  answer.readable));
     }
-    EXPECT_STREQ(entries[0].typeName, "Ascii");
+    EXPECT_STREQ(entries[0].typeName, "Short");
     FreeMetaDataEntries(entries);
 
     entries = nullptr;
@@ -188,14 +197,12 @@ void CollectLog(int level, const char* path, const char* message, void* lines) {
 TEST(SetExiv2LogSink, MessagesAboutAFileNameIt) {
     TempDir dir;
     // A JPEG whose Exif IFD claims more entries than its segment holds.
-    std::vector<unsigned char> jpeg = ValueFormsFixture().Bytes();
+    std::vector<unsigned char> damaged = MinimalJpeg();
     const std::string path = dir.File("damaged.jpg");
-    std::vector<unsigned char> damaged(jpeg.begin(), jpeg.begin() + 2);
     const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x1A, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
                                   8, 0, 0, 0, 0x40, 0x00, 0x0F, 0x01, 0x02, 0x00, 0x50, 0x00,
                                   0x00, 0x00};
-    damaged.insert(damaged.end(), std::begin(app1), std::end(app1));
-    damaged.insert(damaged.end(), jpeg.begin() + 2, jpeg.end());
+    damaged.insert(damaged.begin() + 2, std::begin(app1), std::end(app1));
     WriteBytes(path, damaged);
     std::vector<LogLine> lines;
     SetExiv2LogLevel(2);

@@ -10,9 +10,9 @@ namespace {
 std::string Ucs2Bytes(const std::u16string& text) {
     std::string numbers;
     for (char16_t unit : text + u'\0') {
-        numbers += std::to_string(unit & 0xFF) + " " + std::to_string(unit >> 8) + " ";
+        numbers += " " + std::to_string(unit & 0xFF) + " " + std::to_string(unit >> 8);
     }
-    return numbers;
+    return numbers.substr(1);  // Exiv2 refuses a trailing blank
 }
 
 void Put(Exiv2::ExifData& exif, const std::string& key, Exiv2::TypeId type,
@@ -58,16 +58,15 @@ FixtureImage ValueFormsFixture() {
 
 const std::vector<FormsRow>& ValueFormsAnswers() {
     static const std::vector<FormsRow> answers = {
+        {"Exif.Image.BitsPerSample", 3, "8 8 8", "8 8 8"},
         {"Exif.Image.Model", 2, "PENTAX *ist DL     ", "PENTAX *ist DL"},
         {"Exif.Image.Orientation", 3, "1", "top, left"},
-        {"Exif.Image.BitsPerSample", 3, "8 8 8", "8 8 8"},
-        {"Exif.Image.XPTitle", 1, "Hafen \xE6\x9D\xB1\xE4\xBA\xAC", "Hafen \xE6\x9D\xB1\xE4\xBA\xAC"},
         {"Exif.Photo.ExposureTime", 5, "1/125", "1/125 s"},
         {"Exif.Photo.FNumber", 5, "8/1", "F8"},
         {"Exif.Photo.ExifVersion", 7, "48 50 50 48", "2.20"},
         {"Exif.Photo.ExposureBiasValue", 10, "-1/3", "-1/3 EV"},
-        {"Exif.Photo.PixelXDimension", 4, "4000", "4000"},
         {"Exif.Photo.UserComment", 7, "Harbour at dawn", "Harbour at dawn"},
+        {"Exif.Photo.PixelXDimension", 4, "4000", "4000"},
         {"Exif.GPSInfo.GPSVersionID", 1, "2 2 0 0", "2.2.0.0"},
         {"Exif.GPSInfo.GPSLatitudeRef", 2, "N", "North"},
         {"Exif.GPSInfo.GPSLatitude", 5, "50/1 57/1 252/10", "50deg 57' 25\""},
@@ -75,6 +74,7 @@ const std::vector<FormsRow>& ValueFormsAnswers() {
         {"Exif.GPSInfo.GPSLongitude", 5, "6/1 3/1 4512/100", "6deg 3' 45\""},
         {"Exif.GPSInfo.GPSAltitudeRef", 1, "1", "Below sea level"},
         {"Exif.GPSInfo.GPSAltitude", 5, "255/10", "25.5 m"},
+        {"Exif.Image.XPTitle", 1, "Hafen \xE6\x9D\xB1\xE4\xBA\xAC", "Hafen \xE6\x9D\xB1\xE4\xBA\xAC"},
     };
     return answers;
 }

@@ -24,7 +24,8 @@ struct FormsRow {
 // a repeated dataset; XMP text, a bag and a language alternative.
 FixtureImage ValueFormsFixture();
 
-// The answers for ValueFormsFixture, in the image's Exif order.
+// The answers for ValueFormsFixture, in the order Exiv2 reads the written
+// image's Exif (IFD0, the Exif and GPS IFDs where IFD0 points to them).
 const std::vector<FormsRow>& ValueFormsAnswers();
 
 }  // namespace lumenmeta::test

@@ -2,6 +2,7 @@
 // readable, `get -n` stored, `show --json` both, `get --decimal` on GPS, and
 // Exiv2's warnings about a damaged file named by the file.
 #include "support/child_process.h"
+#include "support/jpeg_bytes.h"
 #include "support/json_reader.h"
 #include "support/temp_dir.h"
 #include "support/value_forms_fixture.h"
@@ -25,13 +26,15 @@ TEST(ToolValueForms, GetShowsReadableAndStoredFormsOfEveryType) {
     }
     // show --json: each value with both forms, in the image's order.
     const test::JsonValue json = test::ParseJson(RunTool({"show", "--json", path}).out);
-    ASSERT_EQ(json["exif"].items.size(), test::ValueFormsAnswers().size());
-    for (size_t i = 0; i < json["exif"].items.size(); ++i) {
-        const test::JsonValue& e = json["exif"].items[i];
-        const test::FormsRow& row = test::ValueFormsAnswers()[i];
-        EXPECT_EQ(std::make_tuple(e["key"].text, int(e["type"].number), e["value"].text, e["text"].text),
-                  std::make_tuple(row.key, row.type, row.stored, row.readable));
+    std::vector<std::tuple<std::string, int, std::string, std::string>> listed, answers;
+    for (const test::JsonValue& e : json["exif"].items) {
+        if (e["key"].text == "Exif.Image.ExifTag" || e["key"].text == "Exif.Image.GPSTag") continue;
+        listed.emplace_back(e["key"].text, int(e["type"].number), e["value"].text, e["text"].text);
     }
+    for (const test::FormsRow& row : test::ValueFormsAnswers()) {
+        answers.emplace_back(row.key, row.type, row.stored, row.readable);
+    }
+    EXPECT_EQ(listed, answers);
     std::vector<std::string> xmp;
     for (const test::JsonValue& e : json["xmp"].items) {
         xmp.push_back(e["key"].text + " " + std::to_string(int(e["index"].number)) + " " +
@@ -71,8 +74,8 @@ TEST(ToolValueForms, DecimalGivesSignedDegreesAndMetres) {
 TEST(ToolValueForms, Exiv2WarningsNameTheFile) {
     if (!*test::ToolPath()) GTEST_SKIP() << "the tool is not built";
     test::TempDir dir;
-    // A JPEG whose IFD0 entry points past its Exif segment.
-    std::vector<unsigned char> jpeg = test::ValueFormsFixture().Bytes();
+    // A JPEG whose IFD0 claims 64 entries in a segment that holds one.
+    std::vector<unsigned char> jpeg = test::MinimalJpeg();
     const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x1A, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
                                   8, 0, 0, 0, 0x40, 0x00, 0x0F, 0x01, 0x02, 0x00, 0x50, 0x00,
                                   0x00, 0x00};
@@ -80,7 +83,8 @@ TEST(ToolValueForms, Exiv2WarningsNameTheFile) {
     const std::string path = dir.File("damaged.jpg");
     test::WriteBytes(path, jpeg);
     const test::ToolRun run = RunTool({"show", path});
-    EXPECT_EQ(run.err.rfind(path + ": Warning: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind(path + ": Error: Directory Image", 0), 0u) << run.err;
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 }  // namespace
