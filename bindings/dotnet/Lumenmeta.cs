@@ -923,7 +923,8 @@ namespace Lumenmeta
             catch (Exception error) when (error is DllNotFoundException || error is EntryPointNotFoundException ||
                                           error is BadImageFormatException)
             {
-                return Library + " cannot be loaded (" + error.Message + "). Set LUMENMETA_LIBRARY to the " +
+                string why = error is DllNotFoundException ? "the system's loader does not find it" : error.Message;
+                return Library + " cannot be loaded: " + why + ". Set LUMENMETA_LIBRARY to the " +
                        "library's path, or put its folder in LD_LIBRARY_PATH.";
             }
         }
