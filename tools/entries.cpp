@@ -9,6 +9,7 @@ std::vector<Entry> FamilyEntries(MetaHandle* handle, const char* family) {
     const int32_t count = GetMetaDataEntries(handle, family, &listed);
     std::vector<Entry> entries;
     try {
+        entries.reserve(static_cast<size_t>(count > 0 ? count : 0));
         for (int32_t i = 0; i < count; ++i) {
             const MetaDataEntry& e = listed[i];
             entries.push_back({e.key, e.type, e.stored, e.text, e.index, e.language});

@@ -56,10 +56,20 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
         for (const Entry& entry : image.Entries(family)) {
             if (!first) out += ",";
             first = false;
-            out += "{\"key\":" + JsonString(entry.key) + ",\"type\":" +
-                   std::to_string(entry.type) + ",\"index\":" + std::to_string(entry.index);
-            if (!entry.language.empty()) out += ",\"language\":" + JsonString(entry.language);
-            out += ",\"value\":" + JsonString(entry.value) + ",\"text\":" + JsonString(entry.text);
+            out += "{\"key\":";
+            AppendJsonString(out, entry.key);
+            out += ",\"type\":";
+            out += std::to_string(entry.type);
+            out += ",\"index\":";
+            out += std::to_string(entry.index);
+            if (!entry.language.empty()) {
+                out += ",\"language\":";
+                AppendJsonString(out, entry.language);
+            }
+            out += ",\"value\":";
+            AppendJsonString(out, entry.value);
+            out += ",\"text\":";
+            AppendJsonString(out, entry.text);
             if (sidecarMode) out += entry.fromSidecar ? ",\"origin\":\"sidecar\"" : ",\"origin\":\"image\"";
             out += "}";
         }

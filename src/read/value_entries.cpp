@@ -4,6 +4,7 @@
 
 #include "read/value_listing.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,21 @@ struct EntryTexts {
     std::string stored;
     std::string text;
 };
+
+// Numbers the values of each key in container order: positions sorted by
+// key and position, then counted within each run of one key.
+void AssignIndexes(std::vector<EntryTexts>& entries) {
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
+        const int order = entries[a].key.compare(entries[b].key);
+        return order != 0 ? order < 0 : a < b;
+    });
+    for (size_t i = 0; i < order.size(); ++i) {
+        const bool sameKey = i > 0 && entries[order[i]].key == entries[order[i - 1]].key;
+        entries[order[i]].index = sameKey ? entries[order[i - 1]].index + 1 : 0;
+    }
+}
 
 // The entries' array followed by all their strings, in one block.
 MetaDataEntry* PackEntries(const std::vector<EntryTexts>& entries) {
@@ -75,17 +91,21 @@ int32_t GetMetaDataEntries(MetaHandle* handle, const char* family, MetaDataEntry
     }
     try {
         std::vector<EntryTexts> listed;
+        listed.reserve(static_cast<size_t>(handle->exifData.count() + handle->iptcData.count() +
+                                           handle->xmpData.count()));
         for (const std::string& name : families) {
             WalkValues(*handle, name, nullptr, [&](const ListedValue& value) {
-                const std::string stored = StoredText(value.datum, value.item);
-                listed.push_back({value.datum.key(), Exiv2::TypeInfo::typeName(value.datum.typeId()),
-                                  value.datum.typeId(), value.index, value.item.language, stored,
-                                  ReadableText(value.datum, value.item, &handle->exifData, stored)});
+                std::string stored = StoredText(value.datum, value.item);
+                std::string text = ReadableText(value.datum, value.item, &handle->exifData, stored);
+                const Exiv2::TypeId type = value.datum.typeId();
+                listed.push_back({value.datum.key(), Exiv2::TypeInfo::typeName(type), type, 0,
+                                  value.item.language, std::move(stored), std::move(text)});
                 if (!listed.back().typeName) listed.back().typeName = "";
                 return true;
             });
         }
         if (listed.size() > static_cast<size_t>(INT32_MAX)) return -1;
+        AssignIndexes(listed);
         MetaDataEntry* block = nullptr;
         if (!listed.empty()) {
             block = PackEntries(listed);

@@ -3,15 +3,20 @@
 #include "platform/code_page.h"
 #include "read/render.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace lumenmeta {
 
 namespace {
 
-// Narrow Exif and IPTC text as UTF-8, up to its first zero byte.
-std::string Utf8UpToZero(const std::string& text) {
-    return Utf8FromNarrowText(std::string_view(text.c_str()));
+// Narrow Exif and IPTC text as UTF-8, up to its first zero byte. ASCII, by
+// far the most text, is kept as it is.
+std::string Utf8UpToZero(std::string text) {
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    if (IsAscii(text)) return text;
+    return Utf8FromNarrowText(text);
 }
 
 std::string TrimTrailingBlanks(std::string text) {
@@ -25,6 +30,11 @@ const Exiv2::LangAltValue* AsLangAlt(const Exiv2::Value& value) {
                                             : nullptr;
 }
 
+const Exiv2::CommentValue* AsComment(const Exiv2::Value& value) {
+    return value.typeId() == Exiv2::undefined ? dynamic_cast<const Exiv2::CommentValue*>(&value)
+                                              : nullptr;
+}
+
 bool IsXmpArray(const Exiv2::Value& value) {
     return value.typeId() == Exiv2::xmpBag || value.typeId() == Exiv2::xmpSeq ||
            value.typeId() == Exiv2::xmpAlt;
@@ -34,11 +44,14 @@ bool IsXmpArray(const Exiv2::Value& value) {
 
 bool IsXpTag(const Exiv2::Metadatum& datum) {
     // XPTitle, XPComment, XPAuthor, XPKeywords, XPSubject in IFD0.
-    return datum.familyName() == std::string("Exif") && datum.groupName() == "Image" &&
-           datum.tag() >= 0x9c9b && datum.tag() <= 0x9c9f;
+    return datum.tag() >= 0x9c9b && datum.tag() <= 0x9c9f &&
+           std::strcmp(datum.familyName(), "Exif") == 0 && datum.groupName() == "Image";
 }
 
+bool HasItems(const Exiv2::Value& value) { return AsLangAlt(value) || IsXmpArray(value); }
+
 std::vector<ValueItem> ItemsOf(const Exiv2::Metadatum& datum) {
+    if (datum.count() == 0) return {ValueItem{}};
     const Exiv2::Value& value = datum.value();
     std::vector<ValueItem> items;
     if (const Exiv2::LangAltValue* alternative = AsLangAlt(value)) {
@@ -55,6 +68,7 @@ std::vector<ValueItem> ItemsOf(const Exiv2::Metadatum& datum) {
 }
 
 std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
+    if (datum.count() == 0) return "";  // an empty value, or a datum without one
     const Exiv2::Value& value = datum.value();
     if (const Exiv2::LangAltValue* alternative = AsLangAlt(value)) {
         if (item.language.empty()) return "";
@@ -62,11 +76,11 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
         return found == alternative->value_.end() ? "" : found->second;
     }
     if (IsXmpArray(value)) return item.item >= 0 && item.item < value.count() ? value.toString(item.item) : "";
-    if (datum.familyName() == std::string("Xmp")) return value.toString();
-    if (IsXpTag(datum) && value.typeId() == Exiv2::unsignedByte) {
+    if (std::strcmp(datum.familyName(), "Xmp") == 0) return value.toString();
+    if (value.typeId() == Exiv2::unsignedByte && IsXpTag(datum)) {
         return CodePageFromWide(TextFromUtf16LeBytes(value), kCodePageUtf8);
     }
-    if (const auto* comment = dynamic_cast<const Exiv2::CommentValue*>(&value)) {
+    if (const Exiv2::CommentValue* comment = AsComment(value)) {
         // Exiv2 drops the character-set header and converts UCS-2 to UTF-8.
         return Utf8UpToZero(comment->comment());
     }
@@ -78,12 +92,11 @@ std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
     try {
         // Items, empty values and the user comment (whose print keeps the
         // character-set prefix) read as they are stored.
-        if (item.item >= 0 || datum.value().count() == 0 ||
-            dynamic_cast<const Exiv2::CommentValue*>(&datum.value())) {
+        if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value())) {
             return TrimTrailingBlanks(stored);
         }
         std::string printed = datum.print(exif);
-        if (datum.familyName() != std::string("Xmp")) printed = Utf8UpToZero(printed);
+        if (std::strcmp(datum.familyName(), "Xmp") != 0) printed = Utf8UpToZero(printed);
         return TrimTrailingBlanks(printed);
     } catch (...) {
         return TrimTrailingBlanks(stored);

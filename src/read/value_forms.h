@@ -19,13 +19,17 @@ struct ValueItem {
     std::string language;  // of a language alternative's item, else ""
 };
 
+// Whether the value splits into items: an XMP array or a language
+// alternative.
+bool HasItems(const Exiv2::Value& value);
+
 // The values a datum gives, in order: one per item of an XMP array (one
 // empty whole value when it has none), one per language of a language
 // alternative with x-default first, else the whole datum.
 std::vector<ValueItem> ItemsOf(const Exiv2::Metadatum& datum);
 
-// The stored form of a value: see include/lumenmeta.h. Throws what Exiv2
-// throws.
+// The stored form of a value: see include/lumenmeta.h; "" for a datum
+// without a value. Throws what Exiv2 throws.
 std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item);
 
 // The readable form: Exiv2's print of the tag (with `exif` for the tags whose

@@ -1,7 +1,5 @@
 #include "read/value_listing.h"
 
-#include <cstring>
-#include <unordered_map>
 
 namespace lumenmeta {
 
@@ -10,16 +8,16 @@ namespace {
 template <typename Container>
 bool WalkContainer(const Container& data, const char* onlyKey,
                    const std::function<bool(const ListedValue&)>& visit) {
-    // Only needed when the whole family is walked: with one key the values
-    // are simply counted.
-    std::unordered_map<std::string, int> counts;
-    int onlyCount = 0;
+    int next = 0;  // with one key, the index of its next value
+    const ValueItem whole;
     for (const auto& datum : data) {
-        const std::string key = datum.key();
-        if (onlyKey && key != onlyKey) continue;
-        int& next = onlyKey ? onlyCount : counts[key];
+        if (onlyKey && datum.key() != onlyKey) continue;
+        if (datum.count() == 0 || !HasItems(datum.value())) {  // most values: one whole
+            if (!visit(ListedValue{datum, whole, onlyKey ? next++ : -1})) return false;
+            continue;
+        }
         for (const ValueItem& item : ItemsOf(datum)) {
-            if (!visit(ListedValue{datum, item, next++})) return false;
+            if (!visit(ListedValue{datum, item, onlyKey ? next++ : -1})) return false;
         }
     }
     return true;

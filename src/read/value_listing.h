@@ -13,8 +13,10 @@
 
 namespace lumenmeta {
 
-// One value met on the walk: its datum, its item, and its index among the
-// values of its key.
+// One value met on the walk: its datum, its item, and, on a walk of one
+// key, its index among the values of that key (-1 on a walk of the whole
+// family, whose caller counts: a count per key would cost a search per
+// datum).
 struct ListedValue {
     const Exiv2::Metadatum& datum;
     const ValueItem& item;
