@@ -19,8 +19,8 @@ holds the library's own diagnostics; Exiv2's own warnings about a damaged
 file become :class:`Exiv2Warning` warnings naming the file.
 """
 
-from ._image import (Error, Exiv2Warning, Image, XmpMode, copy_metadata, open, open_bytes,
-                     set_exiv2_log_level)
+from ._image import Error, Image, XmpMode, copy_metadata, open, open_bytes, set_exiv2_log_level
+from ._native import Exiv2Warning
 
 __all__ = ["Error", "Exiv2Warning", "Image", "XmpMode", "copy_metadata", "open", "open_bytes",
            "set_exiv2_log_level"]

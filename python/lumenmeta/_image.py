@@ -11,13 +11,15 @@ import threading
 import weakref
 from ctypes import c_int, c_int32
 from fractions import Fraction
-from typing import Any, Dict, List, Optional, Tuple, Union
+from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
 
 from . import _native
-from ._native import Exiv2Messages, Exiv2Warning, Trace, lib
+from ._native import Exiv2Messages, Trace, lib
 
 # A value's stored text as `image[key]` gives it, or all of a repeated key's.
 Value = Union[str, Tuple[str, ...]]
+# A path as open() takes it.
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
 
 class Error(Exception):
@@ -27,7 +29,7 @@ class Error(Exception):
     library traced during the call (empty when it traced nothing).
     """
 
-    def __init__(self, message, trace=""):
+    def __init__(self, message: str, trace: str = "") -> None:
         super().__init__(message)
         self.trace = trace
 
@@ -176,14 +178,14 @@ class Image:
 
     # ---- life ---------------------------------------------------------
 
-    def close(self):
+    def close(self) -> None:
         """Releases the image; calling it again does nothing."""
         with self._lock:
             self._finalizer()
             self._data = None
 
     @property
-    def closed(self):
+    def closed(self) -> bool:
         """True once the image is closed."""
         return not self._finalizer.alive
 
@@ -257,7 +259,7 @@ class Image:
             text = self._read_from(self._source(key), key, index, stored=False)
         return default if text is None else text
 
-    def __contains__(self, key):
+    def __contains__(self, key: object) -> bool:
         """True when `key` has a value."""
         return self._read(key, 0) is not None
 
@@ -332,7 +334,7 @@ class Image:
                 return taken
         return None
 
-    def keys(self, family=None):
+    def keys(self, family: Optional[str] = None) -> List[str]:
         """The keys that have values, each once, in the image's order: all
         three families (Exif, IPTC, XMP), or the one named by `family`."""
         name = None
@@ -354,7 +356,7 @@ class Image:
                         if key and self._read(key, 0) is not None]
         return list(dict.fromkeys(keys))
 
-    def __iter__(self):
+    def __iter__(self) -> Iterator[str]:
         """Iterates over :meth:`keys`."""
         return iter(self.keys())
 
@@ -378,7 +380,7 @@ class Image:
                           if key not in self._touched)
         return values
 
-    def items(self, family=None) -> List[Tuple[str, Value]]:
+    def items(self, family: Optional[str] = None) -> List[Tuple[str, Value]]:
         """(key, value) for every key, once each, in the order of
         :meth:`keys`, as a Mapping gives them: ``len(image.items()) ==
         len(image)``. A key with one value gives it as stored, as
@@ -397,11 +399,11 @@ class Image:
                 pairs.append((key, texts[0] if len(texts) == 1 else tuple(texts)))
             return pairs
 
-    def values(self, family=None) -> List[Value]:
+    def values(self, family: Optional[str] = None) -> List[Value]:
         """The values of :meth:`items`, in the same order."""
         return [value for _key, value in self.items(family)]
 
-    def entries(self, family=None) -> List[Tuple[str, str, str, str]]:
+    def entries(self, family: Optional[str] = None) -> List[Tuple[str, str, str, str]]:
         """Every value of the image (or of `family`) in one listing, as
         (key, type name, stored text, readable text): a key with several
         values appears once per value. Read from the image alone, without
@@ -412,7 +414,7 @@ class Image:
                     in _native.entries(self._h(), name)]
 
     @property
-    def variables(self):
+    def variables(self) -> Dict[str, List[str]]:
         """The host application's variables (the ``Xmp.Lumenframe.`` properties
         that are neither unresolved nor bookkeeping): {key: [values]}."""
         with self._lock:
@@ -494,7 +496,7 @@ class Image:
             values.append(text)
         return values
 
-    def __setitem__(self, key, value):
+    def __setitem__(self, key: str, value: Any) -> None:
         """Replaces every value of `key` with `value` (str, int, float or
         Fraction), or with each item of a list or tuple in order; XMP arrays
         and repeated IPTC datasets are replaced whole. An empty str removes
@@ -505,7 +507,7 @@ class Image:
             self._replace(self._h(), key, texts)
             self._touched[key] = True
 
-    def add(self, key, value):
+    def add(self, key: str, value: Union[str, int, float, Fraction]) -> None:
         """Adds `value` to `key`: one more item of an XMP array, one more
         occurrence of a repeatable IPTC dataset; keys that hold one value
         get it replaced."""
@@ -518,7 +520,7 @@ class Image:
             self._append(h, key, text)
             self._touched[key] = True
 
-    def __delitem__(self, key):
+    def __delitem__(self, key: str) -> None:
         """Removes every value of `key`, here and, at the next write, from the
         target file. A key without values is no error: the target may hold it."""
         with self._lock:
@@ -526,7 +528,7 @@ class Image:
             self._touched[key] = True
 
     @property
-    def thumbnail(self):
+    def thumbnail(self) -> Optional[bytes]:
         """The Exif thumbnail as JPEG bytes, or None when there is none."""
         size = 1 << 16
         with self._lock:
@@ -541,7 +543,8 @@ class Image:
 
     # ---- writing ------------------------------------------------------
 
-    def save(self, path=None, xmp_mode=XmpMode.MERGE, sidecar=False):
+    def save(self, path: Optional[PathLike] = None, xmp_mode: int = XmpMode.MERGE,
+             sidecar: bool = False) -> None:
         """Writes the metadata into the image's own file, or into the existing
         image or XMP sidecar at `path`, merged with what that file holds.
         The file is replaced crash-safely. Raises Error when it fails (for a
@@ -593,7 +596,7 @@ class Image:
             if not written:
                 raise Error(f"cannot write {target}: {trace.reason() or 'failed'}", trace.text)
 
-    def to_bytes(self, xmp_mode=XmpMode.MERGE):
+    def to_bytes(self, xmp_mode: int = XmpMode.MERGE) -> bytes:
         """The image with the metadata written into it, as bytes: the bytes it
         was opened from, or its file as it is now, merged with the edits."""
         self._h()  # closed: ValueError before anything is read
@@ -622,7 +625,7 @@ class Image:
 collections.abc.Mapping.register(Image)
 
 
-def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the gzip module
+def open(path: PathLike, sidecar: Union[bool, PathLike] = False) -> "Image":  # noqa: A001 - the package's own open, as in the gzip module
     """Opens the image file at `path` (str, bytes or os.PathLike) and reads its
     metadata. Raises Error when it is missing or not an image.
 
@@ -646,7 +649,7 @@ def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the
     return Image(handle, path=path, sidecar=laid, sidecar_path=where)
 
 
-def open_bytes(data):
+def open_bytes(data: bytes) -> "Image":
     """Opens an image held in memory (bytes-like); the bytes are copied, so
     the caller may change them afterwards. Raises Error when they are not
     an image."""
@@ -661,7 +664,7 @@ def open_bytes(data):
     return Image(handle, data=buffer)
 
 
-def copy_metadata(source, target):
+def copy_metadata(source: PathLike, target: PathLike) -> None:
     """Copies all Exif, IPTC and XMP metadata and the comment of the image file
     `source` into the image file `target`, replacing what it held (no merge);
     creates `target` as a JPEG when it does not exist. Raises Error on failure."""
@@ -674,7 +677,7 @@ def copy_metadata(source, target):
                     f"{os.fsdecode(target)}: {why}", trace.text)
 
 
-def set_exiv2_log_level(level):
+def set_exiv2_log_level(level: int) -> None:
     """Sets from which level Exiv2 logs its own warnings about damaged files
     to standard error, for the whole process: 0 debug, 1 info, 2 warning
     (the default), 3 error, 4 mute."""
