@@ -66,6 +66,18 @@ TEST(ToolValueForms, DecimalGivesSignedDegreesAndMetres) {
     EXPECT_EQ(RunTool({"get", "--decimal", path, "Exif.GPSInfo.GPSLongitude"}).out,
               "-6.062533\n");  // W
     EXPECT_EQ(RunTool({"get", "--decimal", path, "Exif.GPSInfo.GPSAltitude"}).out, "-25.500000\n");
+    // The other references: south, east, above sea level.
+    test::FixtureImage other = test::ValueFormsFixture();
+    other.exif["Exif.GPSInfo.GPSLatitudeRef"] = "S";
+    other.exif["Exif.GPSInfo.GPSLongitudeRef"] = "E";
+    Exiv2::DataValue above(Exiv2::unsignedByte);
+    above.read("0");
+    other.exif["Exif.GPSInfo.GPSAltitudeRef"] = above;
+    const std::string south = other.WriteTo(dir.File("south.jpg"));
+    EXPECT_EQ(RunTool({"get", "--decimal", south, "Exif.GPSInfo.GPSLatitude"}).out, "-50.957000\n");
+    EXPECT_EQ(RunTool({"get", "--decimal", south, "Exif.GPSInfo.GPSLongitude"}).out, "6.062533\n");
+    EXPECT_EQ(RunTool({"get", "--decimal", south, "Exif.GPSInfo.GPSAltitude"}).out, "25.500000\n");
+    EXPECT_EQ(RunTool({"get", south, "Exif.GPSInfo.GPSLatitudeRef"}).out, "South\n");
     // Other rationals keep the first component's decimal.
     EXPECT_EQ(RunTool({"get", "--decimal", path, "Exif.Photo.FNumber"}).out, "8.000000\n");
     EXPECT_EQ(RunTool({"get", "--decimal", "-n", path, "Exif.Photo.FNumber"}).exitCode, 2);
