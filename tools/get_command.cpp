@@ -10,6 +10,28 @@
 
 namespace lumenmeta_tool {
 
+namespace {
+
+// What --decimal prints: a GPS coordinate or the altitude as a signed
+// decimal number, any other value as GetMetaDataW's decimal rendering.
+bool ReadDecimal(MetaHandle* handle, const std::string& key, bool all, int index,
+                 const std::string& separator, std::string& text) {
+    if (IsGpsDecimalKey(key) && !all && index == 0) {
+        double number = 0;
+        if (GetGpsDecimal(handle, key.c_str(), &number) == 0) return false;
+        char digits[64];
+        std::snprintf(digits, sizeof digits, "%.6f", number);
+        text = digits;
+        return true;
+    }
+    if (all) return ReadAllValues(handle, key, separator, text);
+    const ValueText value = ReadValue(handle, key, index, true);
+    text = value.text;
+    return value.type != 0;
+}
+
+}  // namespace
+
 int RunGet(const Words& words) {
     KnownOptions known{{"--index", "--separator"}, {"--all", "--decimal", "-n"}};
     AddSidecarOptions(known);
@@ -41,26 +63,9 @@ int RunGet(const Words& words) {
         }
         MetaHandle* handle = image.For(key);
         std::string text;
-        bool found;
-        if (decimal && IsGpsDecimalKey(key) && !all && index == 0) {
-            double number = 0;
-            found = GetGpsDecimal(handle, key.c_str(), &number) != 0;
-            char digits[64];
-            std::snprintf(digits, sizeof digits, "%.6f", number);
-            text = digits;
-        } else if (decimal) {
-            if (all) {
-                found = ReadAllValues(handle, key, separator, text);
-            } else {
-                const ValueText value = ReadValue(handle, key, index, decimal);
-                found = value.type != 0;
-                text = value.text;
-            }
-        } else if (all) {
-            found = ReadAllForms(handle, key, stored, separator, text);
-        } else {
-            found = ReadForm(handle, key, index, stored, text);
-        }
+        const bool found = decimal ? ReadDecimal(handle, key, all, index, separator, text)
+                           : all   ? ReadAllForms(handle, key, stored, separator, text)
+                                   : ReadForm(handle, key, index, stored, text);
         if (!found) return FileOutcome::Failed("no value for " + key);
         return FileOutcome{true, (named ? Shown(path) + ": " : std::string()) + Shown(text) + "\n",
                            ""};
