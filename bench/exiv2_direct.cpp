@@ -154,4 +154,25 @@ std::vector<unsigned char> DirectWriteToMemory(const std::string& source,
     return bytes;
 }
 
+namespace {
+
+template <typename Container>
+size_t WalkEntries(const Container& data, const Exiv2::ExifData* exif) {
+    size_t total = 0;
+    for (const auto& datum : data) {
+        total += datum.key().size() + std::string(Exiv2::TypeInfo::typeName(datum.typeId())).size() +
+                 datum.toString().size() + datum.print(exif).size();
+    }
+    return total;
+}
+
+}  // namespace
+
+size_t DirectWalk(const std::string& path) {
+    ImagePtr image = OpenFile(path);
+    image->readMetadata();
+    return WalkEntries(image->exifData(), &image->exifData()) +
+           WalkEntries(image->iptcData(), nullptr) + WalkEntries(image->xmpData(), nullptr);
+}
+
 }  // namespace lumenmeta::bench

@@ -28,4 +28,10 @@ void DirectWriteToTarget(const std::string& source, const std::string& target);
 std::vector<unsigned char> DirectWriteToMemory(const std::string& source,
                                                const std::vector<unsigned char>& target);
 
+// Opens the file, reads its metadata and walks every entry of the three
+// families, making each one's key, type name, Exiv2 text and print (what
+// `lumenmeta show --json` lists), closes. Returns the total length of the
+// texts.
+size_t DirectWalk(const std::string& path);
+
 }  // namespace lumenmeta::bench

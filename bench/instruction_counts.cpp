@@ -1,6 +1,11 @@
 // The driver for the instruction counts, run under Valgrind's callgrind:
 //
-//   lumenmeta_instructions prepare DIR   writes the corpus into DIR
+//   lumenmeta_instructions prepare DIR   writes the corpus into DIR (and
+//                                         kWalkFiles JPEGs into DIR/walk)
+//   lumenmeta_instructions walk exiv2 DIR
+//                                         walks every entry of every file of
+//                                         DIR/walk with Exiv2 alone, the
+//                                         baseline of `lumenmeta show --json`
 //   lumenmeta_instructions WORK SIDE DIR [CASE]
 //                                         does WORK on every corpus file, or
 //                                         on the one case named CASE (for a
@@ -99,6 +104,15 @@ Step MakeStep(const std::string& work, const std::string& side, const std::strin
     };
 }
 
+// The files `show --json -r` lists against Exiv2 walking all their entries.
+constexpr int kWalkFiles = 40;
+
+std::vector<std::string> WalkFiles(const std::string& dir) {
+    std::vector<std::string> files;
+    for (int i = 0; i < kWalkFiles; ++i) files.push_back(dir + "/walk/" + std::to_string(i) + ".jpg");
+    return files;
+}
+
 __attribute__((noinline)) size_t MeasuredWork(const std::vector<Step>& steps) {
     size_t total = 0;
     for (const Step& step : steps) total += step();
@@ -120,7 +134,19 @@ int main(int argc, char** argv) {
             const std::shared_ptr<MetaHandle> handle(OpenMetaHandle(written.c_str(), 0), CloseMetaHandle);
             if (!ValueSetter().SetAndWrite(handle.get(), nullptr)) return 1;
         }
+        std::filesystem::create_directories(std::string(argv[2]) + "/walk");
+        int variant = 1;
+        for (const std::string& file : WalkFiles(argv[2])) {
+            lumenmeta::test::WriteBytes(file, RealisticJpeg(100 * 1024, variant++));
+        }
         return 0;
+    }
+    if (argc == 4 && std::string(argv[1]) == "walk" && std::string(argv[2]) == "exiv2") {
+        const std::vector<std::string> files = WalkFiles(argv[3]);
+        DirectWalk(files.front());  // warm-up
+        std::vector<Step> steps;
+        for (const std::string& file : files) steps.push_back([file] { return DirectWalk(file); });
+        return MeasuredWork(steps) > 0 ? 0 : 1;
     }
     const Step warmUp =
         argc == 4 || argc == 5 ? MakeStep(argv[1], argv[2], argv[3], Cases().front(), "warm-up") : nullptr;

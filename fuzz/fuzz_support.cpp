@@ -227,15 +227,50 @@ const std::vector<unsigned char>& SmallJpeg() {
     return jpeg;
 }
 
+// The stored and readable forms of a key, every entry of the listing (each
+// string touched to its end) and the GPS decimals.
+void ReadForms(MetaHandle* handle, const char* key) {
+    for (const int index : {-1, 0, 1, 3}) {
+        for (auto* read : {GetMetaDataStored, GetMetaDataText}) {
+            char* text = nullptr;
+            if (read(handle, key, index, &text) != 0) {
+                volatile size_t length = std::strlen(text);
+                (void)length;
+            }
+            FreeMetaDataText(text);
+        }
+    }
+    double number = 0;
+    GetGpsDecimal(handle, key, &number);
+}
+
+void ReadListing(MetaHandle* handle) {
+    for (const char* family : {static_cast<const char*>(nullptr), "Exif", "Iptc", "Xmp"}) {
+        MetaDataEntry* entries = nullptr;
+        const int32_t count = GetMetaDataEntries(handle, family, &entries);
+        size_t total = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            const MetaDataEntry& e = entries[i];
+            total += std::strlen(e.key) + std::strlen(e.typeName) + std::strlen(e.language) +
+                     std::strlen(e.stored) + std::strlen(e.text);
+        }
+        volatile size_t keep = total;
+        (void)keep;
+        FreeMetaDataEntries(entries);
+    }
+}
+
 }  // namespace
 
 void ReadEverything(MetaHandle* handle) {
     if (!handle) return;
     ReadHandleState(handle);
+    ReadListing(handle);
     for (const std::string& key : KeysToRead(*handle)) {
         ReadWide(handle, key.c_str());
         ReadExif(handle, key.c_str());
         ReadNarrow(handle, key.c_str());
+        ReadForms(handle, key.c_str());
     }
 }
 

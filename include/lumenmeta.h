@@ -51,6 +51,10 @@
  *    NULL.
  *  - Listings (GetMetaDataKeys, CollectLumenframeVarNames): true when the
  *    list was copied, with the size protocol each describes.
+ *  - Stored and readable reads (GetMetaDataStored, GetMetaDataText): the
+ *    type code, never 0, when a text was delivered; 0 when not.
+ *    GetMetaDataEntries: the number of entries, -1 when it failed.
+ *    GetGpsDecimal: 1 when delivered, 0 when not.
  *  - A path always names a local file, passed to the file system byte for
  *    byte. Only regular files are read or replaced: every file is opened
  *    without blocking and checked before it is read, and read no further
@@ -295,6 +299,87 @@ LUMENMETA_API int GetMetaDataWide(MetaHandle* handle, const WCHAR* key, WCHAR* b
  * with `*size` untouched. The buffer stays the caller's. */
 LUMENMETA_API bool GetMetaDataKeys(MetaHandle* handle, const char* family, char* buffer,
                                    int32_t* size, const char* separator);
+
+/* ---- Values as stored and as read --------------------------------------- */
+
+/* Every value can be had in two UTF-8 forms besides the wide reads above:
+ *  - stored: Exiv2's own text of the whole value: every component, bytes
+ *    and shorts as decimal numbers ("2 2 0 0", "8 8 8"), rationals as n/d
+ *    ("36/1 26/1 5430/100"), text as held (padding blanks kept); the "XP"
+ *    tags as their UTF-16 text; the user comment without its character-set
+ *    prefix; XMP arrays item by item (see below).
+ *  - readable: Exiv2's interpretation of the tag, as Exiv2's own tools print
+ *    it ("top, left", "1/125 s", "F8", "50deg 57' 25\"", "2.2.0.0",
+ *    "Above sea level"), trailing blanks removed; the user comment, an item
+ *    of an XMP array and an empty value read as stored.
+ * Exif and IPTC text is read as UTF-8 where its bytes are valid UTF-8, else
+ * as Windows-1252; every text ends at its first zero byte.
+ * The values of one key are counted by `index` (0-based), in container
+ * order: each datum with the key is one value (Exif datums under one key and
+ * IPTC datasets repeated anywhere included), except that an XMP array (bag,
+ * sequence, alternative) gives one value per item and a language
+ * alternative one per language, x-default first. An empty value is a value:
+ * it gives empty text. None of these reads changes HadExifData, HadIptcData
+ * or HadXmpData. */
+
+/* One value of a listing (GetMetaDataEntries). Every string is UTF-8 and
+ * NUL-terminated, and lives in the block the listing returned. */
+typedef struct MetaDataEntry {
+    const char* key;       /* the full key: "Exif.GPSInfo.GPSVersionID" */
+    const char* typeName;  /* Exiv2's name of the value's type: "Byte",
+                              "Ascii", "Short", "Rational", "Undefined",
+                              "XmpText", "XmpBag", "LangAlt", "String", ... */
+    int32_t type;          /* Exiv2's type code: 1 byte, 2 ascii, 3 short,
+                              0x10005 XMP text, 0x1000a bag, ... */
+    int32_t index;         /* which value of the key this is (see above) */
+    const char* language;  /* a language alternative's language ("x-default",
+                              "de-DE"); "" for every other value */
+    const char* stored;    /* the stored form */
+    const char* text;      /* the readable form */
+} MetaDataEntry;
+
+/* Reads value `index` of `key` in its stored form. The family is chosen by
+ * the key's prefix (ASCII case ignored), and the key must match the datum's
+ * key exactly ("Exif.Image.Make").
+ * Result: the value's Exiv2 type code (never 0), with a new, NUL-terminated
+ * UTF-8 text stored in *text that the caller frees with FreeMetaDataText.
+ * 0 when there is no such value, for a negative index, a NULL handle, key or
+ * text, or when memory is short; *text is then untouched. */
+LUMENMETA_API int GetMetaDataStored(MetaHandle* handle, const char* key, int index, char** text);
+
+/* As GetMetaDataStored, in the readable form. */
+LUMENMETA_API int GetMetaDataText(MetaHandle* handle, const char* key, int index, char** text);
+
+/* Frees a text stored by GetMetaDataStored or GetMetaDataText. NULL is
+ * ignored. (The block is malloc'd, so free also does.) */
+LUMENMETA_API void FreeMetaDataText(char* text);
+
+/* Lists every value of `family` ("Exif", "Iptc" or "Xmp", exact case), or of
+ * all three in that order when `family` is NULL, in one walk of the working
+ * set: in container order, one entry per value as counted above, with its
+ * key, type, index, language and both forms.
+ * Result: the number of entries, with a new array of that many entries
+ * stored in *entries (NULL for none); the array and all its strings are one
+ * block, which the caller frees with FreeMetaDataEntries. -1 for a NULL
+ * handle or entries, any other family, or memory short; *entries is then
+ * untouched. */
+LUMENMETA_API int32_t GetMetaDataEntries(MetaHandle* handle, const char* family,
+                                         MetaDataEntry** entries);
+
+/* Frees a listing stored by GetMetaDataEntries. NULL is ignored. */
+LUMENMETA_API void FreeMetaDataEntries(MetaDataEntry* entries);
+
+/* A GPS coordinate or altitude as a signed decimal number: for
+ * "Exif.GPSInfo.GPSLatitude", "GPSLongitude", "GPSDestLatitude" and
+ * "GPSDestLongitude" the degrees, minutes and seconds (n/d each; minutes and
+ * seconds may be missing) as degrees, negative when the matching reference
+ * ("...Ref") is "S" or "W"; for "Exif.GPSInfo.GPSAltitude" the metres,
+ * negative when GPSAltitudeRef is 1 (below sea level). A missing reference
+ * counts as north, east, above sea level.
+ * Result: 1 with the number stored in *value; 0 with *value untouched for any
+ * other key, an absent or empty value, a zero denominator, or a NULL
+ * argument. */
+LUMENMETA_API int GetGpsDecimal(MetaHandle* handle, const char* key, double* value);
 
 /* ---- Editing ----------------------------------------------------------- */
 
@@ -626,10 +711,28 @@ typedef void (*DebugTraceSink)(const char* piece, void* context);
 LUMENMETA_API void SetDebugTraceSink(DebugTraceSink sink, void* context);
 
 /* Sets the level from which Exiv2 logs its own warnings and errors about
- * damaged files to the standard error stream, for the whole process:
+ * damaged files to the standard error stream (or to the sink set with
+ * SetExiv2LogSink), for the whole process:
  * 0 debug, 1 info, 2 warning (the default), 3 error, 4 mute. Other values are
  * ignored. */
 LUMENMETA_API void SetExiv2LogLevel(int level);
+
+/* Receives Exiv2's own warnings and errors: `level` as for
+ * SetExiv2LogLevel (1 info, 2 warning, 3 error, 0 debug), `path` the file
+ * being opened on that thread (as given to OpenMetaHandle or
+ * CopyImageMetaData; "" when none, as for an image in memory), `message`
+ * Exiv2's text without its line end. All three are valid only during the
+ * call, `path` in the file system's bytes, `message` UTF-8. The sink is
+ * called on the thread that reads, possibly from several at once, and only
+ * for messages at or above the level set with SetExiv2LogLevel. */
+typedef void (*Exiv2LogSink)(int level, const char* path, const char* message, void* context);
+
+/* Sets the process-wide sink of Exiv2's messages and its context. NULL
+ * restores the default: each message goes to the standard error stream as
+ * the path (when there is one), ": ", "Warning: " or "Error: ", the message,
+ * a line feed. As with SetDebugTraceSink, calls in flight may still reach
+ * the previous sink after this returns. */
+LUMENMETA_API void SetExiv2LogSink(Exiv2LogSink sink, void* context);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -46,3 +46,22 @@ for work in read write_in_place rewrite_in_place write_to_file; do
   awk -v work="$work" -v ours="$ours" -v exiv2="$exiv2" \
     'BEGIN { printf "| %s | %.1f M | %.1f M | %.3f |\n", work, ours / 1e6, exiv2 / 1e6, ours / exiv2 }'
 done
+
+# `lumenmeta show --json -r` (one job) on kWalkFiles JPEGs of 100 KB against
+# Exiv2 alone opening the same files and walking all their entries (key, type
+# name, text and print of each): instructions per file. The tool is counted
+# from main on (its one-time set-up included), Exiv2 after a first file's
+# walk.
+walk_files=40
+show_out="$corpus/callgrind.show.ours"
+if ! valgrind --tool=callgrind --collect-atstart=no --toggle-collect=main \
+    --callgrind-out-file="$show_out" "$dir/tools/lumenmeta" show --json -r -j 1 "$corpus/walk" \
+    >/dev/null 2>"$show_out.log"; then
+  cat "$show_out.log" >&2
+  echo "The instruction count of show --json failed" >&2
+  exit 1
+fi
+ours=$(awk '/^totals:/ { print $2 }' "$show_out")
+exiv2=$(instructions walk exiv2)
+awk -v files="$walk_files" -v ours="$ours" -v exiv2="$exiv2" \
+  'BEGIN { printf "| show --json -r, per file | %.2f M | %.2f M | %.3f |\n", ours / files / 1e6, exiv2 / files / 1e6, ours / exiv2 }'

@@ -38,3 +38,6 @@ LUMENMETA_LIBRARY=$library/liblumenmeta.so.1 "${run[@]}" "$work/venv/bin/python"
 mcs -warnaserror -out:"$work/LumenmetaTest.exe" -r:System.Core \
   bindings/dotnet/Lumenmeta.cs bindings/dotnet/tests/LumenmetaTest.cs
 LD_LIBRARY_PATH=$library "${run[@]}" mono --debug "$work/LumenmetaTest.exe"
+# Where the library cannot be found, the binding says how to point to it.
+env -u LD_LIBRARY_PATH LUMENMETA_LIBRARY=/nonexistent/liblumenmeta.so.1 \
+  mono --debug "$work/LumenmetaTest.exe" --unloadable

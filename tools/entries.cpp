@@ -1,23 +1,24 @@
 #include "entries.h"
 
-#include "values.h"
-
 #include <cstdio>
-#include <map>
 
 namespace lumenmeta_tool {
 
 std::vector<Entry> FamilyEntries(MetaHandle* handle, const char* family) {
+    MetaDataEntry* listed = nullptr;
+    const int32_t count = GetMetaDataEntries(handle, family, &listed);
     std::vector<Entry> entries;
-    std::map<std::string, int> seen;
-    const bool xmp = std::string(family) == "Xmp";
-    const bool iptc = std::string(family) == "Iptc";
-    for (const std::string& key : KeysOf(handle, family)) {
-        const int occurrence = seen[key]++;
-        ValueText value = ReadValue(handle, key, iptc ? occurrence : 0, false);
-        if (xmp && value.type == 2) ReadAllValues(handle, key, "; ", value.text);
-        entries.push_back({key, value.type, value.text});
+    try {
+        entries.reserve(static_cast<size_t>(count > 0 ? count : 0));
+        for (int32_t i = 0; i < count; ++i) {
+            const MetaDataEntry& e = listed[i];
+            entries.push_back({e.key, e.type, e.stored, e.text, e.index, e.language});
+        }
+    } catch (...) {
+        FreeMetaDataEntries(listed);
+        throw;
     }
+    FreeMetaDataEntries(listed);
     return entries;
 }
 

@@ -6,10 +6,34 @@
 #include "text.h"
 #include "values.h"
 
+#include <cstdio>
+
 namespace lumenmeta_tool {
 
+namespace {
+
+// What --decimal prints: a GPS coordinate or the altitude as a signed
+// decimal number, any other value as GetMetaDataW's decimal rendering.
+bool ReadDecimal(MetaHandle* handle, const std::string& key, bool all, int index,
+                 const std::string& separator, std::string& text) {
+    if (IsGpsDecimalKey(key) && !all && index == 0) {
+        double number = 0;
+        if (GetGpsDecimal(handle, key.c_str(), &number) == 0) return false;
+        char digits[64];
+        std::snprintf(digits, sizeof digits, "%.6f", number);
+        text = digits;
+        return true;
+    }
+    if (all) return ReadAllValues(handle, key, separator, text);
+    const ValueText value = ReadValue(handle, key, index, true);
+    text = value.text;
+    return value.type != 0;
+}
+
+}  // namespace
+
 int RunGet(const Words& words) {
-    KnownOptions known{{"--index", "--separator"}, {"--all", "--decimal"}};
+    KnownOptions known{{"--index", "--separator"}, {"--all", "--decimal", "-n"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
     const SidecarOptions sidecar = SidecarOptionsOf(arguments);
@@ -23,6 +47,8 @@ int RunGet(const Words& words) {
     if (index < 0) throw UsageError("--index needs a number of 0 or more");
     const std::string separator = arguments.Value("--separator", "; ");
     const bool decimal = arguments.Has("--decimal");
+    const bool stored = arguments.Has("-n");
+    if (decimal && stored) throw UsageError("--decimal and -n exclude each other");
 
     const std::vector<std::string> inputs(arguments.positional.begin(),
                                           arguments.positional.end() - 1);
@@ -37,14 +63,9 @@ int RunGet(const Words& words) {
         }
         MetaHandle* handle = image.For(key);
         std::string text;
-        bool found;
-        if (all) {
-            found = ReadAllValues(handle, key, separator, text);
-        } else {
-            const ValueText value = ReadValue(handle, key, index, decimal);
-            found = value.type != 0;
-            text = value.text;
-        }
+        const bool found = decimal ? ReadDecimal(handle, key, all, index, separator, text)
+                           : all   ? ReadAllForms(handle, key, stored, separator, text)
+                                   : ReadForm(handle, key, index, stored, text);
         if (!found) return FileOutcome::Failed("no value for " + key);
         return FileOutcome{true, (named ? Shown(path) + ": " : std::string()) + Shown(text) + "\n",
                            ""};

@@ -46,29 +46,36 @@ struct Page {
 
 const Page kPages[] = {
     {"show",
-     "Usage: lumenmeta show FILE... [--family Exif|Iptc|Xmp] [--json] [--sidecar]\n"
+     "Usage: lumenmeta show FILE... [--family Exif|Iptc|Xmp] [-n] [--json] [--sidecar]\n"
      "\n"
-     "Shows every key of each file with its type code and value, grouped Exif, IPTC, XMP.\n"
+     "Shows every value of each file with its type code, grouped Exif, IPTC, XMP, as a\n"
+     "person reads it (\"top, left\", \"1/125 s\"); -n shows it as stored (\"1\", \"1/125\").\n"
+     "XMP arrays and repeated IPTC datasets are shown item by item.\n"
      "FILE may be a directory: its image files are shown. With --sidecar the values\n"
      "read from the sidecar are marked \"*\" (in JSON, each value has its \"origin\",\n"
      "\"image\" or \"sidecar\").\n"
      "\n"
      "  --family F       only the family F\n"
-     "  --json           one JSON object per file and line\n" SIDECAR_READ BATCH_OPTIONS
+     "  -n               values as stored: every component, bytes as numbers\n"
+     "  --json           one JSON object per file and line; each value with its\n"
+     "                   \"value\" as stored and its \"text\" as read\n" SIDECAR_READ BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta show photo.jpg\n"
      "  lumenmeta show --sidecar IMG_0001.CR3\n"
      "  lumenmeta show --json -r ~/Pictures > metadata.jsonl\n"},
     {"get",
-     "Usage: lumenmeta get FILE... KEY [--index N | --all [--separator S]] [--decimal]\n"
+     "Usage: lumenmeta get FILE... KEY [--index N | --all [--separator S]] [-n | --decimal]\n"
      "                    [--sidecar]\n"
      "\n"
      "Prints one value of KEY (the first, or occurrence N), or all its values joined.\n"
      "\n"
      "  --index N        occurrence N (0-based) of a repeated IPTC key or XMP bag\n"
      "  --all            every value, joined by \"; \" or by --separator S\n"
-     "  --decimal        rationals as decimal numbers\n" SIDECAR_READ BATCH_OPTIONS
+     "  -n               the value as stored (\"2 2 0 0\"), not as read (\"2.2.0.0\")\n"
+     "  --decimal        rationals as decimal numbers; a GPS coordinate as signed\n"
+     "                   decimal degrees (negative for S and W), the altitude in\n"
+     "                   metres (negative below sea level)\n" SIDECAR_READ BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta get photo.jpg Exif.Image.Artist\n"

@@ -39,7 +39,9 @@ int Dispatch(const std::string& command, const Words& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    SetExiv2LogLevel(4);  // Exiv2's own warnings about damaged files stay quiet
+    // Exiv2's own warnings about damaged files reach stderr, each line
+    // starting with the file's name (the library's default sink).
+    SetExiv2LogLevel(2);
     if (argc < 2) {
         std::fputs(OverviewHelp(), stderr);
         return 2;

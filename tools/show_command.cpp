@@ -17,7 +17,7 @@ namespace lumenmeta_tool {
 namespace {
 
 std::string AsText(const std::string& path, const std::vector<const char*>& families,
-                   const Overlaid& image) {
+                   const Overlaid& image, bool stored) {
     std::string out = Shown(path);
     out += image.sidecar ? " (* from " + Shown(image.sidecarPath) + ")\n" : "\n";
     for (const char* family : families) {
@@ -29,7 +29,12 @@ std::string AsText(const std::string& path, const std::vector<const char*>& fami
             char line[128];
             std::snprintf(line, sizeof line, "  %c %-40s %-8s ", entry.fromSidecar ? '*' : ' ',
                           Shown(entry.key).c_str(), TypeText(entry.type).c_str());
-            out += line + Shown(entry.value) + "\n";
+            std::string value = stored ? entry.value : entry.text;
+            // A language alternative's other languages are named.
+            if (!entry.language.empty() && entry.language != "x-default") {
+                value = "lang=" + entry.language + " " + value;
+            }
+            out += line + Shown(value) + "\n";
         }
     }
     return out;
@@ -51,8 +56,20 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
         for (const Entry& entry : image.Entries(family)) {
             if (!first) out += ",";
             first = false;
-            out += "{\"key\":" + JsonString(entry.key) + ",\"type\":" +
-                   std::to_string(entry.type) + ",\"value\":" + JsonString(entry.value);
+            out += "{\"key\":";
+            AppendJsonString(out, entry.key);
+            out += ",\"type\":";
+            out += std::to_string(entry.type);
+            out += ",\"index\":";
+            out += std::to_string(entry.index);
+            if (!entry.language.empty()) {
+                out += ",\"language\":";
+                AppendJsonString(out, entry.language);
+            }
+            out += ",\"value\":";
+            AppendJsonString(out, entry.value);
+            out += ",\"text\":";
+            AppendJsonString(out, entry.text);
             if (sidecarMode) out += entry.fromSidecar ? ",\"origin\":\"sidecar\"" : ",\"origin\":\"image\"";
             out += "}";
         }
@@ -64,7 +81,7 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
 }  // namespace
 
 int RunShow(const Words& words) {
-    KnownOptions known{{"--family"}, {"--json"}};
+    KnownOptions known{{"--family"}, {"--json", "-n"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
     const SidecarOptions sidecar = SidecarOptionsOf(arguments);
@@ -87,7 +104,7 @@ int RunShow(const Words& words) {
         }
         return FileOutcome{true,
                            json ? AsJson(path, families, image, withSidecar)
-                                : AsText(path, families, image),
+                                : AsText(path, families, image, arguments.Has("-n")),
                            ""};
     });
 }

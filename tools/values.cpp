@@ -78,4 +78,42 @@ bool ReadAllValues(MetaHandle* handle, const std::string& key, const std::string
     return true;
 }
 
+bool ReadForm(MetaHandle* handle, const std::string& key, int index, bool stored,
+              std::string& text) {
+    char* form = nullptr;
+    const int type = stored ? GetMetaDataStored(handle, key.c_str(), index, &form)
+                            : GetMetaDataText(handle, key.c_str(), index, &form);
+    if (type == 0) return false;
+    try {
+        text = form;
+    } catch (...) {
+        FreeMetaDataText(form);
+        throw;
+    }
+    FreeMetaDataText(form);
+    return true;
+}
+
+bool ReadAllForms(MetaHandle* handle, const std::string& key, bool stored,
+                  const std::string& separator, std::string& text) {
+    std::string joined, one;
+    int index = 0;
+    for (; ReadForm(handle, key, index, stored, one); ++index) {
+        if (index > 0) joined += separator;
+        joined += one;
+    }
+    if (index == 0) return false;
+    text = joined;
+    return true;
+}
+
+bool IsGpsDecimalKey(const std::string& key) {
+    for (const char* gps : {"Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLongitude",
+                            "Exif.GPSInfo.GPSDestLatitude", "Exif.GPSInfo.GPSDestLongitude",
+                            "Exif.GPSInfo.GPSAltitude"}) {
+        if (key == gps) return true;
+    }
+    return false;
+}
+
 }  // namespace lumenmeta_tool

@@ -37,4 +37,18 @@ ValueText ReadValue(MetaHandle* handle, const std::string& key, int index, bool 
 bool ReadAllValues(MetaHandle* handle, const std::string& key, const std::string& separator,
                    std::string& text);
 
+// Value `index` of a key in its stored (`stored`) or readable form, as
+// GetMetaDataStored and GetMetaDataText give it; false when there is none.
+bool ReadForm(MetaHandle* handle, const std::string& key, int index, bool stored,
+              std::string& text);
+
+// Every value of a key in one form, joined by `separator`; false when the
+// key has none.
+bool ReadAllForms(MetaHandle* handle, const std::string& key, bool stored,
+                  const std::string& separator, std::string& text);
+
+// Whether `key` is a GPS coordinate or the altitude, which --decimal gives
+// as a signed decimal number.
+bool IsGpsDecimalKey(const std::string& key);
+
 }  // namespace lumenmeta_tool

@@ -65,6 +65,53 @@ namespace Lumenmeta
         public override string ToString() => Numerator + "/" + Denominator;
     }
 
+    /// <summary>One value of an image's listing (MetaImage.Entries).</summary>
+    public sealed class MetaEntry
+    {
+        internal MetaEntry(string key, string typeName, int index, string language, string stored, string text)
+        {
+            Key = key;
+            TypeName = typeName;
+            Index = index;
+            Language = language;
+            Stored = stored;
+            Text = text;
+        }
+
+        /// <summary>The full key: "Exif.GPSInfo.GPSVersionID".</summary>
+        public string Key { get; }
+        /// <summary>Exiv2's name of the value's type: "Byte", "Ascii", "Rational", "XmpBag", ...</summary>
+        public string TypeName { get; }
+        /// <summary>Which value of the key: an XMP item, a repeated IPTC dataset.</summary>
+        public int Index { get; }
+        /// <summary>A language alternative's language ("x-default", "de-DE"), else "".</summary>
+        public string Language { get; }
+        /// <summary>The value as stored: "2 2 0 0", "1/125".</summary>
+        public string Stored { get; }
+        /// <summary>The value as a person reads it: "2.2.0.0", "1/125 s".</summary>
+        public string Text { get; }
+    }
+
+    /// <summary>A GPS position: signed decimal degrees (negative south and
+    /// west) and metres (negative below sea level; null when not held).</summary>
+    public struct GpsPosition
+    {
+        /// <summary>Makes the position.</summary>
+        public GpsPosition(double latitude, double longitude, double? altitude)
+        {
+            Latitude = latitude;
+            Longitude = longitude;
+            Altitude = altitude;
+        }
+
+        /// <summary>Degrees north (negative: south).</summary>
+        public double Latitude { get; }
+        /// <summary>Degrees east (negative: west).</summary>
+        public double Longitude { get; }
+        /// <summary>Metres above sea level (negative: below), or null.</summary>
+        public double? Altitude { get; }
+    }
+
     /// <summary>An image's metadata: Exif, IPTC and XMP values by Exiv2 key
     /// ("Exif.Image.Artist", "Iptc.Application2.Keywords", "Xmp.dc.title").
     /// Edits change this object only; Save or ToBytes writes them, merged into
@@ -101,6 +148,7 @@ namespace Lumenmeta
         /// <exception cref="LumenmetaException">The file (or its sidecar) is missing or not readable.</exception>
         public static MetaImage Open(string path, bool sidecar = false)
         {
+            Native.EnsureLoaded();
             MetaHandle opened = OpenHandle(path);
             if (!sidecar) return new MetaImage(opened, path, null);
             string where = SidecarOf(path);
@@ -148,6 +196,7 @@ namespace Lumenmeta
         {
             if (data == null) throw new ArgumentNullException(nameof(data));
             if (data.Length == 0) throw new LumenmetaException("the bytes are empty");
+            Native.EnsureLoaded();
             IntPtr memory = Marshal.AllocHGlobal(data.Length);
             Marshal.Copy(data, 0, memory, data.Length);
             MetaHandle opened = Native.OpenMemImage(memory, data.Length);
@@ -167,6 +216,7 @@ namespace Lumenmeta
         /// <exception cref="LumenmetaException">The copy failed.</exception>
         public static void CopyMetadata(string source, string target)
         {
+            Native.EnsureLoaded();
             using (var trace = new Native.Capture())
             {
                 if (Native.CopyImageMetaData(Native.Utf8(source, nameof(source)),
@@ -182,7 +232,12 @@ namespace Lumenmeta
         /// <summary>Sets from which level Exiv2 logs its warnings about damaged
         /// files to standard error, process-wide: 0 debug, 1 info, 2 warning
         /// (the default), 3 error, 4 mute.</summary>
-        public static void SetExiv2LogLevel(int level) => Native.SetExiv2LogLevel(level);
+        /// <exception cref="LumenmetaException">The library cannot be loaded.</exception>
+        public static void SetExiv2LogLevel(int level)
+        {
+            Native.EnsureLoaded();
+            Native.SetExiv2LogLevel(level);
+        }
 
         /// <summary>Releases the image; calling it again does nothing.</summary>
         public void Dispose()
@@ -205,11 +260,10 @@ namespace Lumenmeta
 
         // ---- reading ---------------------------------------------------
 
+        // Value index of a key on h, as stored.
         private static string ReadFrom(MetaHandle h, string key, int index)
         {
-            IntPtr value;
-            if (Native.GetMetaDataW(h, Native.Key(key), out value, index, false) == 0) return null;
-            return Native.TakeBstr(value);
+            return Native.ReadForm(h, key, index, true, out _);
         }
 
         private static List<string> AllFrom(MetaHandle h, string key)
@@ -236,8 +290,9 @@ namespace Lumenmeta
             lock (sync) return ReadFrom(Source(key), key, index);
         }
 
-        /// <summary>The first value of a key; setting replaces all its values
-        /// (an empty string removes the key).</summary>
+        /// <summary>The first value of a key as stored: every component ("8 8 8"),
+        /// bytes as numbers ("2 2 0 0"), rationals as n/d ("1/125"), text as held;
+        /// setting replaces all its values (an empty string removes the key).</summary>
         /// <exception cref="KeyNotFoundException">Reading a key without value.</exception>
         public string this[string key]
         {
@@ -266,12 +321,93 @@ namespace Lumenmeta
             return values;
         }
 
-        /// <summary>The first value as a fraction ("1/250", "72", "2.8"), or null.</summary>
+        /// <summary>Value index of a key as a person reads it, as Exiv2 prints it
+        /// ("top, left", "1/125 s", "F8", "Above sea level"), or null.</summary>
+        public string Text(string key, int index = 0)
+        {
+            Native.Key(key);
+            lock (sync) return Native.ReadForm(Source(key), key, index, false, out _);
+        }
+
+        // Exiv2's numeric type codes, whose stored text holds every component.
+        private static readonly int[] NumericTypes = { 1, 3, 4, 5, 6, 8, 9, 10, 11, 12 };
+
+        /// <summary>The first value as a fraction ("1/250", "72", "2.8"; of a
+        /// number with several components, such as "8 8 8", the first), or null.</summary>
         /// <exception cref="FormatException">The value is not a number.</exception>
         public Rational? GetRational(string key)
         {
-            string text = Read(key, 0);
-            return text == null ? (Rational?)null : Native.ParseRational(key, text);
+            Native.Key(key);
+            int type;
+            string text;
+            lock (sync) text = Native.ReadForm(Source(key), key, 0, true, out type);
+            if (text == null) return null;
+            string[] parts = text.Split(new[] { ' ' }, StringSplitOptions.RemoveEmptyEntries);
+            if (Array.IndexOf(NumericTypes, type) >= 0 && parts.Length > 0) text = parts[0];
+            return Native.ParseRational(key, text);
+        }
+
+        /// <summary>The GPS position from the Exif GPS tags and their references,
+        /// or null when the image holds no latitude and longitude.</summary>
+        public GpsPosition? Gps
+        {
+            get
+            {
+                lock (sync)
+                {
+                    MetaHandle h = H;
+                    double latitude, longitude, altitude;
+                    if (Native.GetGpsDecimal(h, Native.Key("Exif.GPSInfo.GPSLatitude"), out latitude) == 0 ||
+                        Native.GetGpsDecimal(h, Native.Key("Exif.GPSInfo.GPSLongitude"), out longitude) == 0)
+                        return null;
+                    bool high = Native.GetGpsDecimal(h, Native.Key("Exif.GPSInfo.GPSAltitude"), out altitude) != 0;
+                    return new GpsPosition(latitude, longitude, high ? altitude : (double?)null);
+                }
+            }
+        }
+
+        /// <summary>When the photo was taken, as the wall-clock time written in
+        /// it: Exif DateTimeOriginal with its sub-seconds, else XMP
+        /// exif:DateTimeOriginal or photoshop:DateCreated; null when there is none.</summary>
+        public DateTime? DateTaken => Taken()?.Item1;
+
+        /// <summary>DateTaken with its offset from UTC, where the image holds one
+        /// (OffsetTimeOriginal, or the XMP date's zone); else null.</summary>
+        public DateTimeOffset? DateTakenOffset
+        {
+            get
+            {
+                Tuple<DateTime, TimeSpan?> taken = Taken();
+                if (taken == null || taken.Item2 == null) return null;
+                return new DateTimeOffset(taken.Item1, taken.Item2.Value);
+            }
+        }
+
+        private Tuple<DateTime, TimeSpan?> Taken()
+        {
+            Tuple<DateTime, TimeSpan?> taken = Dates.FromExif(Get("Exif.Photo.DateTimeOriginal"),
+                Get("Exif.Photo.SubSecTimeOriginal"), Get("Exif.Photo.OffsetTimeOriginal"));
+            if (taken != null) return taken;
+            return Dates.FromXmp(Get("Xmp.exif.DateTimeOriginal")) ?? Dates.FromXmp(Get("Xmp.photoshop.DateCreated"));
+        }
+
+        /// <summary>Every value of the image (or of one family) in one listing,
+        /// with both its forms; a key with several values once per value.</summary>
+        public IReadOnlyList<MetaEntry> Entries(string family = null)
+        {
+            byte[] name = family == null ? null : Native.Key(FamilyName(family));
+            lock (sync) return Native.Entries(H, name);
+        }
+
+        private static string FamilyName(string family)
+        {
+            switch (family.ToLowerInvariant())
+            {
+                case "exif": return "Exif";
+                case "iptc": return "Iptc";
+                case "xmp": return "Xmp";
+                default: throw new ArgumentException("family must be Exif, Iptc or Xmp", nameof(family));
+            }
         }
 
         /// <summary>The first value as an int ("72/1" gives 72), or null.</summary>
@@ -633,6 +769,69 @@ namespace Lumenmeta
         }
     }
 
+    /// <summary>Dates as Exif and XMP write them.</summary>
+    internal static class Dates
+    {
+        private static readonly System.Globalization.CultureInfo Invariant =
+            System.Globalization.CultureInfo.InvariantCulture;
+
+        private static int Part(System.Text.RegularExpressions.Match match, int group) =>
+            match.Groups[group].Success ? int.Parse(match.Groups[group].Value, Invariant) : 0;
+
+        /// <summary>An offset "+02:00" or "-0530", or null.</summary>
+        internal static TimeSpan? Offset(string text)
+        {
+            if (string.IsNullOrEmpty(text)) return null;
+            var match = System.Text.RegularExpressions.Regex.Match(text.Trim(), @"^([+-])(\d\d):?(\d\d)$");
+            if (!match.Success) return null;
+            var offset = new TimeSpan(int.Parse(match.Groups[2].Value, Invariant), int.Parse(match.Groups[3].Value, Invariant), 0);
+            return match.Groups[1].Value == "-" ? -offset : offset;
+        }
+
+        /// <summary>"YYYY:MM:DD HH:MM:SS" with sub-seconds and an offset, or null.</summary>
+        internal static Tuple<DateTime, TimeSpan?> FromExif(string text, string subseconds, string offset)
+        {
+            if (text == null) return null;
+            var match = System.Text.RegularExpressions.Regex.Match(text.Trim(),
+                @"^(\d{4}):(\d\d):(\d\d)[ T](\d\d):(\d\d)(?::(\d\d))?");
+            if (!match.Success) return null;
+            try
+            {
+                var moment = new DateTime(Part(match, 1), Part(match, 2), Part(match, 3), Part(match, 4),
+                                          Part(match, 5), Part(match, 6));
+                string digits = new string((subseconds ?? "").Where(char.IsDigit).Take(7).ToArray());
+                if (digits.Length > 0) moment = moment.AddTicks(long.Parse(digits.PadRight(7, '0'), Invariant));
+                return Tuple.Create(moment, Offset(offset));
+            }
+            catch (ArgumentOutOfRangeException)
+            {
+                return null;
+            }
+        }
+
+        /// <summary>An XMP date (ISO 8601, with or without a zone), or null.</summary>
+        internal static Tuple<DateTime, TimeSpan?> FromXmp(string text)
+        {
+            if (text == null) return null;
+            var match = System.Text.RegularExpressions.Regex.Match(text.Trim(),
+                @"^(\d{4})-(\d\d)-(\d\d)(?:T(\d\d):(\d\d)(?::(\d\d))?(\.\d+)?)?(Z|[+-]\d\d:?\d\d)?$");
+            if (!match.Success) return null;
+            try
+            {
+                var moment = new DateTime(Part(match, 1), Part(match, 2), Part(match, 3), Part(match, 4),
+                                          Part(match, 5), Part(match, 6));
+                if (match.Groups[7].Success)
+                    moment = moment.AddTicks(long.Parse(match.Groups[7].Value.Substring(1).PadRight(7, '0').Substring(0, 7), Invariant));
+                string zone = match.Groups[8].Value;
+                return Tuple.Create(moment, zone == "Z" ? TimeSpan.Zero : Offset(zone));
+            }
+            catch (ArgumentOutOfRangeException)
+            {
+                return null;
+            }
+        }
+    }
+
     /// <summary>The exports used, declared with explicit types only, and the
     /// text and trace helpers around them.</summary>
     internal static class Native
@@ -674,6 +873,120 @@ namespace Lumenmeta
         internal static extern int CreateXmpSidecar(byte[] path, [MarshalAs(UnmanagedType.U1)] bool overwrite);
         [DllImport(Library)] internal static extern void SetExiv2LogLevel(int level);
         [DllImport(Library)] private static extern void SetDebugTraceSink(TraceSink sink, IntPtr context);
+        [DllImport(Library)]
+        internal static extern int GetMetaDataStored(MetaHandle handle, byte[] key, int index, out IntPtr text);
+        [DllImport(Library)]
+        internal static extern int GetMetaDataText(MetaHandle handle, byte[] key, int index, out IntPtr text);
+        [DllImport(Library)] internal static extern void FreeMetaDataText(IntPtr text);
+        [DllImport(Library)] internal static extern int GetMetaDataEntries(MetaHandle handle, byte[] family, out IntPtr entries);
+        [DllImport(Library)] internal static extern void FreeMetaDataEntries(IntPtr entries);
+        [DllImport(Library)] internal static extern int GetGpsDecimal(MetaHandle handle, byte[] key, out double value);
+
+        // Loading a library named in LUMENMETA_LIBRARY first: once it is
+        // loaded, the runtime's own load of the soname finds it.
+        [DllImport("libdl.so.2", EntryPoint = "dlopen")] private static extern IntPtr DlOpen(string path, int flags);
+        [DllImport("libdl.so.2", EntryPoint = "dlerror")] private static extern IntPtr DlError();
+        private const int RtldNowGlobal = 0x2 | 0x100;
+
+        // Why the library could not be loaded; null once it is.
+        private static readonly string loadFailure;
+
+        /// <summary>Throws LumenmetaException when the library could not be
+        /// loaded: every public entry calls this before its first export.</summary>
+        internal static void EnsureLoaded()
+        {
+            if (loadFailure != null) throw new LumenmetaException(loadFailure);
+        }
+
+        private static string LoadLibrary()
+        {
+            string chosen = Environment.GetEnvironmentVariable("LUMENMETA_LIBRARY");
+            try
+            {
+                if (!string.IsNullOrEmpty(chosen) && DlOpen(chosen, RtldNowGlobal) == IntPtr.Zero)
+                {
+                    IntPtr error = DlError();
+                    return Library + " cannot be loaded from LUMENMETA_LIBRARY=" + chosen + ": " +
+                           (error == IntPtr.Zero ? "not found" : Marshal.PtrToStringAnsi(error)) +
+                           ". Set LUMENMETA_LIBRARY to the library's path, or put its folder in LD_LIBRARY_PATH.";
+                }
+            }
+            catch (Exception error) when (error is DllNotFoundException || error is EntryPointNotFoundException)
+            {
+                // No libdl: the runtime's own search below still runs.
+            }
+            try
+            {
+                SetDebugTraceSink(Sink, IntPtr.Zero);
+                return null;
+            }
+            catch (Exception error) when (error is DllNotFoundException || error is EntryPointNotFoundException ||
+                                          error is BadImageFormatException)
+            {
+                string why = error is DllNotFoundException ? "the system's loader does not find it" : error.Message;
+                return Library + " cannot be loaded: " + why + ". Set LUMENMETA_LIBRARY to the " +
+                       "library's path, or put its folder in LD_LIBRARY_PATH.";
+            }
+        }
+
+        /// <summary>One value of a listing, as the library lays it out.</summary>
+        [StructLayout(LayoutKind.Sequential)]
+        private struct MetaDataEntry
+        {
+            internal IntPtr Key, TypeName;
+            internal int Type, Index;
+            internal IntPtr Language, Stored, Text;
+        }
+
+        internal static string Utf8At(IntPtr text)
+        {
+            if (text == IntPtr.Zero) return null;
+            int length = 0;
+            while (Marshal.ReadByte(text, length) != 0) ++length;
+            var bytes = new byte[length];
+            Marshal.Copy(text, bytes, 0, length);
+            return Encoding.UTF8.GetString(bytes);
+        }
+
+        /// <summary>Value index of a key as stored (or as read), or null.</summary>
+        internal static string ReadForm(MetaHandle h, string key, int index, bool stored, out int type)
+        {
+            IntPtr text;
+            type = stored ? GetMetaDataStored(h, Key(key), index, out text) : GetMetaDataText(h, Key(key), index, out text);
+            if (type == 0) return null;
+            try
+            {
+                return Utf8At(text);
+            }
+            finally
+            {
+                FreeMetaDataText(text);
+            }
+        }
+
+        /// <summary>Every value of a family (null: all three) in one listing.</summary>
+        internal static List<MetaEntry> Entries(MetaHandle h, byte[] family)
+        {
+            IntPtr block;
+            int count = GetMetaDataEntries(h, family, out block);
+            if (count < 0) throw new OutOfMemoryException("GetMetaDataEntries");
+            try
+            {
+                var entries = new List<MetaEntry>(count);
+                int size = Marshal.SizeOf(typeof(MetaDataEntry));
+                for (int i = 0; i < count; ++i)
+                {
+                    var e = (MetaDataEntry)Marshal.PtrToStructure(IntPtr.Add(block, i * size), typeof(MetaDataEntry));
+                    entries.Add(new MetaEntry(Utf8At(e.Key), Utf8At(e.TypeName), e.Index, Utf8At(e.Language),
+                                              Utf8At(e.Stored), Utf8At(e.Text)));
+                }
+                return entries;
+            }
+            finally
+            {
+                FreeMetaDataEntries(block);
+            }
+        }
 
         // The sink takes the piece as a pointer: the library sends UTF-8, read
         // here with replacement, so no runtime decoding can fail on a piece.
@@ -688,7 +1001,7 @@ namespace Lumenmeta
 
         static Native()
         {
-            SetDebugTraceSink(Sink, IntPtr.Zero);
+            loadFailure = LoadLibrary();
         }
 
         private static void OnTrace(IntPtr piece, IntPtr context)

@@ -43,10 +43,11 @@ def _metadata():
 
 
 def _package_files():
-    """(path in the archive, bytes) for every module of the package."""
+    """(path in the archive, bytes) for every module of the package and its
+    py.typed marker (the package carries type hints)."""
     folder = os.path.join(_ROOT, _PACKAGE)
     for name in sorted(os.listdir(folder)):
-        if name.endswith(".py"):
+        if name.endswith(".py") or name == "py.typed":
             with open(os.path.join(folder, name), "rb") as file:
                 yield f"{_PACKAGE}/{name}", file.read()
 

@@ -12,12 +12,16 @@ where ``cmake --install`` put it or at the path in the environment variable
         image.add("Iptc.Application2.Keywords", "boats")
         image.save()
 
-Values go in and come out as str. Failures of the library raise
-:class:`Error`, whose ``trace`` holds the library's own diagnostics.
+Values go in and come out as str: ``image[key]`` gives a value as stored
+("2 2 0 0", "1/125"), ``image.text(key)`` as a person reads it ("2.2.0.0",
+"1/125 s"). Failures of the library raise :class:`Error`, whose ``trace``
+holds the library's own diagnostics; Exiv2's own warnings about a damaged
+file become :class:`Exiv2Warning` warnings naming the file.
 """
 
 from ._image import Error, Image, XmpMode, copy_metadata, open, open_bytes, set_exiv2_log_level
+from ._native import Exiv2Warning
 
-__all__ = ["Error", "Image", "XmpMode", "copy_metadata", "open", "open_bytes",
+__all__ = ["Error", "Exiv2Warning", "Image", "XmpMode", "copy_metadata", "open", "open_bytes",
            "set_exiv2_log_level"]
 __version__ = "1.0.0"

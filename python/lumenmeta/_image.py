@@ -1,16 +1,25 @@
 """The Image class: one opened image and its metadata working set."""
 
 import builtins
+import collections.abc
 import ctypes
+import datetime
 import enum
 import os
+import re
 import threading
 import weakref
-from ctypes import c_int, c_int32, c_void_p
+from ctypes import c_int, c_int32
 from fractions import Fraction
+from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
 
 from . import _native
-from ._native import Trace, lib
+from ._native import Exiv2Messages, Trace, lib
+
+# A value's stored text as `image[key]` gives it, or all of a repeated key's.
+Value = Union[str, Tuple[str, ...]]
+# A path as open() takes it.
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
 
 class Error(Exception):
@@ -20,7 +29,7 @@ class Error(Exception):
     library traced during the call (empty when it traced nothing).
     """
 
-    def __init__(self, message, trace=""):
+    def __init__(self, message: str, trace: str = "") -> None:
         super().__init__(message)
         self.trace = trace
 
@@ -50,11 +59,62 @@ def _value_text(value):
     return text
 
 
+# Exiv2's numeric type codes: byte, short, long, rational, signed byte,
+# short, long and rational, float, double. Their stored text holds every
+# component; the number getters read the first.
+_NUMERIC_TYPES = {1, 3, 4, 5, 6, 8, 9, 10, 11, 12}
+
+
 def _number(key, text):
     try:
         return Fraction(text.strip())
     except (ValueError, ZeroDivisionError):
         raise ValueError(f"{key}: {text!r} is not a number") from None
+
+
+_EXIF_DATE = re.compile(r"(\d{4}):(\d\d):(\d\d)[ T](\d\d):(\d\d)(?::(\d\d))?")
+_OFFSET = re.compile(r"([+-])(\d\d):?(\d\d)$")
+
+
+def _zone(text):
+    """A tzinfo from an offset "+02:00" or "-0530", or None."""
+    match = _OFFSET.match(text.strip()) if text else None
+    if not match:
+        return None
+    minutes = int(match.group(2)) * 60 + int(match.group(3))
+    return datetime.timezone(datetime.timedelta(minutes=-minutes if match.group(1) == "-" else minutes))
+
+
+def _exif_date(text, subseconds, offset):
+    """An Exif date "YYYY:MM:DD HH:MM:SS" as a datetime, or None when it is
+    blank or no date."""
+    match = _EXIF_DATE.match(text.strip()) if text else None
+    if not match:
+        return None
+    digits = "".join(c for c in (subseconds or "") if c.isdigit())[:6]
+    try:
+        return datetime.datetime(*(int(part or 0) for part in match.groups()),
+                                 int(digits.ljust(6, "0")) if digits else 0, _zone(offset))
+    except ValueError:
+        return None
+
+
+def _xmp_date(text):
+    """An XMP date (ISO 8601, with or without a zone) as a datetime, or None."""
+    text = (text or "").strip()
+    if text.endswith("Z"):
+        text = text[:-1] + "+00:00"
+    match = re.match(r"(\d{4}-\d\d-\d\d)(?:T(\d\d:\d\d(?::\d\d)?)(\.\d+)?)?(.*)$", text)
+    if not match:
+        return None
+    day, time, fraction, zone = match.groups()
+    try:
+        moment = datetime.datetime.fromisoformat(f"{day}T{time or '00:00'}")
+    except ValueError:
+        return None
+    if fraction:
+        moment = moment.replace(microsecond=int(fraction[1:7].ljust(6, "0")))
+    return moment.replace(tzinfo=_zone(zone))
 
 
 def _release(handle, data, sidecar):
@@ -118,14 +178,14 @@ class Image:
 
     # ---- life ---------------------------------------------------------
 
-    def close(self):
+    def close(self) -> None:
         """Releases the image; calling it again does nothing."""
         with self._lock:
             self._finalizer()
             self._data = None
 
     @property
-    def closed(self):
+    def closed(self) -> bool:
         """True once the image is closed."""
         return not self._finalizer.alive
 
@@ -149,10 +209,9 @@ class Image:
     # ---- reading ------------------------------------------------------
 
     @staticmethod
-    def _read_from(handle, key, index):
-        value = c_void_p()
-        kind = lib().GetMetaDataW(handle, _native.narrow(key), ctypes.byref(value), index, False)
-        return _native.take_bstr(value) if kind else None
+    def _read_from(handle, key, index, stored=True):
+        """Value `index` of `key` on `handle` as stored (or as read), or None."""
+        return _native.read_form(handle, key, index, stored)[1]
 
     def _source(self, key):
         """The handle `key` is read from: the sidecar for an XMP key it holds
@@ -167,15 +226,17 @@ class Image:
         with self._lock:
             return self._read_from(self._source(key), key, index)
 
-    def __getitem__(self, key):
-        """The first value of `key`; KeyError when it has none."""
+    def __getitem__(self, key: str) -> str:
+        """The first value of `key` as stored: every component ("8 8 8"),
+        bytes as numbers ("2 2 0 0"), rationals as n/d ("1/125"), text as
+        held; KeyError when it has none."""
         text = self._read(key, 0)
         if text is None:
             raise KeyError(key)
         return text
 
-    def get(self, key, default=None):
-        """The first value of `key`, or `default` when it has none."""
+    def get(self, key: str, default: Any = None) -> Any:
+        """The first value of `key` as stored, or `default` when it has none."""
         text = self._read(key, 0)
         return default if text is None else text
 
@@ -190,34 +251,90 @@ class Image:
                     return values
                 values.append(text)
 
-    def __contains__(self, key):
+    def text(self, key: str, default: Any = None, index: int = 0) -> Any:
+        """Value `index` of `key` as a person reads it, as Exiv2 prints it:
+        "top, left" for an Orientation of 1, "1/125 s", "F8",
+        "Above sea level"; `default` when it has none."""
+        with self._lock:
+            text = self._read_from(self._source(key), key, index, stored=False)
+        return default if text is None else text
+
+    def __contains__(self, key: object) -> bool:
         """True when `key` has a value."""
         return self._read(key, 0) is not None
 
-    def get_rational(self, key, default=None):
-        """The first value of `key` as a Fraction ("1/250", "72", "2.8"), or
-        `default` when it has none; ValueError when it is not a number."""
-        text = self._read(key, 0)
-        return default if text is None else _number(key, text)
-
-    def get_int(self, key, default=None):
-        """The first value of `key` as an int ("72/1" gives 72), or `default`
-        when it has none; ValueError when it is not a whole number."""
-        text = self._read(key, 0)
+    def _first_number(self, key):
+        """The first component of the first value of `key` as a Fraction,
+        or None when it has none; ValueError when it is not a number."""
+        with self._lock:
+            kind, text = _native.read_form(self._source(key), key, 0, True)
         if text is None:
+            return None
+        if kind in _NUMERIC_TYPES and text.split():
+            text = text.split()[0]  # "8 8 8", "50/1 57/1 252/10": the first
+        return _number(key, text)
+
+    def get_rational(self, key: str, default: Any = None) -> Any:
+        """The first value of `key` as a Fraction ("1/250", "72", "2.8"), or
+        `default` when it has none; ValueError when it is not a number. Of
+        a number with several components ("8 8 8"), the first."""
+        number = self._first_number(key)
+        return default if number is None else number
+
+    def get_int(self, key: str, default: Any = None) -> Any:
+        """The first value of `key` as an int ("72/1" gives 72, a byte such
+        as GPSAltitudeRef its number), or `default` when it has none;
+        ValueError when it is not a whole number. Of a number with several
+        components, the first."""
+        number = self._first_number(key)
+        if number is None:
             return default
-        number = _number(key, text)
+        text = str(number)
         if number.denominator != 1:
             raise ValueError(f"{key}: {text!r} is not a whole number")
         return int(number)
 
-    def get_float(self, key, default=None):
+    def get_float(self, key: str, default: Any = None) -> Any:
         """The first value of `key` as a float ("1/250" gives 0.004), or
-        `default` when it has none; ValueError when it is not a number."""
-        text = self._read(key, 0)
-        return default if text is None else float(_number(key, text))
+        `default` when it has none; ValueError when it is not a number. Of
+        a number with several components, the first."""
+        number = self._first_number(key)
+        return default if number is None else float(number)
 
-    def keys(self, family=None):
+    @property
+    def gps(self) -> Optional[Tuple[float, float, Optional[float]]]:
+        """(latitude, longitude, altitude): signed decimal degrees (negative
+        south and west) and metres (negative below sea level; None when the
+        image holds none), from the Exif GPS tags and their references; None
+        when the image holds no latitude and longitude."""
+        with self._lock:
+            h = self._h()
+            latitude = _native.gps_decimal(h, "Exif.GPSInfo.GPSLatitude")
+            longitude = _native.gps_decimal(h, "Exif.GPSInfo.GPSLongitude")
+            altitude = _native.gps_decimal(h, "Exif.GPSInfo.GPSAltitude")
+        if latitude is None or longitude is None:
+            return None
+        return latitude, longitude, altitude
+
+    @property
+    def date_taken(self) -> Optional[datetime.datetime]:
+        """When the photo was taken: Exif DateTimeOriginal with its
+        sub-seconds, else XMP exif:DateTimeOriginal or photoshop:DateCreated.
+        Aware (with its tzinfo) where the image holds the offset
+        (OffsetTimeOriginal, or the XMP date's zone), naive otherwise; None
+        when there is no date."""
+        taken = _exif_date(self.get("Exif.Photo.DateTimeOriginal"),
+                           self.get("Exif.Photo.SubSecTimeOriginal"),
+                           self.get("Exif.Photo.OffsetTimeOriginal"))
+        if taken is not None:
+            return taken
+        for key in ("Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"):
+            taken = _xmp_date(self.get(key))
+            if taken is not None:
+                return taken
+        return None
+
+    def keys(self, family: Optional[str] = None) -> List[str]:
         """The keys that have values, each once, in the image's order: all
         three families (Exif, IPTC, XMP), or the one named by `family`."""
         name = None
@@ -239,18 +356,65 @@ class Image:
                         if key and self._read(key, 0) is not None]
         return list(dict.fromkeys(keys))
 
-    def __iter__(self):
+    def __iter__(self) -> Iterator[str]:
         """Iterates over :meth:`keys`."""
         return iter(self.keys())
 
-    def items(self, family=None):
-        """(key, value) for every value, in the image's order; a key with
-        several values appears once per value."""
+    def __len__(self) -> int:
+        """The number of keys that have values: len(image.keys())."""
+        return len(self.keys())
+
+    def _values_by_key(self, family):
+        """{key: [stored texts]} of every value, from one listing of the
+        image (and of the sidecar, for the XMP keys read from there)."""
+        name = None if family is None else _FAMILIES[str(family).lower()].encode()
+        values: Dict[str, List[str]] = {}
+        for key, _type, _index, _language, stored, _text in _native.entries(self._h(), name):
+            values.setdefault(key, []).append(stored)
+        if self._sidecar and name in (None, b"Xmp"):
+            laid: Dict[str, List[str]] = {}
+            for key, _type, _index, _language, stored, _text in _native.entries(
+                    self._sidecar, b"Xmp"):
+                laid.setdefault(key, []).append(stored)
+            values.update((key, texts) for key, texts in laid.items()
+                          if key not in self._touched)
+        return values
+
+    def items(self, family: Optional[str] = None) -> List[Tuple[str, Value]]:
+        """(key, value) for every key, once each, in the order of
+        :meth:`keys`, as a Mapping gives them: ``len(image.items()) ==
+        len(image)``. A key with one value gives it as stored, as
+        ``image[key]`` does. A key with several values (the items of an XMP
+        array, the languages of a language alternative, a repeated IPTC
+        dataset) is not cut to its first: it gives the tuple of all its
+        values, in order, as :meth:`get_all` lists them."""
         with self._lock:
-            return [(key, value) for key in self.keys(family) for value in self.get_all(key)]
+            keys = self.keys(family)  # a bad family raises here
+            values = self._values_by_key(family)
+            pairs: List[Tuple[str, Value]] = []
+            for key in keys:
+                texts = values.get(key)
+                if texts is None:
+                    texts = self.get_all(key)
+                pairs.append((key, texts[0] if len(texts) == 1 else tuple(texts)))
+            return pairs
+
+    def values(self, family: Optional[str] = None) -> List[Value]:
+        """The values of :meth:`items`, in the same order."""
+        return [value for _key, value in self.items(family)]
+
+    def entries(self, family: Optional[str] = None) -> List[Tuple[str, str, str, str]]:
+        """Every value of the image (or of `family`) in one listing, as
+        (key, type name, stored text, readable text): a key with several
+        values appears once per value. Read from the image alone, without
+        its sidecar."""
+        name = None if family is None else _FAMILIES[str(family).lower()].encode()
+        with self._lock:
+            return [(key, kind, stored, text) for key, kind, _index, _language, stored, text
+                    in _native.entries(self._h(), name)]
 
     @property
-    def variables(self):
+    def variables(self) -> Dict[str, List[str]]:
         """The host application's variables (the ``Xmp.Lumenframe.`` properties
         that are neither unresolved nor bookkeeping): {key: [values]}."""
         with self._lock:
@@ -332,7 +496,7 @@ class Image:
             values.append(text)
         return values
 
-    def __setitem__(self, key, value):
+    def __setitem__(self, key: str, value: Any) -> None:
         """Replaces every value of `key` with `value` (str, int, float or
         Fraction), or with each item of a list or tuple in order; XMP arrays
         and repeated IPTC datasets are replaced whole. An empty str removes
@@ -343,7 +507,7 @@ class Image:
             self._replace(self._h(), key, texts)
             self._touched[key] = True
 
-    def add(self, key, value):
+    def add(self, key: str, value: Union[str, int, float, Fraction]) -> None:
         """Adds `value` to `key`: one more item of an XMP array, one more
         occurrence of a repeatable IPTC dataset; keys that hold one value
         get it replaced."""
@@ -356,7 +520,7 @@ class Image:
             self._append(h, key, text)
             self._touched[key] = True
 
-    def __delitem__(self, key):
+    def __delitem__(self, key: str) -> None:
         """Removes every value of `key`, here and, at the next write, from the
         target file. A key without values is no error: the target may hold it."""
         with self._lock:
@@ -364,7 +528,7 @@ class Image:
             self._touched[key] = True
 
     @property
-    def thumbnail(self):
+    def thumbnail(self) -> Optional[bytes]:
         """The Exif thumbnail as JPEG bytes, or None when there is none."""
         size = 1 << 16
         with self._lock:
@@ -379,7 +543,8 @@ class Image:
 
     # ---- writing ------------------------------------------------------
 
-    def save(self, path=None, xmp_mode=XmpMode.MERGE, sidecar=False):
+    def save(self, path: Optional[PathLike] = None, xmp_mode: int = XmpMode.MERGE,
+             sidecar: bool = False) -> None:
         """Writes the metadata into the image's own file, or into the existing
         image or XMP sidecar at `path`, merged with what that file holds.
         The file is replaced crash-safely. Raises Error when it fails (for a
@@ -399,10 +564,10 @@ class Image:
         if path is None and self._path is None:
             raise Error("this image was opened from bytes: give save() a path")
         target = None if path is None else _native.path_bytes(path)
-        with self._lock, Trace() as trace:
+        where = self._path if path is None else path
+        with self._lock, Trace() as trace, Exiv2Messages(where):
             written = lib().WriteData(self._h(), target, int(XmpMode(xmp_mode)), 0)
         if not written:
-            where = self._path if path is None else path
             raise Error(f"cannot write {os.fsdecode(where)}: {trace.reason() or 'failed'}",
                         trace.text)
 
@@ -431,7 +596,7 @@ class Image:
             if not written:
                 raise Error(f"cannot write {target}: {trace.reason() or 'failed'}", trace.text)
 
-    def to_bytes(self, xmp_mode=XmpMode.MERGE):
+    def to_bytes(self, xmp_mode: int = XmpMode.MERGE) -> bytes:
         """The image with the metadata written into it, as bytes: the bytes it
         was opened from, or its file as it is now, merged with the edits."""
         self._h()  # closed: ValueError before anything is read
@@ -443,7 +608,7 @@ class Image:
         size = c_int32(len(target))
         if not target or size.value != len(target):
             raise Error("the image is empty or too large to write to memory")
-        with self._lock, Trace() as trace:
+        with self._lock, Trace() as trace, Exiv2Messages(self._path):
             written = lib().WriteDataToMem(self._h(), target, ctypes.byref(size),
                                            int(XmpMode(xmp_mode)))
             # The buffer belongs to the handle: copy it out before anything else.
@@ -454,7 +619,13 @@ class Image:
         return result
 
 
-def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the gzip module
+# An image is a read-only Mapping of key to stored text (isinstance checks
+# and len, keys, items, values, get, `in` as a Mapping's), registered rather
+# than inherited so that images keep comparing and hashing by identity.
+collections.abc.Mapping.register(Image)
+
+
+def open(path: PathLike, sidecar: Union[bool, PathLike] = False) -> "Image":  # noqa: A001 - the package's own open, as in the gzip module
     """Opens the image file at `path` (str, bytes or os.PathLike) and reads its
     metadata. Raises Error when it is missing or not an image.
 
@@ -463,7 +634,7 @@ def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the
     `sidecar` gives), when there is one: the sidecar's XMP laid over the
     image's, a sidecar value winning for its key. ``save(sidecar=True)``
     then writes the edits there."""
-    with Trace() as trace:
+    with Trace() as trace, Exiv2Messages(path):
         handle = _open_handle(path, trace)
         if not sidecar:
             return Image(handle, path=path)
@@ -478,7 +649,7 @@ def open(path, sidecar=False):  # noqa: A001 - the package's own open, as in the
     return Image(handle, path=path, sidecar=laid, sidecar_path=where)
 
 
-def open_bytes(data):
+def open_bytes(data: bytes) -> "Image":
     """Opens an image held in memory (bytes-like); the bytes are copied, so
     the caller may change them afterwards. Raises Error when they are not
     an image."""
@@ -486,14 +657,14 @@ def open_bytes(data):
     if not data or len(data) >= 1 << 31:
         raise Error("the bytes are empty or too large to open")
     buffer = ctypes.create_string_buffer(data, len(data))
-    with Trace() as trace:
+    with Trace() as trace, Exiv2Messages():
         handle = lib().OpenMemImage(buffer, len(data))
     if not handle:
         raise Error("the bytes are not an image lumenmeta can read", trace.text)
     return Image(handle, data=buffer)
 
 
-def copy_metadata(source, target):
+def copy_metadata(source: PathLike, target: PathLike) -> None:
     """Copies all Exif, IPTC and XMP metadata and the comment of the image file
     `source` into the image file `target`, replacing what it held (no merge);
     creates `target` as a JPEG when it does not exist. Raises Error on failure."""
@@ -506,7 +677,7 @@ def copy_metadata(source, target):
                     f"{os.fsdecode(target)}: {why}", trace.text)
 
 
-def set_exiv2_log_level(level):
+def set_exiv2_log_level(level: int) -> None:
     """Sets from which level Exiv2 logs its own warnings about damaged files
     to standard error, for the whole process: 0 debug, 1 info, 2 warning
     (the default), 3 error, 4 mute."""

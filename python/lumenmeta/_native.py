@@ -10,12 +10,26 @@ import functools
 import os
 import sysconfig
 import threading
-from ctypes import POINTER, c_bool, c_char_p, c_int, c_int32, c_uint32, c_void_p
+import warnings
+from ctypes import (POINTER, Structure, c_bool, c_char_p, c_double, c_int, c_int32, c_uint32,
+                    c_void_p)
 
 SONAME = "liblumenmeta.so.1"
 
 # The trace sink's C type: void (*)(const char* piece, void* context).
 TRACE_SINK = ctypes.CFUNCTYPE(None, c_char_p, c_void_p)
+
+# The Exiv2 message sink's C type:
+# void (*)(int level, const char* path, const char* message, void* context).
+LOG_SINK = ctypes.CFUNCTYPE(None, c_int, c_char_p, c_char_p, c_void_p)
+
+
+class MetaDataEntry(Structure):
+    """One value of GetMetaDataEntries' listing."""
+    _fields_ = [("key", c_char_p), ("typeName", c_char_p), ("type", c_int32),
+                ("index", c_int32), ("language", c_char_p), ("stored", c_char_p),
+                ("text", c_char_p)]
+
 
 # name: (result type, argument types). Handles and BSTRs travel as c_void_p,
 # so that a 64-bit pointer is never cut to an int and ctypes never reads a
@@ -43,6 +57,13 @@ _EXPORTS = {
     "CreateXmpSidecar": (c_int, [c_char_p, c_bool]),
     "SetDebugTraceSink": (None, [TRACE_SINK, c_void_p]),
     "SetExiv2LogLevel": (None, [c_int]),
+    "GetMetaDataStored": (c_int, [c_void_p, c_char_p, c_int, POINTER(c_void_p)]),
+    "GetMetaDataText": (c_int, [c_void_p, c_char_p, c_int, POINTER(c_void_p)]),
+    "FreeMetaDataText": (None, [c_void_p]),
+    "GetMetaDataEntries": (c_int32, [c_void_p, c_char_p, POINTER(POINTER(MetaDataEntry))]),
+    "FreeMetaDataEntries": (None, [POINTER(MetaDataEntry)]),
+    "GetGpsDecimal": (c_int, [c_void_p, c_char_p, POINTER(c_double)]),
+    "SetExiv2LogSink": (None, [LOG_SINK, c_void_p]),
 }
 
 
@@ -81,6 +102,7 @@ def lib():
     # One sink for the life of the process: setting it per call would race
     # between threads, and a NULL sink does not wait for calls in flight.
     library.SetDebugTraceSink(_SINK, None)
+    library.SetExiv2LogSink(_LOG_SINK, None)
     return library
 
 
@@ -121,6 +143,60 @@ class Trace:
         return lines[-1] if lines else ""
 
 
+# ---- Exiv2's messages: Python warnings naming the file ------------------
+
+
+class Exiv2Warning(UserWarning):
+    """Exiv2's own warning or error about a file it read (damaged metadata,
+    say); the message starts with the file's path."""
+
+
+_LEVELS = {0: "Debug", 1: "Info", 2: "Warning", 3: "Error"}
+
+
+def _line(level, path, text, fallback):
+    where = os.fsdecode(path) if path else (fallback or "(image in memory)")
+    return f"{where}: {_LEVELS.get(level, 'Error')}: {text}"
+
+
+def _on_log(level, path, message, context):
+    text = message.decode("utf-8", "replace") if message else ""
+    held = getattr(_capture, "messages", None)
+    if held is not None:
+        held.append((level, path, text))  # warned when the call returns
+        return
+    try:
+        warnings.warn(_line(level, path, text, None), Exiv2Warning, stacklevel=2)
+    except Exception:  # noqa: BLE001 - a warning made an error cannot leave a C callback
+        pass
+
+
+_LOG_SINK = LOG_SINK(_on_log)
+
+
+class Exiv2Messages:
+    """Holds Exiv2's messages sent on this thread while the ``with`` block
+    runs, and issues them as Exiv2Warning when it ends (raised, where the
+    warnings filter makes them errors), attributed to the frame `stacklevel`
+    above. A message that names no file is given `path`."""
+
+    def __init__(self, path=None, stacklevel=3):
+        self._path = None if path is None else os.fsdecode(path)
+        self._stacklevel = stacklevel
+
+    def __enter__(self):
+        self._outer = getattr(_capture, "messages", None)
+        _capture.messages = []
+        return self
+
+    def __exit__(self, *exc):
+        held, _capture.messages = _capture.messages, self._outer
+        for level, path, text in held:
+            warnings.warn(_line(level, path, text, self._path), Exiv2Warning,
+                          stacklevel=self._stacklevel)
+        return False
+
+
 # ---- text ---------------------------------------------------------------
 
 
@@ -159,6 +235,45 @@ def take_bstr(bstr):
         return ctypes.string_at(bstr, length * 2).decode("utf-16-le", "surrogatepass")
     finally:
         lib().SysFreeString(bstr)
+
+
+def take_text(pointer):
+    """The UTF-8 text the library handed out at `pointer`; frees it."""
+    try:
+        return ctypes.string_at(pointer).decode("utf-8", "replace")
+    finally:
+        lib().FreeMetaDataText(pointer)
+
+
+def read_form(handle, key, index, stored):
+    """(type code, text) of value `index` of `key` in its stored (or
+    readable) form, or (0, None)."""
+    text = c_void_p()
+    read = lib().GetMetaDataStored if stored else lib().GetMetaDataText
+    kind = read(handle, narrow(key), index, ctypes.byref(text))
+    return (kind, take_text(text)) if kind else (0, None)
+
+
+def entries(handle, family=None):
+    """Every value of `family` (bytes, or None for all three) as tuples
+    (key, type name, index, language, stored, readable), in one walk."""
+    listed = POINTER(MetaDataEntry)()
+    count = lib().GetMetaDataEntries(handle, family, ctypes.byref(listed))
+    if count < 0:
+        raise MemoryError("GetMetaDataEntries")
+    try:
+        def text(raw):
+            return raw.decode("utf-8", "replace")
+        return [(text(e.key), text(e.typeName), e.index, text(e.language), text(e.stored),
+                 text(e.text)) for e in (listed[i] for i in range(count))]
+    finally:
+        lib().FreeMetaDataEntries(listed)
+
+
+def gps_decimal(handle, key):
+    """A GPS coordinate or the altitude as a signed float, or None."""
+    value = c_double()
+    return value.value if lib().GetGpsDecimal(handle, narrow(key), ctypes.byref(value)) else None
 
 
 def sized_list(call):

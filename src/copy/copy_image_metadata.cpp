@@ -1,6 +1,7 @@
 // Copies the whole metadata of one image file into another, without a merge.
 #include "lumenmeta.h"
 
+#include "handle/file_in_progress.h"
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
 #include "platform/file_access.h"
@@ -39,12 +40,19 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
                                               static_cast<long>(sourceBytes.size()))
                         .release());
     if (!source) return 0;
-    ReadImageMetadata(*source);
+    {
+        const std::string sourceName = sourcePath;
+        const FileInProgress naming(sourceName);
+        ReadImageMetadata(*source);
+    }
 
     const std::string target(targetPath);
     ImagePtr image = OpenOrCreateTarget(target);
     if (!image) return 0;
-    if (readTarget != 0) ReadImageMetadata(*image);
+    if (readTarget != 0) {
+        const FileInProgress naming(target);
+        ReadImageMetadata(*image);
+    }
 
     image->setIptcData(source->iptcData());
     image->setExifData(source->exifData());

@@ -1,3 +1,4 @@
+#include "handle/file_in_progress.h"
 #include "handle/handle_access.h"
 #include "handle/process_setup.h"
 #include "platform/debug_trace.h"
@@ -17,6 +18,7 @@ namespace {
 // Opens the file at the handle's path and reads its metadata. The image is
 // kept, but not the file's descriptor.
 void ReadFromFile(MetaHandle& handle) {
+    const FileInProgress naming(handle.filePath);
     handle.image = OpenImageFile(handle.filePath);
     ReadImageMetadata(*handle.image);
     if (auto* file = dynamic_cast<RegularFileIo*>(&handle.image->io())) file->Detach();

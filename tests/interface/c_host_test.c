@@ -87,6 +87,40 @@ int main(void) {
     CloseMetaHandle(reopened);
     CloseMetaHandle(handle); /* releases the written buffer too */
 
+    /* The stored and readable forms, the listing and GPS decimals: every
+     * text malloc'd, freed by its own export. */
+    handle = OpenMetaHandle(NULL, 0);
+    CHECK(AddMeta(handle, "Exif.GPSInfo.GPSVersionID", "2 2 0 0", 1) == 0);
+    CHECK(AddMeta(handle, "Exif.GPSInfo.GPSLatitudeRef", "S", 2) == 0);
+    CHECK(AddMeta(handle, "Exif.GPSInfo.GPSLatitude", "50/1 57/1 252/10", 5) == 0);
+    CHECK(AddMeta(handle, "Exif.Image.Orientation", "1", 3) == 0);
+    char* form = NULL;
+    CHECK(GetMetaDataStored(handle, "Exif.GPSInfo.GPSVersionID", 0, &form) == 1);
+    CHECK(form != NULL && !strcmp(form, "2 2 0 0"));
+    FreeMetaDataText(form);
+    form = NULL;
+    CHECK(GetMetaDataText(handle, "Exif.Image.Orientation", 0, &form) == 3);
+    CHECK(form != NULL && !strcmp(form, "top, left"));
+    FreeMetaDataText(form);
+    form = NULL;
+    CHECK(GetMetaDataStored(handle, "Exif.Image.Orientation", 1, &form) == 0 && form == NULL);
+    CHECK(GetMetaDataText(NULL, "Exif.Image.Orientation", 0, &form) == 0 && form == NULL);
+    FreeMetaDataText(NULL);
+    double degrees = 0;
+    CHECK(GetGpsDecimal(handle, "Exif.GPSInfo.GPSLatitude", &degrees) == 1);
+    CHECK(degrees < -50.956999 && degrees > -50.957001);
+    MetaDataEntry* entries = NULL;
+    CHECK(GetMetaDataEntries(handle, "Exif", &entries) == 4);
+    CHECK(entries != NULL && !strcmp(entries[0].key, "Exif.GPSInfo.GPSVersionID") &&
+          !strcmp(entries[0].typeName, "Byte") && entries[0].type == 1 &&
+          !strcmp(entries[0].stored, "2 2 0 0") && !strcmp(entries[0].text, "2.2.0.0"));
+    FreeMetaDataEntries(entries);
+    entries = NULL;
+    CHECK(GetMetaDataEntries(handle, "Xmp", &entries) == 0 && entries == NULL);
+    CHECK(GetMetaDataEntries(handle, "exif", &entries) == -1);
+    FreeMetaDataEntries(NULL);
+    CloseMetaHandle(handle);
+
     printf("%d passed, %d failed\n", checks - failures, failures);
     return failures == 0 ? 0 : 1;
 }

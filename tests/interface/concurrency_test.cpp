@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace lumenmeta {
@@ -78,6 +81,59 @@ TEST(Concurrency, ManyThreadsGiveTheResultsOfOne) {
     // The rounds did real work: the last write of thread 3 is in its file.
     EXPECT_NE(alone[4 * kRounds - 1].find("file 1|2:thread 3 round 99"), std::string::npos)
         << alone[4 * kRounds - 1];
+}
+
+// Exiv2's messages, with the thread that logged them.
+struct Logged {
+    std::mutex mutex;
+    std::vector<std::pair<std::thread::id, std::string>> paths;
+};
+
+void LogPath(int, const char* path, const char*, void* logged) {
+    auto* into = static_cast<Logged*>(logged);
+    const std::lock_guard<std::mutex> lock(into->mutex);
+    into->paths.emplace_back(std::this_thread::get_id(), path);
+}
+
+TEST(Concurrency, Exiv2MessagesNameTheFileOfTheirOwnThread) {
+    test::TempDir dir;
+    // A JPEG whose IFD0 claims 64 entries in a segment that holds one: Exiv2
+    // logs an error on every open.
+    std::vector<unsigned char> damaged = test::SampleFixture().Bytes();
+    const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x1A, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0,
+                                  8, 0, 0, 0, 0x40, 0x00, 0x0F, 0x01, 0x02, 0x00, 0x50, 0x00,
+                                  0x00, 0x00};
+    damaged.insert(damaged.begin() + 2, std::begin(app1), std::end(app1));
+    Logged logged;
+    std::vector<std::string> paths(kThreads);
+    std::vector<std::thread::id> ids(kThreads);
+    std::vector<int> listed(kThreads, 0);
+    SetExiv2LogLevel(3);
+    SetExiv2LogSink(LogPath, &logged);
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < kThreads; ++thread) {
+        paths[thread] = dir.File("damaged-" + std::to_string(thread) + ".jpg");
+        test::WriteBytes(paths[thread], damaged);
+        threads.emplace_back([&, thread] {
+            ids[thread] = std::this_thread::get_id();
+            for (int round = 0; round < kRounds / 10; ++round) {
+                test::HandlePtr handle(OpenMetaHandle(paths[thread].c_str(), 0));
+                MetaDataEntry* entries = nullptr;
+                listed[thread] += GetMetaDataEntries(handle.get(), nullptr, &entries) > 0;
+                FreeMetaDataEntries(entries);
+            }
+        });
+    }
+    for (std::thread& running : threads) running.join();
+    SetExiv2LogSink(nullptr, nullptr);
+    SetExiv2LogLevel(4);
+    ASSERT_GE(logged.paths.size(), static_cast<size_t>(kThreads * kRounds / 10));
+    for (const auto& [id, path] : logged.paths) {
+        const int thread = static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+        ASSERT_LT(thread, kThreads);
+        EXPECT_EQ(path, paths[thread]);
+    }
+    EXPECT_EQ(listed, std::vector<int>(kThreads, kRounds / 10));
 }
 
 }  // namespace

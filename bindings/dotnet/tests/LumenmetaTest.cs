@@ -234,8 +234,180 @@ internal static class LumenmetaTest
             Check(image["Xmp.dc.title"] == "T" && File.ReadAllBytes(heic).SequenceEqual(Heif()), "HEIF with a sidecar");
     }
 
-    private static int Main()
+    // ---- a value of every Exif type, as stored and as read -----------------
+
+    private struct Tag
     {
+        internal ushort Id, Type;
+        internal int Count;
+        internal byte[] Payload;
+        internal Tag(ushort id, ushort type, int count, byte[] payload)
+        {
+            Id = id; Type = type; Count = count; Payload = payload;
+        }
+    }
+
+    private static Tag Ascii(ushort id, string text)
+    {
+        byte[] data = Encoding.ASCII.GetBytes(text + "\0");
+        return new Tag(id, 2, data.Length, data);
+    }
+
+    private static Tag Rationals(ushort id, bool signed, params int[] parts)
+    {
+        var data = new List<byte>();
+        foreach (int part in parts) data.AddRange(BitConverter.GetBytes(part));
+        return new Tag(id, (ushort)(signed ? 10 : 5), parts.Length / 2, data.ToArray());
+    }
+
+    // An IFD at offset `at` of the TIFF data, with the values that do not fit
+    // its entries after it (little-endian).
+    private static byte[] Ifd(IEnumerable<Tag> tags, int at)
+    {
+        List<Tag> sorted = tags.OrderBy(t => t.Id).ToList();
+        int size = 2 + 12 * sorted.Count + 4;
+        var body = new MemoryStream();
+        var data = new MemoryStream();
+        var w = new BinaryWriter(body);
+        w.Write((ushort)sorted.Count);
+        foreach (Tag t in sorted)
+        {
+            w.Write(t.Id); w.Write(t.Type); w.Write(t.Count);
+            if (t.Payload.Length <= 4)
+            {
+                w.Write(t.Payload); w.Write(new byte[4 - t.Payload.Length]);
+            }
+            else
+            {
+                w.Write(at + size + (int)data.Length);
+                data.Write(t.Payload, 0, t.Payload.Length);
+                if (t.Payload.Length % 2 == 1) data.WriteByte(0);
+            }
+        }
+        w.Write(0);
+        return body.ToArray().Concat(data.ToArray()).ToArray();
+    }
+
+    // The minimal JPEG with IFD0, an Exif IFD and a GPS IFD holding the tags given.
+    private static byte[] ExifJpeg(List<Tag> ifd0, List<Tag> exif, List<Tag> gps)
+    {
+        Func<int, int, List<Tag>> withPointers = (exifOffset, gpsOffset) => ifd0.Concat(new[] {
+            new Tag(0x8769, 4, 1, BitConverter.GetBytes(exifOffset)),
+            new Tag(0x8825, 4, 1, BitConverter.GetBytes(gpsOffset)) }).ToList();
+        int first = 8 + Ifd(withPointers(0, 0), 8).Length;
+        byte[] exifIfd = Ifd(exif, first);
+        int gpsAt = first + exifIfd.Length;
+        byte[] tiff = new byte[] { (byte)'I', (byte)'I', 42, 0, 8, 0, 0, 0 }
+            .Concat(Ifd(withPointers(first, gpsAt), 8)).Concat(exifIfd).Concat(Ifd(gps, gpsAt)).ToArray();
+        byte[] segment = Encoding.ASCII.GetBytes("Exif\0\0").Concat(tiff).ToArray();
+        int length = segment.Length + 2;
+        byte[] jpeg = MinimalJpeg();
+        return jpeg.Take(2).Concat(new byte[] { 0xFF, 0xE1, (byte)(length >> 8), (byte)length })
+                   .Concat(segment).Concat(jpeg.Skip(2)).ToArray();
+    }
+
+    private static byte[] FormsJpeg(string latitudeRef, string longitudeRef, byte altitudeRef)
+    {
+        byte[] xpTitle = Encoding.Unicode.GetBytes("Hafen 東京\0");
+        var ifd0 = new List<Tag> {
+            Ascii(0x0110, "PENTAX *ist DL     "),
+            new Tag(0x0112, 3, 1, BitConverter.GetBytes((ushort)1)),
+            new Tag(0x0102, 3, 3, new byte[] { 8, 0, 8, 0, 8, 0 }),
+            new Tag(0x9C9B, 1, xpTitle.Length, xpTitle) };
+        byte[] comment = Encoding.ASCII.GetBytes("ASCII\0\0\0Harbour at dawn");
+        var exif = new List<Tag> {
+            Rationals(0x829A, false, 1, 125), Rationals(0x829D, false, 8, 1),
+            new Tag(0x9000, 7, 4, Encoding.ASCII.GetBytes("0220")),
+            Rationals(0x9204, true, -1, 3),
+            new Tag(0xA002, 4, 1, BitConverter.GetBytes(4000)),
+            new Tag(0x9286, 7, comment.Length, comment),
+            Ascii(0x9003, "2024:05:06 07:08:09"), Ascii(0x9291, "25"), Ascii(0x9011, "+02:00") };
+        var gps = new List<Tag> {
+            new Tag(0x0000, 1, 4, new byte[] { 2, 2, 0, 0 }),
+            Ascii(0x0001, latitudeRef), Rationals(0x0002, false, 50, 1, 57, 1, 252, 10),
+            Ascii(0x0003, longitudeRef), Rationals(0x0004, false, 6, 1, 3, 1, 4512, 100),
+            new Tag(0x0005, 1, 1, new byte[] { altitudeRef }), Rationals(0x0006, false, 255, 10) };
+        return ExifJpeg(ifd0, exif, gps);
+    }
+
+    // key, stored, readable: the answers for FormsJpeg("N", "W", 1).
+    private static readonly string[,] Forms = {
+        { "Exif.Image.Model", "PENTAX *ist DL     ", "PENTAX *ist DL" },
+        { "Exif.Image.Orientation", "1", "top, left" },
+        { "Exif.Image.BitsPerSample", "8 8 8", "8 8 8" },
+        { "Exif.Image.XPTitle", "Hafen 東京", "Hafen 東京" },
+        { "Exif.Photo.ExposureTime", "1/125", "1/125 s" },
+        { "Exif.Photo.FNumber", "8/1", "F8" },
+        { "Exif.Photo.ExifVersion", "48 50 50 48", "2.20" },
+        { "Exif.Photo.ExposureBiasValue", "-1/3", "-1/3 EV" },
+        { "Exif.Photo.PixelXDimension", "4000", "4000" },
+        { "Exif.Photo.UserComment", "Harbour at dawn", "Harbour at dawn" },
+        { "Exif.GPSInfo.GPSVersionID", "2 2 0 0", "2.2.0.0" },
+        { "Exif.GPSInfo.GPSLatitudeRef", "N", "North" },
+        { "Exif.GPSInfo.GPSLatitude", "50/1 57/1 252/10", "50deg 57' 25\"" },
+        { "Exif.GPSInfo.GPSLongitudeRef", "W", "West" },
+        { "Exif.GPSInfo.GPSLongitude", "6/1 3/1 4512/100", "6deg 3' 45\"" },
+        { "Exif.GPSInfo.GPSAltitudeRef", "1", "Below sea level" },
+        { "Exif.GPSInfo.GPSAltitude", "255/10", "25.5 m" },
+    };
+
+    private static bool Near(double? a, double b) => a.HasValue && Math.Abs(a.Value - b) < 1e-9;
+
+    private static void ValueForms()
+    {
+        using (MetaImage image = MetaImage.OpenBytes(FormsJpeg("N", "W", 1)))
+        {
+            Dictionary<string, MetaEntry> listed = image.Entries("Exif").ToDictionary(e => e.Key);
+            for (int i = 0; i < Forms.GetLength(0); ++i)
+            {
+                string key = Forms[i, 0];
+                Check(image[key] == Forms[i, 1], key + " stored: " + image.Get(key));
+                Check(image.Text(key) == Forms[i, 2], key + " readable: " + image.Text(key));
+                Check(listed[key].Stored == Forms[i, 1] && listed[key].Text == Forms[i, 2], key + " listed");
+            }
+            Check(listed["Exif.GPSInfo.GPSVersionID"].TypeName == "Byte", "type name of a byte");
+            Check(image.Text("Exif.Image.Artist") == null, "no readable form of an absent key");
+            Check(image.GetInt("Exif.GPSInfo.GPSAltitudeRef") == 1, "a byte as an int");
+            Check(image.GetInt("Exif.Image.BitsPerSample") == 8, "the first of three shorts");
+            Check(Near(image.GetDouble("Exif.Photo.ExposureBiasValue"), -1.0 / 3), "a signed rational");
+            GpsPosition? gps = image.Gps;
+            Check(gps.HasValue && Near(gps.Value.Latitude, 50.957) &&
+                  Near(gps.Value.Longitude, -(6 + 3 / 60.0 + 45.12 / 3600)) && Near(gps.Value.Altitude, -25.5),
+                  "GPS north, west, below sea level");
+            Check(image.DateTaken == new DateTime(2024, 5, 6, 7, 8, 9, 250), "date taken: " + image.DateTaken);
+            Check(image.DateTakenOffset == new DateTimeOffset(2024, 5, 6, 7, 8, 9, 250, TimeSpan.FromHours(2)),
+                  "date taken with its offset");
+        }
+        using (MetaImage image = MetaImage.OpenBytes(FormsJpeg("S", "E", 0)))
+        {
+            GpsPosition? gps = image.Gps;
+            Check(gps.HasValue && Near(gps.Value.Latitude, -50.957) &&
+                  Near(gps.Value.Longitude, 6 + 3 / 60.0 + 45.12 / 3600) && Near(gps.Value.Altitude, 25.5),
+                  "GPS south, east, above sea level");
+        }
+        using (MetaImage image = MetaImage.OpenBytes(MinimalJpeg()))
+        {
+            Check(image.Gps == null && image.DateTaken == null && image.DateTakenOffset == null, "no GPS, no date");
+            image["Xmp.photoshop.DateCreated"] = "2020-01-02T03:04:05-05:30";
+            Check(image.DateTakenOffset == new DateTimeOffset(2020, 1, 2, 3, 4, 5, new TimeSpan(-5, -30, 0)),
+                  "the XMP date with its zone");
+        }
+    }
+
+    // Run with --unloadable where the library cannot be found: every entry
+    // gives a LumenmetaException that says how to point to the library.
+    private static int Unloadable()
+    {
+        Throws<LumenmetaException>(() => MetaImage.Open("/nonexistent.jpg"), "open", "LUMENMETA_LIBRARY");
+        Throws<LumenmetaException>(() => MetaImage.OpenBytes(MinimalJpeg()), "open bytes", "LD_LIBRARY_PATH");
+        Throws<LumenmetaException>(() => MetaImage.SetExiv2LogLevel(4), "log level", "LUMENMETA_LIBRARY");
+        Console.WriteLine(passed + " passed, " + failed + " failed (library not loadable)");
+        return failed == 0 ? 0 : 1;
+    }
+
+    private static int Main(string[] arguments)
+    {
+        if (arguments.Length > 0 && arguments[0] == "--unloadable") return Unloadable();
         MetaImage.SetExiv2LogLevel(4);
         string folder = Path.Combine(Path.GetTempPath(), "lumenmeta-cs-" + Guid.NewGuid().ToString("N"));
         Directory.CreateDirectory(folder);
@@ -245,6 +417,7 @@ internal static class LumenmetaTest
             foreach (string key in RoundTripKeys) Check(RoundTrips(MakePhoto(folder), key), "round trip of " + key);
             EditsAndErrors(MakePhoto(folder), folder);
             Sidecars(MakePhoto(folder), folder);
+            ValueForms();
         }
         finally
         {

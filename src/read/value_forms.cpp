@@ -1,0 +1,106 @@
+#include "read/value_forms.h"
+
+#include "platform/code_page.h"
+#include "read/render.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace lumenmeta {
+
+namespace {
+
+// Narrow Exif and IPTC text as UTF-8, up to its first zero byte. ASCII, by
+// far the most text, is kept as it is.
+std::string Utf8UpToZero(std::string text) {
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    if (IsAscii(text)) return text;
+    return Utf8FromNarrowText(text);
+}
+
+std::string TrimTrailingBlanks(std::string text) {
+    const size_t end = text.find_last_not_of(" \t\r\n");
+    text.resize(end == std::string::npos ? 0 : end + 1);
+    return text;
+}
+
+const Exiv2::LangAltValue* AsLangAlt(const Exiv2::Value& value) {
+    return value.typeId() == Exiv2::langAlt ? dynamic_cast<const Exiv2::LangAltValue*>(&value)
+                                            : nullptr;
+}
+
+const Exiv2::CommentValue* AsComment(const Exiv2::Value& value) {
+    return value.typeId() == Exiv2::undefined ? dynamic_cast<const Exiv2::CommentValue*>(&value)
+                                              : nullptr;
+}
+
+bool IsXmpArray(const Exiv2::Value& value) {
+    return value.typeId() == Exiv2::xmpBag || value.typeId() == Exiv2::xmpSeq ||
+           value.typeId() == Exiv2::xmpAlt;
+}
+
+}  // namespace
+
+bool IsXpTag(const Exiv2::Metadatum& datum) {
+    // XPTitle, XPComment, XPAuthor, XPKeywords, XPSubject in IFD0.
+    return datum.tag() >= 0x9c9b && datum.tag() <= 0x9c9f &&
+           std::strcmp(datum.familyName(), "Exif") == 0 && datum.groupName() == "Image";
+}
+
+bool HasItems(const Exiv2::Value& value) { return AsLangAlt(value) || IsXmpArray(value); }
+
+std::vector<ValueItem> ItemsOf(const Exiv2::Metadatum& datum) {
+    if (datum.count() == 0) return {ValueItem{}};
+    const Exiv2::Value& value = datum.value();
+    std::vector<ValueItem> items;
+    if (const Exiv2::LangAltValue* alternative = AsLangAlt(value)) {
+        const auto& entries = alternative->value_;
+        if (entries.count("x-default")) items.push_back({0, "x-default"});
+        for (const auto& [language, text] : entries) {
+            if (language != "x-default") items.push_back({static_cast<int>(items.size()), language});
+        }
+    } else if (IsXmpArray(value)) {
+        for (long i = 0; i < value.count(); ++i) items.push_back({static_cast<int>(i), ""});
+    }
+    if (items.empty()) items.push_back({});
+    return items;
+}
+
+std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
+    if (datum.count() == 0) return "";  // an empty value, or a datum without one
+    const Exiv2::Value& value = datum.value();
+    if (const Exiv2::LangAltValue* alternative = AsLangAlt(value)) {
+        if (item.language.empty()) return "";
+        const auto found = alternative->value_.find(item.language);
+        return found == alternative->value_.end() ? "" : found->second;
+    }
+    if (IsXmpArray(value)) return item.item >= 0 && item.item < value.count() ? value.toString(item.item) : "";
+    if (std::strcmp(datum.familyName(), "Xmp") == 0) return value.toString();
+    if (value.typeId() == Exiv2::unsignedByte && IsXpTag(datum)) {
+        return CodePageFromWide(TextFromUtf16LeBytes(value), kCodePageUtf8);
+    }
+    if (const Exiv2::CommentValue* comment = AsComment(value)) {
+        // Exiv2 drops the character-set header and converts UCS-2 to UTF-8.
+        return Utf8UpToZero(comment->comment());
+    }
+    return Utf8UpToZero(value.toString());
+}
+
+std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
+                         const Exiv2::ExifData* exif, const std::string& stored) {
+    try {
+        // Items, empty values and the user comment (whose print keeps the
+        // character-set prefix) read as they are stored.
+        if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value())) {
+            return TrimTrailingBlanks(stored);
+        }
+        std::string printed = datum.print(exif);
+        if (std::strcmp(datum.familyName(), "Xmp") != 0) printed = Utf8UpToZero(printed);
+        return TrimTrailingBlanks(printed);
+    } catch (...) {
+        return TrimTrailingBlanks(stored);
+    }
+}
+
+}  // namespace lumenmeta
