@@ -37,7 +37,9 @@ namespace {
     "  -L               follow symbolic links met in directories (each\n"    \
     "                   folder and file once); without it they are skipped\n" \
     "  -j N             work on N files at a time (default: one per core)\n" \
-    "  --trace          send the library's debug trace to stderr\n"
+    "  --trace          send the library's debug trace to stderr\n"    \
+    "  --verbose        show Exiv2's own warnings about damaged files, each\n" \
+    "                   starting with the file's name\n"
 
 struct Page {
     const char* command;

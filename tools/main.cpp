@@ -27,7 +27,7 @@ int Dispatch(const std::string& command, const Words& words) {
     };
     if (command == "demo") {
         for (const std::string& word : words) {
-            if (word != "--trace") throw UsageError("demo takes no arguments");
+            if (word != "--trace" && word != "--verbose") throw UsageError("demo takes no arguments");
         }
         return RunDemo();
     }
@@ -39,9 +39,10 @@ int Dispatch(const std::string& command, const Words& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Exiv2's own warnings about damaged files reach stderr, each line
-    // starting with the file's name (the library's default sink).
-    SetExiv2LogLevel(2);
+    // Exiv2's own warnings about damaged files stay quiet unless asked for
+    // with --verbose; then each line starts with the file's name (the
+    // library's default sink).
+    SetExiv2LogLevel(std::find(argv + 1, argv + argc, std::string("--verbose")) != argv + argc ? 2 : 4);
     if (argc < 2) {
         std::fputs(OverviewHelp(), stderr);
         return 2;

@@ -94,7 +94,9 @@ TEST(ToolValueForms, Exiv2WarningsNameTheFile) {
     jpeg.insert(jpeg.begin() + 2, std::begin(app1), std::end(app1));
     const std::string path = dir.File("damaged.jpg");
     test::WriteBytes(path, jpeg);
-    const test::ToolRun run = RunTool({"show", path});
+    // Quiet unless asked for.
+    EXPECT_EQ(RunTool({"show", path}).err, "");
+    const test::ToolRun run = RunTool({"show", "--verbose", path});
     EXPECT_EQ(run.err.rfind(path + ": Error: Directory Image", 0), 0u) << run.err;
     EXPECT_EQ(run.exitCode, 0);
 }
