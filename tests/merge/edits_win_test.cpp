@@ -19,20 +19,45 @@ using namespace test;
 constexpr char kDate[] = "Exif.Photo.DateTimeOriginal";
 constexpr char kSubSeconds[] = "Exif.Photo.SubSecTimeOriginal";
 
+struct Case {
+    const char* name;
+    Texts exif, xmp;  // the file
+    std::function<void(MetaHandle*)> edit;
+    Texts expected;  // "key=text" on disk after the write
+};
+
+// An edit that sets each key to its text with AddMetaDataW.
+std::function<void(MetaHandle*)> Set(std::initializer_list<std::pair<const char*, std::u16string>> values) {
+    const std::vector<std::pair<const char*, std::u16string>> list(values);
+    return [list](MetaHandle* h) {
+        for (const auto& [key, text] : list) EXPECT_EQ(AddMetaDataW(h, key, MakeBstr(text).get()), 1) << key;
+    };
+}
+
+// Writes the case's file, makes its edit, writes in place and compares the
+// file, read with Exiv2, with what the case expects.
+void Check(const Case& c) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    FixtureImage fixture;
+    Fill(fixture.exif, c.exif);
+    Fill(fixture.xmp, c.xmp);
+    const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
+    {
+        HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+        c.edit(handle.get());
+        ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
+    }
+    const FileMetadata file = ReadBack(path);
+    for (const std::string& row : c.expected) {
+        const std::string key = row.substr(0, row.find('='));
+        const Texts onDisk = key[0] == 'X' ? ValuesOf(file.xmp, key) : ValuesOf(file.exif, key);
+        EXPECT_EQ(onDisk, Texts{row.substr(row.find('=') + 1)}) << key;
+    }
+}
+
 TEST(EditsWin, SubSecondsReachTheXmpTwinsAsWrittenAndStayAsWritten) {
-    struct Case {
-        const char* name;
-        Texts exif, xmp;  // the file
-        std::function<void(MetaHandle*)> edit;
-        Texts expected;  // "key=text" on disk after the write
-    };
-    const auto set = [](std::initializer_list<std::pair<const char*, std::u16string>> values) {
-        const std::vector<std::pair<const char*, std::u16string>> list(values);
-        return [list](MetaHandle* h) {
-            for (const auto& [key, text] : list) EXPECT_EQ(AddMetaDataW(h, key, MakeBstr(text).get()), 1) << key;
-        };
-    };
-    const auto other = set({{"Exif.Image.Artist", u"Someone"}});  // no date edited
+    const auto other = Set({{"Exif.Image.Artist", u"Someone"}});  // no date edited
     const Case cases[] = {
         {"unedited, no XMP", {"Exif.Photo.DateTimeOriginal=2004:06:21 23:37:53", "Exif.Photo.SubSecTimeOriginal=54"},
          {}, other,  // the twin a write adds: Xmp.photoshop.DateCreated
@@ -47,29 +72,11 @@ TEST(EditsWin, SubSecondsReachTheXmpTwinsAsWrittenAndStayAsWritten) {
          {"Exif.Photo.DateTimeOriginal=2004:06:21 23:37:53", "Exif.Photo.SubSecTimeOriginal=54",
           "Xmp.photoshop.DateCreated=2004-06-21T23:37:53.54"}},
         {"date edited, file without sub-seconds", {"Exif.Photo.DateTimeOriginal=2001:02:03 04:05:06"}, {},
-         set({{kDate, u"2004:06:21 23:37:53"}, {kSubSeconds, u"54"}}),
+         Set({{kDate, u"2004:06:21 23:37:53"}, {kSubSeconds, u"54"}}),
          {"Exif.Photo.DateTimeOriginal=2004:06:21 23:37:53", "Exif.Photo.SubSecTimeOriginal=54",
           "Xmp.photoshop.DateCreated=2004-06-21T23:37:53.54"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        FixtureImage fixture;
-        Fill(fixture.exif, c.exif);
-        Fill(fixture.xmp, c.xmp);
-        const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
-        {
-            HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-            c.edit(handle.get());
-            ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
-        }
-        const FileMetadata file = ReadBack(path);
-        for (const std::string& row : c.expected) {
-            const std::string key = row.substr(0, row.find('='));
-            const Texts onDisk = key[0] == 'X' ? ValuesOf(file.xmp, key) : ValuesOf(file.exif, key);
-            EXPECT_EQ(onDisk, Texts{row.substr(row.find('=') + 1)}) << key;
-        }
-    }
+    for (const Case& c : cases) Check(c);
 }
 
 }  // namespace
