@@ -6,7 +6,9 @@
 #include "merge/xmp_refresh.h"
 #include "save/carry_source.h"
 
+#include "support/fixture_image.h"
 #include "support/handles.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -322,6 +324,39 @@ TEST(TwinGroups, JoinRowsThatShareAKeyAndTheirCompanions) {
         }
         if (row.iptcKey) {
             EXPECT_EQ(TwinGroupOf(row.iptcKey), group) << row.xmpKey;
+        }
+    }
+}
+
+// With one of the two Exif digests, Exiv2 takes the XMP for a first
+// conversion from Exif and writes Exif over it; the file's values, Exif and
+// XMP, disagreeing twins included, stay as they are after a write with no
+// edit. A twin the write adds is allowed; a value replaced or lost is not.
+TEST(XmpRefresh, AFileWithOneExifDigestKeepsEveryValueThroughAWriteWithNoEdit) {
+    for (const char* digest : {"Xmp.tiff.NativeDigest", "Xmp.exif.NativeDigest"}) {
+        SCOPED_TRACE(digest);
+        TempDir dir;
+        FixtureImage fixture;
+        CameraExif(fixture.exif);
+        Fill(fixture.xmp, {"Xmp.tiff.Make=Nikon", "Xmp.tiff.Orientation=1", "Xmp.exif.FNumber=4/1",
+                           "Xmp.dc.creator=Bob", "Xmp.xmp.Rating=3", "Xmp.xmp.ModifyDate=2019-05-05T05:05:05",
+                           "Xmp.exif.DateTimeOriginal=2020-01-01T00:00:00",
+                           std::string(digest) + "=256,257,258;0123456789ABCDEF0123456789ABCDEF"});
+        const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
+        const FileMetadata before = ReadBack(path);
+        ASSERT_EQ(ValuesOf(before.xmp, "Xmp.tiff.Make"), Texts{"Nikon"});
+        {
+            HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+            ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
+        }
+        const FileMetadata after = ReadBack(path);
+        for (const std::string& key : KeysOf(before.exif)) {
+            // The offsets of the sub-IFDs move with what the write adds.
+            if (key == "Exif.Image.ExifTag" || key == "Exif.Image.GPSTag") continue;
+            EXPECT_EQ(ValuesOf(after.exif, key), ValuesOf(before.exif, key)) << key;
+        }
+        for (const std::string& key : KeysOf(before.xmp)) {
+            EXPECT_EQ(ValuesOf(after.xmp, key), ValuesOf(before.xmp, key)) << key;
         }
     }
 }
