@@ -1,5 +1,6 @@
 #include "merge/edits_win.h"
 
+#include "merge/added_twins.h"
 #include "merge/container_ops.h"
 #include "merge/iptc_text.h"
 #include "merge/twin_keys.h"
@@ -199,6 +200,37 @@ bool OutrankedByTwin(const MetaHandle& handle, const std::string& key) {
     return false;
 }
 
+// The text of the first datum of `key` in `data`, or empty.
+template <typename Container>
+std::string FirstText(const Container& data, const std::string& key) {
+    for (const auto& datum : data) {
+        if (datum.key() == key) return datum.toString();
+    }
+    return std::string();
+}
+
+// An edited Exif date or its sub-seconds reaches the XMP properties that
+// hold the same date, with the sub-seconds as set and the zone offset they
+// held (or the Exif offset tag's, where the photo has one), unless the host
+// set one of them itself: XMP edits win.
+void CarryEditedDates(const MetaHandle& handle, Exiv2::Image& target) {
+    for (const ExifDateTwins& date : kExifDateTwins) {
+        if (handle.editedKeys.count(date.exifKey) == 0 && handle.editedKeys.count(date.subSecondKey) == 0) continue;
+        if (handle.editedKeys.count(date.xmpKeys[0]) != 0 || handle.editedKeys.count(date.xmpKeys[1]) != 0) continue;
+        const std::string exifDate = FirstText(target.exifData(), date.exifKey);
+        if (!IsValidExifDateTime(exifDate)) continue;
+        const std::string subSeconds = FirstText(target.exifData(), date.subSecondKey);
+        const std::string exifOffset = FirstText(target.exifData(), date.offsetKey);
+        for (const char* xmpKey : date.xmpKeys) {
+            const std::string held = FirstText(handle.xmpData, xmpKey);
+            if (held.empty() && FirstText(target.xmpData(), xmpKey).empty() && xmpKey != date.xmpKeys[0]) continue;
+            const std::string offset = XmpDateOffset("T" + exifOffset).empty() ? XmpDateOffset(held) : exifOffset;
+            EraseFromTarget(target, xmpKey);
+            target.xmpData()[xmpKey] = XmpDateFromExif(exifDate, subSeconds, offset);
+        }
+    }
+}
+
 // A private mirror key is the host's instruction for its Exif key: where the
 // host set it, or set the Dublin Core twin while the handle holds it, its
 // text wins in Exif over the Dublin Core one, unless the host set the Exif
@@ -247,6 +279,7 @@ void ApplyEditsToTwins(const MetaHandle& handle, Exiv2::Image& target) {
             }
         }
     }
+    CarryEditedDates(handle, target);
     CarryEditedMirrorKeys(handle, target);
     NormalizeIptcText(target.iptcData());
 }

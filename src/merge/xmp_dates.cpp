@@ -6,20 +6,6 @@ namespace lumenmeta {
 
 namespace {
 
-struct DateSource {
-    const char* exifKey;
-    const char* subSecondKey;
-    const char* xmpKeys[2];  // the first one present is the one Exiv2 converts
-};
-
-constexpr DateSource kDateSources[] = {
-    {"Exif.Image.DateTime", "Exif.Photo.SubSecTime", {"Xmp.xmp.ModifyDate", "Xmp.tiff.DateTime"}},
-    {"Exif.Photo.DateTimeOriginal", "Exif.Photo.SubSecTimeOriginal",
-     {"Xmp.photoshop.DateCreated", "Xmp.exif.DateTimeOriginal"}},
-    {"Exif.Photo.DateTimeDigitized", "Exif.Photo.SubSecTimeDigitized",
-     {"Xmp.xmp.CreateDate", "Xmp.exif.DateTimeDigitized"}},
-};
-
 // The digits at `at` up to `count` of them; empty when there are fewer.
 std::string DigitsAt(const std::string& text, size_t at, size_t count) {
     if (at + count > text.size()) return std::string();
@@ -60,7 +46,7 @@ bool ExifDateFromXmp(const std::string& xmpDate, std::string& exifDate, std::str
 
 void RewriteDateFromXmp(const Exiv2::XmpData& xmp, const std::string& exifKey, Exiv2::ExifData& exif,
                         const std::string* before) {
-    for (const DateSource& source : kDateSources) {
+    for (const ExifDateTwins& source : kExifDateTwins) {
         if (exifKey != source.exifKey) continue;
         for (const char* xmpKey : source.xmpKeys) {
             const auto found = xmp.findKey(Exiv2::XmpKey(xmpKey));
@@ -76,6 +62,25 @@ void RewriteDateFromXmp(const Exiv2::XmpData& xmp, const std::string& exifKey, E
             return;
         }
     }
+}
+
+std::string XmpDateFromExif(const std::string& exifDate, const std::string& subSeconds, const std::string& offset) {
+    if (exifDate.size() < 19) return std::string();
+    std::string xmp = exifDate.substr(0, 4) + "-" + exifDate.substr(5, 2) + "-" + exifDate.substr(8, 2) + "T" +
+                      exifDate.substr(11, 8);
+    const size_t digits = subSeconds.find_first_not_of("0123456789");
+    const std::string fraction = subSeconds.substr(0, digits);
+    if (!fraction.empty()) xmp += "." + fraction;
+    return xmp + offset;
+}
+
+std::string XmpDateOffset(const std::string& xmpDate) {
+    const size_t time = xmpDate.find('T');
+    if (time == std::string::npos) return std::string();
+    if (xmpDate.back() == 'Z') return "Z";
+    const size_t sign = xmpDate.find_first_of("+-", time);
+    if (sign == std::string::npos || xmpDate.size() - sign != 6 || xmpDate[sign + 3] != ':') return std::string();
+    return xmpDate.substr(sign);
 }
 
 }  // namespace lumenmeta

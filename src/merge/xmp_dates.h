@@ -10,6 +10,34 @@
 
 namespace lumenmeta {
 
+// The three Exif dates with their sub-seconds and zone offset tags, and the
+// XMP properties that hold the same date (the first one present is the one
+// Exiv2's conversion takes).
+struct ExifDateTwins {
+    const char* exifKey;
+    const char* subSecondKey;
+    const char* offsetKey;
+    const char* xmpKeys[2];
+};
+
+constexpr ExifDateTwins kExifDateTwins[] = {
+    {"Exif.Image.DateTime", "Exif.Photo.SubSecTime", "Exif.Photo.OffsetTime",
+     {"Xmp.xmp.ModifyDate", "Xmp.tiff.DateTime"}},
+    {"Exif.Photo.DateTimeOriginal", "Exif.Photo.SubSecTimeOriginal", "Exif.Photo.OffsetTimeOriginal",
+     {"Xmp.photoshop.DateCreated", "Xmp.exif.DateTimeOriginal"}},
+    {"Exif.Photo.DateTimeDigitized", "Exif.Photo.SubSecTimeDigitized", "Exif.Photo.OffsetTimeDigitized",
+     {"Xmp.xmp.CreateDate", "Xmp.exif.DateTimeDigitized"}},
+};
+
+// "2004:06:21 23:37:53" with the sub-seconds "54" and the offset "+02:00"
+// gives "2004-06-21T23:37:53.54+02:00"; without sub-seconds or offset they
+// are left out. Empty for a text too short to be an Exif date.
+std::string XmpDateFromExif(const std::string& exifDate, const std::string& subSeconds, const std::string& offset);
+
+// The zone offset at the end of an XMP date-time ("+02:00", "Z"); empty when
+// it has none or holds no time.
+std::string XmpDateOffset(const std::string& xmpDate);
+
 // "2016-09-13T11:58:16.81+01:00" gives "2016:09:13 11:58:16" and the
 // sub-seconds "81"; a date without a time gives 00:00:00, a missing month or
 // day 01. False when the text does not start with a four-digit year.
