@@ -389,8 +389,8 @@ LUMENMETA_API int GetGpsDecimal(MetaHandle* handle, const char* key, double* val
 /* Stores `value` under `key` in the working set. The key's family decides
  * the text form: XMP keys get UTF-8 text; "Xmp.Lumenframe.Var" and
  * "Xmp.Lumenframe.VarU" collect their values as items of one bag; the
- * rational XMP keys (such as "Xmp.exif.FNumber") get "/1" appended when the
- * text holds no "/" (5.6 becomes 5.6/1). IPTC keys get UTF-8 text when the
+ * rational XMP keys (such as "Xmp.exif.FNumber") take "n/d" or a number, which
+ * is stored as n/d (5.6 becomes 56/10, 8 becomes 8/1). IPTC keys get UTF-8 text when the
  * handle's IPTC is UTF-8 (declared by the marker or detected) or when
  * Windows-1252 cannot hold the text, else Windows-1252 text. Exif keys get UTF-8 text parsed as the tag's
  * own type; "Exif.Image.XP..." tags get the UTF-16LE bytes of the text and a
@@ -405,10 +405,21 @@ LUMENMETA_API int GetGpsDecimal(MetaHandle* handle, const char* key, double* val
  * An XMP key whose property is not an XML name ("Xmp.dc.1abc", "Xmp.dc.a<b";
  * such a property would make the whole XMP fail at the next write) stores
  * nothing and traces "Not an XML name in XMP key: ", the key, a line feed.
- * Result: 1 stored or cleared; 0 when Exiv2 rejected the key or the value
- * (or memory ran out), for an XMP key whose property is no XML name, or for
- * a NULL handle or key. Changes made before a
- * failure stay. `key` and `value` stay the caller's. */
+ * A text that is no valid value of the key's type is refused, the key keeps
+ * its values, and the trace says "Refused value for ", the key, ": ", the
+ * text, " (", the reason, ")" and a line feed: numbers must parse whole and
+ * fit the type ("-1" or "sideways" for Exif.Image.Orientation are refused),
+ * rationals are "n/d" or a decimal number (stored as n/d: "2.8" gives
+ * 28/10), the Exif dates are "YYYY:MM:DD HH:MM:SS" of a real calendar day
+ * (or the blank form the Exif standard gives for an unknown date, which the
+ * next write removes), IPTC dates "YYYY-MM-DD" or "YYYYMMDD" and times
+ * "HH:MM:SS" or "HHMMSS" with an optional zone, and the XMP properties Exiv2
+ * types as dates, integers, real numbers or rationals likewise. Text keys
+ * take any text.
+ * Result: 1 stored or cleared; 0 when Exiv2 rejected the key, for a value
+ * the key's type cannot hold, when memory ran out, for an XMP key whose
+ * property is no XML name, or for a NULL handle or key. Changes made before
+ * a failure stay. `key` and `value` stay the caller's. */
 LUMENMETA_API int AddMetaDataW(MetaHandle* handle, const char* key, BSTR value);
 
 /* AddMetaDataW with the key and the value as NUL-terminated wide strings; the
@@ -443,8 +454,10 @@ LUMENMETA_API int AddMetaDataWContainer(MetaHandle* handle, const char* key, BST
  * Results shared by the three:
  *   0   stored;
  *  -1   NULL handle, key or value;
- *   1   the key was accepted but Exiv2 could not make, read or store the
- *       value (also: an unknown type number, memory running out);
+ *   1   the key was accepted but the value could not be made, read or
+ *       stored: a text that is no valid value of `type` (checked as
+ *       AddMetaDataW checks it, with the same trace line), an unknown type
+ *       number, memory running out;
  *   2   neither an IPTC nor an Exif key, or an empty text;
  *   6   AddMeta only: a second copy of an IPTC dataset that does not repeat;
  *       nothing was changed.
@@ -537,27 +550,49 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
 /* What a write keeps (every writer: WriteData, WriteDataStd, WriteDataToMem,
  * CopyImageMetaData, MergeMetaData). A write changes only what it was asked
  * to change:
- *  - a value converted from another family (Exif, IPTC and XMP hold twins of
+ *  - a value the host neither set nor cleared, and that is no twin of such a
+ *    key, keeps its bytes in every family (Exif, IPTC and XMP hold twins of
  *    each other: Exif.Image.Artist, Iptc.Application2.Byline and
- *    Xmp.dc.creator, say) replaces a value only when it means something
- *    else; the same meaning in another form (a date with a zone offset, a
- *    date-only value and a time of that day, a coordinate in decimal minutes,
- *    sub-seconds padded with zeros, text in another encoding) keeps the
- *    file's bytes;
+ *    Xmp.dc.creator, say), also where the file's families disagree with each
+ *    other (a photo saved again by a program that updated its Exif and left
+ *    stale XMP). Written back into the file it came from, that is the file's
+ *    value; written into another file, the source file's value for the keys
+ *    the source carries, and the target's own value for every other key.
+ *    (WriteData, WriteDataStd and WriteDataToMem; MergeMetaData, which has no
+ *    file of its own to compare with, converts as below.)
+ *  - the conversions between the families only add a twin that is missing,
+ *    and only when it is valid where it lands: no date-time made from a date
+ *    alone, no malformed date, none of a TIFF's image-structure tags in the
+ *    Exif of a JPEG, PNG or WebP, no version tag that is not four digits, XMP
+ *    text always valid UTF-8 (Exif text in Windows-1252 is read as such). An
+ *    Exif IFD0 or Exif IFD that the write creates gets the tags the Exif
+ *    standard requires (resolution 72 dpi, ExifVersion 0232, FlashpixVersion
+ *    0100, ColorSpace uncalibrated, the pixel dimensions; in a JPEG also
+ *    YCbCrPositioning 1 and ComponentsConfiguration 1 2 3 0).
  *  - dates keep the wall-clock time written in them; no result depends on
- *    the machine's time zone;
- *  - a conversion removes no value and carries no empty value; values Exiv2
- *    cannot convert back (ComponentsConfiguration, a UserComment with its
- *    character set) keep their original;
- *  - IPTC stays valid: no text is encoded twice, datasets a conversion
- *    creates or changes are cut to the IIM standard's length at a character
- *    boundary, repeated datasets stay separate, and a JPEG's IPTC digest in
- *    its Photoshop resources is brought up to date when the IPTC changes;
+ *    the machine's time zone. An edited Exif date reaches its XMP twins with
+ *    its sub-seconds and the zone offset they held (or the Exif offset
+ *    tag's).
+ *  - IPTC stays valid: no text is encoded twice, datasets a write creates or
+ *    changes are cut to the IIM standard's length at a character boundary,
+ *    repeated datasets stay separate, and a JPEG's IPTC digest in its
+ *    Photoshop resources is brought up to date when the IPTC changes.
  *  - edits win: a key the host set or cleared reaches the file as the host
  *    left it (Exif keys outside the standard list and maker-note keys
  *    included), and its twins in the other families follow it, so a cleared
  *    GPS position is gone from every family. Where the host set twins of
- *    different families, the XMP one wins, then the Exif one. */
+ *    different families, the XMP one wins, then the Exif one; a private
+ *    mirror key (Xmp.Lumenframe.Exif.Image.Artist, ...Copyright,
+ *    ...ImageDescription) the host set wins in Exif over its Dublin Core twin.
+ *    A key whose datums the host changed directly in the containers of the
+ *    handle (C++ hosts) counts as set.
+ *  - lists grow from what the file holds: an item added to keywords,
+ *    subjects, creators or supplemental categories joins every item the file
+ *    holds for that list in either family (XMP and IPTC), without repeats;
+ *    a list the host cleared before adding is replaced in both.
+ *  - the XMP stays whole, or the write fails: a packet the XMP toolkit
+ *    cannot encode gives the failure result with the reason in the trace,
+ *    and nothing is written. */
 
 /* Writes the handle's working set into an image file and returns 1, or 0 when
  * nothing could be written. A write is always a merge: the target file is
@@ -572,9 +607,8 @@ LUMENMETA_API int32_t GetThumbnail(MetaHandle* handle, unsigned char* buffer, in
  * Which value wins: a key the host set or cleared on the handle wins over
  * everything else, and its twins in the other families follow it (see "What
  * a write keeps" above); between twins the host set both of, the XMP one
- * wins, then the Exif one. Among values the host did not touch, a key the
- * handle holds replaces the target's values for it, and between such twins
- * the handle's XMP value is the one that reaches all three families.
+ * wins, then the Exif one. Values the host did not touch keep their bytes
+ * (see "What a write keeps").
  *
  * `targetPath`: the file to write (narrow, used byte for byte), which must
  * exist and be an image or an XMP sidecar; NULL writes back into the file the
