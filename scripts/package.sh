@@ -40,8 +40,8 @@ export DEB_BUILD_OPTIONS="nocheck noautodbgsym parallel=$(nproc)"
 [ $update_symbols -eq 1 ] && export LUMENMETA_SYMBOLS_CHECK=0
 if ! (cd "$src" && dpkg-buildpackage -b -us -uc) >"$log" 2>&1; then
   # The symbols check's report, where that is what failed; else the log's end.
-  if grep -q 'dpkg-gensymbols: error' "$log"; then
-    sed -n '/^dpkg-gensymbols: warning: some /,$p' "$log" | grep -v '^dh_makeshlibs: error' | head -60
+  if grep -q '^dpkg-gensymbols: error' "$log"; then
+    sed -n '/^dpkg-gensymbols: /,/^dh_makeshlibs: error/p' "$log"
     echo "The library's exports differ from debian/liblumenmeta1.symbols. If that is" >&2
     echo "meant (exports added), run scripts/package.sh --update-symbols and commit it." >&2
   else
