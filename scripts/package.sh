@@ -51,13 +51,14 @@ if ! (cd "$src" && dpkg-buildpackage -b -us -uc) >"$log" 2>&1; then
   exit 1
 fi
 if [ $update_symbols -eq 1 ]; then
-  # The exports of the library built, on the basis of the file as it was. A
-  # new export is listed with the upstream version (the changelog's without
-  # its Debian revision): listed with the very version being built, it could
-  # later vanish without failing the check.
-  upstream=$(dpkg-parsechangelog -SVersion | sed 's/-[^-]*$//')
-  (cd "$src" && dpkg-gensymbols -pliblumenmeta1 -Pdebian/liblumenmeta1 -c0 -q -v"$upstream" \
+  # The exports of the library built, on the basis of the file as it was
+  # (an export gone is dropped from it: that needs a new SONAME). A new
+  # export is listed with the upstream version, the changelog's without its
+  # Debian revision: dpkg-gensymbols lets a symbol listed with the very
+  # version being built vanish without failing the check.
+  (cd "$src" && dpkg-gensymbols -pliblumenmeta1 -Pdebian/liblumenmeta1 -c0 -q \
     -Idebian/liblumenmeta1.symbols -O"$root/debian/liblumenmeta1.symbols")
+  sed -i -E 's/^( [^ ]+ [^ -]+)-[^ ]+$/\1/' debian/liblumenmeta1.symbols
   git --no-pager diff -- debian/liblumenmeta1.symbols 2>/dev/null || true
   echo "Wrote debian/liblumenmeta1.symbols"
 fi
