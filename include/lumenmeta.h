@@ -768,6 +768,20 @@ typedef void (*Exiv2LogSink)(int level, const char* path, const char* message, v
  * the previous sink after this returns. */
 LUMENMETA_API void SetExiv2LogSink(Exiv2LogSink sink, void* context);
 
+/* ---- Versions ---------------------------------------------------------- */
+
+/* The library's own version, "MAJOR.MINOR.PATCH", where MAJOR is the number
+ * in its file name (liblumenmeta.so.MAJOR). A NUL-terminated ASCII string
+ * owned by the library: never freed by the caller, valid while the library
+ * is loaded. */
+LUMENMETA_API const char* GetLumenmetaVersion(void);
+
+/* The version of the Exiv2 library loaded with this one, as Exiv2 reports it
+ * ("0.27.6"): the one found at run time, which may be a later release than
+ * the one the library was built against. A NUL-terminated ASCII string owned
+ * by Exiv2: never freed by the caller, valid while the library is loaded. */
+LUMENMETA_API const char* GetExiv2Version(void);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

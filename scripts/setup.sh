@@ -5,7 +5,8 @@
 # its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark, Valgrind for the instruction counts),
 # "fidelity" (ExifTool, whose validator the real-photo check asks) and
 # "bindings" (Python's venv, pip and pytest, Mono's C# compiler and runtime,
-# Valgrind).
+# Valgrind) and "package" (what building the Debian packages and checking
+# them needs: debhelper, dh-python, lintian, man-db).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
@@ -15,6 +16,7 @@ for group in "$@"; do
     bench) packages+=(libbenchmark-dev valgrind) ;;
     fidelity) packages+=(libimage-exiftool-perl) ;;
     bindings) packages+=(python3 python3-venv python3-pip python3-pytest mono-mcs mono-runtime valgrind) ;;
+    package) packages+=(build-essential debhelper dh-python python3 lintian man-db) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;
   esac
 done

@@ -231,7 +231,7 @@ const char* OverviewHelp() {
            "Exit code: 0 every file done, 1 some failed, 2 a usage mistake.\n"
            "\n"
            "  --help      this help; `lumenmeta COMMAND --help` for a command\n"
-           "  --version   the version\n"
+           "  --version   the versions of the tool, the library and Exiv2\n"
            "\n"
            "Examples:\n"
            "  lumenmeta demo\n"

@@ -54,7 +54,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "--version") {
-        std::printf("lumenmeta %s\n", LUMENMETA_VERSION);
+        // The tool's version, then the library's and Exiv2's it runs with.
+        std::printf("lumenmeta %s\nliblumenmeta %s\nExiv2 %s\n", LUMENMETA_VERSION,
+                    GetLumenmetaVersion(), GetExiv2Version());
         return 0;
     }
     const Words words(argv + 2, argv + argc);

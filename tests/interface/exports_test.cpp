@@ -1,5 +1,9 @@
 // The dynamic symbol table of the shared library holds exactly the exports
-// declared in the public header.
+// declared in the public header; the version exports name the library file
+// and the Exiv2 loaded.
+#include "lumenmeta.h"
+
+#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -30,6 +34,20 @@ TEST(Exports, SharedLibraryExportsExactlyTheHeadersFunctions) {
     }
     pclose(nm);
     EXPECT_EQ(defined, declared);
+}
+
+TEST(Exports, VersionsAreThoseOfTheLibraryFileAndTheLoadedExiv2) {
+    // The built file is liblumenmeta.so.MAJOR.MINOR.PATCH.
+    const std::string file = LUMENMETA_LIBRARY_PATH;
+    const std::string version = GetLumenmetaVersion();
+    EXPECT_TRUE(std::regex_match(version, std::regex(R"([0-9]+\.[0-9]+\.[0-9]+)"))) << version;
+    EXPECT_EQ(file.substr(file.rfind('/') + 1), "liblumenmeta.so." + version);
+    EXPECT_EQ(GetLumenmetaVersion(), GetLumenmetaVersion());  // one string, not a new one per call
+
+    const int number = Exiv2::versionNumber();
+    EXPECT_EQ(std::string(GetExiv2Version()), std::to_string(number >> 16) + "." +
+                                                  std::to_string((number >> 8) & 0xff) + "." +
+                                                  std::to_string(number & 0xff));
 }
 
 }  // namespace

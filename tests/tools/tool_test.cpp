@@ -7,6 +7,7 @@
 #include "support/json_reader.h"
 #include "support/temp_dir.h"
 
+#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -185,7 +186,8 @@ TEST(Tool, EachCommandGivesItsOutputExitCodeAndFiles) {
         {{"set", s, "Exif.Image.Artist"}, 2, "", "VALUE: \"Exif.Image.Artist\"\n\nUsage: lumenmeta set"},
         {{"frobnicate", s}, 2, "", "unknown command"},
         {{"get", s, notes, "Exif.Image.Make"}, 1, s + ": Lumen Camera Works\n", "1 done, 1 failed"},
-        {{"--version"}, 0, "lumenmeta 1.0.0\n"},
+        {{"--version"}, 0,
+         "lumenmeta 1.0.0\nliblumenmeta 1.0.0\nExiv2 " + std::string(Exiv2::version()) + "\n"},
     };
     for (const ToolCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
