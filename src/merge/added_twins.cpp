@@ -99,12 +99,16 @@ bool HasValidXmpTwin(const std::string& key, const Exiv2::XmpData& xmp, bool nee
     return false;
 }
 
-bool IsXmpDateProperty(const std::string& key) {
-    try {
-        return Exiv2::XmpProperties::propertyType(Exiv2::XmpKey(key)) == Exiv2::date;
-    } catch (const Exiv2::AnyError&) {
-        return false;
+// The XMP dates a conversion can add: the twins of the Exif and IPTC dates.
+bool IsConvertedXmpDate(const std::string& key) {
+    static const char* const kDates[] = {
+        "Xmp.xmp.ModifyDate",         "Xmp.tiff.DateTime",          "Xmp.photoshop.DateCreated",
+        "Xmp.exif.DateTimeOriginal",  "Xmp.xmp.CreateDate",         "Xmp.exif.DateTimeDigitized",
+    };
+    for (const char* date : kDates) {
+        if (key == date) return true;
     }
+    return false;
 }
 
 template <typename Datum>
@@ -193,31 +197,29 @@ bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key, const
 bool KeepsAddedXmp(const Exiv2::Xmpdatum& datum, const std::string& key) {
     const std::string text = datum.toString();
     if (datum.count() == 0 || text.empty()) return false;
-    if (datum.typeId() == Exiv2::xmpText && IsXmpDateProperty(key)) return IsValidXmpDate(text);
+    if (IsConvertedXmpDate(key)) return IsValidXmpDate(text);
     return true;
 }
 
-void MakeXmpTextUtf8(Exiv2::XmpData& xmp) {
-    for (Exiv2::Xmpdatum& datum : xmp) {
-        const Exiv2::Value& value = datum.value();
-        if (const auto* array = dynamic_cast<const Exiv2::XmpArrayValue*>(&value)) {
-            bool valid = true;
-            for (long i = 0; valid && i < array->count(); ++i) valid = IsValidUtf8(array->toString(i));
-            if (valid) continue;
-            Exiv2::XmpArrayValue fixed(array->typeId());
-            for (long i = 0; i < array->count(); ++i) fixed.read(Utf8FromNarrowText(array->toString(i)));
-            datum.setValue(&fixed);
-        } else if (const auto* alternatives = dynamic_cast<const Exiv2::LangAltValue*>(&value)) {
-            bool valid = true;
-            for (const auto& entry : alternatives->value_) valid = valid && IsValidUtf8(entry.second);
-            if (valid) continue;
-            Exiv2::LangAltValue fixed;
-            for (const auto& entry : alternatives->value_) fixed.value_[entry.first] = Utf8FromNarrowText(entry.second);
-            datum.setValue(&fixed);
-        } else if (value.typeId() == Exiv2::xmpText) {
-            const std::string text = value.toString();
-            if (!IsValidUtf8(text)) datum.setValue(Utf8FromNarrowText(text));
-        }
+void MakeXmpTextUtf8(Exiv2::Xmpdatum& datum) {
+    const Exiv2::Value& value = datum.value();
+    if (const auto* array = dynamic_cast<const Exiv2::XmpArrayValue*>(&value)) {
+        bool valid = true;
+        for (long i = 0; valid && i < array->count(); ++i) valid = IsValidUtf8(array->toString(i));
+        if (valid) return;
+        Exiv2::XmpArrayValue fixed(array->typeId());
+        for (long i = 0; i < array->count(); ++i) fixed.read(Utf8FromNarrowText(array->toString(i)));
+        datum.setValue(&fixed);
+    } else if (const auto* alternatives = dynamic_cast<const Exiv2::LangAltValue*>(&value)) {
+        bool valid = true;
+        for (const auto& entry : alternatives->value_) valid = valid && IsValidUtf8(entry.second);
+        if (valid) return;
+        Exiv2::LangAltValue fixed;
+        for (const auto& entry : alternatives->value_) fixed.value_[entry.first] = Utf8FromNarrowText(entry.second);
+        datum.setValue(&fixed);
+    } else if (value.typeId() == Exiv2::xmpText) {
+        const std::string text = value.toString();
+        if (!IsValidUtf8(text)) datum.setValue(Utf8FromNarrowText(text));
     }
 }
 

@@ -23,8 +23,14 @@ bool KeepsAddedXmp(const Exiv2::Xmpdatum& datum, const std::string& key);
 
 // Text in the XMP that is not valid UTF-8 (Exif text in Windows-1252 copied
 // by a conversion) is read as Windows-1252 and stored as UTF-8, so that the
-// packet encodes.
-void MakeXmpTextUtf8(Exiv2::XmpData& xmp);
+// packet encodes; only in the datums whose key `checks` accepts.
+void MakeXmpTextUtf8(Exiv2::Xmpdatum& datum);
+template <typename Checks>
+void MakeXmpTextUtf8(Exiv2::XmpData& xmp, Checks checks) {
+    for (Exiv2::Xmpdatum& datum : xmp) {
+        if (checks(datum.key())) MakeXmpTextUtf8(datum);
+    }
+}
 
 // Where the write creates an IFD0 or an Exif IFD that `hadExif` lacked, the
 // tags the Exif standard requires there, when missing: resolution 72 dpi,

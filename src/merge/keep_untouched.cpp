@@ -19,11 +19,9 @@ namespace {
 // Calls `differs(key)` for each key the handle holds with datums other than
 // the note's.
 template <typename Container, typename Differs>
-void ForEachKeyHeldOtherwise(const Container& handle, const Container& note, Differs differs) {
+void ForEachKeyHeldOtherwise(const Container& handle, const DatumPointersByKey<Container>& noted, Differs differs) {
     if (handle.empty()) return;
-    const auto any = [](const std::string&) { return true; };
-    const DatumPointersByKey<Container> held = PointDatums(handle, any);
-    const DatumPointersByKey<Container> noted = PointDatums(note, any);
+    const DatumPointersByKey<Container> held = PointDatums(handle, [](const std::string&) { return true; });
     for (const auto& [key, datums] : held) {
         const auto found = noted.find(key);
         if (found == noted.end() || !SameDatums(datums, found->second)) differs(key);
@@ -55,9 +53,13 @@ void EraseAt(Container& data, const std::vector<bool>& goes) {
 // the note's by the note's, and drops the added datums that `keeps` refuses.
 // Touches the container only when something is to be put back or dropped.
 template <typename Container, typename Keeps>
-bool PutBack(const Container& note, Container& target, const TouchedKeys& touched, Keeps keeps) {
+bool PutBack(const DatumPointersByKey<Container>& noted, Container& target, const TouchedKeys& touched, Keeps keeps,
+             std::vector<std::string>* added = nullptr) {
     const auto untouched = [&touched](const std::string& key) { return !touched(key); };
-    const DatumPointersByKey<Container> before = PointDatums(note, untouched);
+    DatumPointersByKey<Container> before;
+    for (const auto& [key, datums] : noted) {
+        if (untouched(key)) before.emplace(key, datums);
+    }
     const DatumPointersByKey<Container> now = PointDatums(target, untouched);
     std::unordered_set<std::string> restore;
     ForEachChangedKey(before, now, [&before, &restore](const std::string& key) {
@@ -66,9 +68,15 @@ bool PutBack(const Container& note, Container& target, const TouchedKeys& touche
     std::unordered_set<const void*> dropped;
     for (const auto& [key, datums] : now) {
         if (before.count(key) != 0) continue;
+        bool kept = false;
         for (const auto* datum : datums) {
-            if (!keeps(*datum, key)) dropped.insert(datum);
+            if (keeps(*datum, key)) {
+                kept = true;
+            } else {
+                dropped.insert(datum);
+            }
         }
+        if (kept && added) added->push_back(key);
     }
     if (restore.empty() && dropped.empty()) return false;
     // Positions of the datums to remove, taken before the container changes.
@@ -94,7 +102,14 @@ MetadataNote NoteOf(const Exiv2::Image& image) {
     return MetadataNote{image.exifData(), image.iptcData(), image.xmpData()};
 }
 
-TouchedKeys::TouchedKeys(const MetaHandle& handle, const MetadataNote& note)
+NoteIndex::NoteIndex(const MetadataNote& note) {
+    const auto any = [](const std::string&) { return true; };
+    exif = PointDatums(note.exif, any);
+    iptc = PointDatums(note.iptc, any);
+    xmp = PointDatums(note.xmp, any);
+}
+
+TouchedKeys::TouchedKeys(const MetaHandle& handle, const NoteIndex& note)
     : groups_(static_cast<size_t>(TwinGroupCount()), false) {
     for (const std::string& key : handle.editedKeys) Touch(key);
     for (const std::string& key : handle.deletedKeys) Touch(key);
@@ -128,25 +143,35 @@ bool TouchedKeys::operator()(const std::string& key) const {
     return group >= 0 && groups_[static_cast<size_t>(group)];
 }
 
-void KeepUntouchedValues(const MetadataNote& note, const TouchedKeys& touched, Exiv2::Image& target) {
-    MakeXmpTextUtf8(target.xmpData());
-    if (PutBack(note.exif, target.exifData(), touched,
+void KeepUntouchedValues(const MetaHandle& handle, const MetadataNote& note, Exiv2::Image& target) {
+    const NoteIndex index(note);
+    const TouchedKeys touched(handle, index);
+    if (PutBack(index.exif, target.exifData(), touched,
                 [&target](const Exiv2::Exifdatum& datum, const std::string& key) {
                     return KeepsAddedExif(datum, key, target);
                 })) {
         CheckExifDates(target.exifData(), false);
     }
-    if (PutBack(note.iptc, target.iptcData(), touched,
+    if (PutBack(index.iptc, target.iptcData(), touched,
                 [&target](const Exiv2::Iptcdatum& datum, const std::string& key) {
                     return KeepsAddedIptc(datum, key, target.xmpData());
                 })) {
         SortByKey(target.iptcData());
         NormalizeIptcText(target.iptcData());
     }
-    if (PutBack(note.xmp, target.xmpData(), touched, KeepsAddedXmp)) {
+    std::vector<std::string> addedXmp;
+    if (PutBack(index.xmp, target.xmpData(), touched, KeepsAddedXmp, &addedXmp)) {
         CheckXmpDates(target.xmpData(), false);
     }
+    // Restored and converted datums stand at the end: the XMP is written in
+    // key order, array items in the order of their index, so that the same
+    // metadata always gives the same packet.
     SortByKey(target.xmpData());
+    // Only what a conversion or the host put there can be text in another
+    // encoding: the file's own XMP was read from a packet.
+    MakeXmpTextUtf8(target.xmpData(), [&](const std::string& key) {
+        return touched(key) || std::binary_search(addedXmp.begin(), addedXmp.end(), key);
+    });
     AddRequiredExifTags(note.exif, target);
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "lumenmeta.h"
+#include "merge/datum_compare.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -34,6 +35,14 @@ struct MetadataNote {
 
 MetadataNote NoteOf(const Exiv2::Image& image);
 
+// The note's datums by key, family by family.
+struct NoteIndex {
+    explicit NoteIndex(const MetadataNote& note);
+    DatumPointersByKey<Exiv2::ExifData> exif;
+    DatumPointersByKey<Exiv2::IptcData> iptc;
+    DatumPointersByKey<Exiv2::XmpData> xmp;
+};
+
 // The keys a write may change: those the host edited or cleared, the XMP
 // fields and items of such a property, every key of their twin groups, and
 // the Exif key of an edited private mirror key. A key whose datums in the
@@ -41,7 +50,7 @@ MetadataNote NoteOf(const Exiv2::Image& image);
 // host may change the containers of the handle directly.
 class TouchedKeys {
 public:
-    TouchedKeys(const MetaHandle& handle, const MetadataNote& note);
+    TouchedKeys(const MetaHandle& handle, const NoteIndex& note);
     bool operator()(const std::string& key) const;
 
 private:
@@ -51,8 +60,8 @@ private:
     std::vector<bool> groups_;
 };
 
-// Puts back every untouched key of `note` into `target` and keeps only valid
-// added twins. `imageType` is the target's Exiv2 image type.
-void KeepUntouchedValues(const MetadataNote& note, const TouchedKeys& touched, Exiv2::Image& target);
+// Puts back every key of `note` that `handle` leaves untouched into `target`
+// and keeps only valid added twins.
+void KeepUntouchedValues(const MetaHandle& handle, const MetadataNote& note, Exiv2::Image& target);
 
 }  // namespace lumenmeta

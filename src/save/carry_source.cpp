@@ -39,11 +39,20 @@ bool PrepareSourceImage(Exiv2::Image& source, SyncedTwins* synced) {
     return hadXmp;
 }
 
+// As CarryFamily, with the datums copied as they are.
+template <typename Container, typename Takes>
+void CarryDatums(const Container& source, Container& target, Takes takes) {
+    EraseEveryDatumOfKeys(target, source, takes);
+    for (const auto& datum : source) {
+        if (takes(datum.key())) target.add(datum);
+    }
+}
+
 void CarrySourceNote(const Exiv2::Image& source, MetadataNote& note) {
-    CarryFamily(source.iptcData(), note.iptc, TakeEveryKey);
+    CarryDatums(source.iptcData(), note.iptc, TakeEveryKey);
     EnsureStandardExifKeySet();
-    CarryFamily(source.exifData(), note.exif, IsCarriedExifKey);
-    CarryFamily(source.xmpData(), note.xmp, TakeEveryKey);
+    CarryDatums(source.exifData(), note.exif, IsCarriedExifKey);
+    CarryDatums(source.xmpData(), note.xmp, TakeEveryKey);
 }
 
 bool CarrySourceMetadata(Exiv2::Image& source, Exiv2::Image& target, SyncedTwins* synced) {

@@ -23,7 +23,7 @@ void MergeForWrite(const MetaHandle& handle, Exiv2::Image& target, Exiv2::Image*
     }
     MergeHandleIntoImage(handle, target, &synced);
     JoinEditedLists(handle, note, target);
-    KeepUntouchedValues(note, TouchedKeys(handle, note), target);
+    KeepUntouchedValues(handle, note, target);
     ApplyXmpMode(target, xmpMode, sourceHadXmp);
     EncodeXmpPacket(target);
 }

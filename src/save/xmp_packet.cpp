@@ -30,8 +30,10 @@ void EncodeXmpPacket(Exiv2::Image& target) {
     const int type = target.imageType();
     if (type != Exiv2::ImageType::jpeg && type != Exiv2::ImageType::png) return;
     // Set directly: setXmpPacket would parse the packet back into the XMP.
-    target.xmpPacket() = packet;
+    // The switch comes first: Image::xmpPacket() itself encodes the XMP
+    // again, outside the toolkit's lock, while it is off.
     target.writeXmpFromPacket(true);
+    target.xmpPacket() = packet;
 }
 
 }  // namespace lumenmeta
