@@ -42,7 +42,7 @@ void ReportFailure(const std::string& path, const std::string& reason) {
     } while (start < reason.size());
 }
 
-int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task) {
+int RunBatch(const std::vector<std::string>& files, const Jobs& jobs, const FileTask& task) {
     const size_t count = files.size();
     std::vector<std::optional<FileOutcome>> outcomes(count);
     ProgressBar progress(count);
@@ -69,9 +69,9 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
         }
     };
     const auto guarded = [&](const std::string& path) { return RunGuarded(task, path); };
-    const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
+    const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs.count, 1)));
     if (workers > 1) {
-        RunInWorkers(files, workers, guarded, finished);
+        RunInWorkers(files, workers, jobs.timeoutSeconds, guarded, finished);
     } else {
         for (size_t i = 0; i < count; ++i) finished(i, guarded(files[i]));
     }

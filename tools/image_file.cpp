@@ -1,6 +1,7 @@
 #include "image_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -54,6 +55,11 @@ Handle OpenImage(const std::string& path, std::string& reason) {
         return nullptr;
     }
     return handle;
+}
+
+bool TooLargeForMemory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && info.st_size > INT32_MAX;
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {

@@ -26,6 +26,10 @@ bool IsUsableFile(const std::string& path, std::string& reason);
 // Whether anything exists at `path` (through symbolic links).
 bool FileExists(const std::string& path);
 
+// Whether the file at `path` is larger than a write in memory can take
+// (2 GB less one byte), told by its size before anything is read.
+bool TooLargeForMemory(const std::string& path);
+
 // The bytes of a regular file; false when it cannot be read or is no regular
 // file.
 bool ReadFile(const std::string& path, std::string& bytes);
