@@ -1,5 +1,7 @@
 #include "batch.h"
 
+#include "file_list.h"
+#include "image_file.h"
 #include "progress.h"
 #include "text.h"
 #include "worker_pool.h"
@@ -21,6 +23,12 @@ int DefaultJobs() {
 namespace {
 
 FileOutcome RunGuarded(const FileTask& task, const std::string& path) {
+    // A file the folder walk found is that entry itself: a link put in its
+    // place since is not followed.
+    struct Following {
+        explicit Following(bool follow) { FollowLinksAtName(follow); }
+        ~Following() { FollowLinksAtName(true); }
+    } following(!FoundInFolder(path));
     try {
         return task(path);
     } catch (const std::exception& error) {

@@ -19,8 +19,12 @@ using Handle = std::unique_ptr<MetaHandle, HandleCloser>;
 // library can read.
 Handle OpenImage(const std::string& path, std::string& reason);
 
-// Whether `path` names a regular file (through symbolic links); otherwise
-// `reason` says what it is instead.
+// Whether a symbolic link at the last name of a path is followed, here and
+// in the library (SetFollowLastLink); true until set otherwise.
+void FollowLinksAtName(bool follow);
+
+// Whether `path` names a regular file (through symbolic links, where they
+// are followed); otherwise `reason` says what it is instead.
 bool IsUsableFile(const std::string& path, std::string& reason);
 
 // Whether anything exists at `path` (through symbolic links).

@@ -1,6 +1,7 @@
 #include "save/safe_file_io.h"
 
 #include "handle/xmp_toolkit.h"
+#include "platform/link_policy.h"
 #include "save/extended_attributes.h"
 #include "save/file_calls.h"
 #include "save/iptc_digest.h"
@@ -153,6 +154,9 @@ Place Resolve(const std::string& path, bool mayBeNew) {
     std::string name = place.name;
     bool followed = false;
     while (folder.get() >= 0 && IsLinkAt(folder.get(), name)) {
+        // Not followed at all where the thread says so: refused as what is
+        // no regular file.
+        if (!FollowLastLink()) throw NotRegularFile(path);
         std::string target;
         followed = true;
         if (++links > kMaxLinks) {
