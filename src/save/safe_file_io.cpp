@@ -346,9 +346,9 @@ public:
                 name_ = landing;
                 return true;
             }
-            if (errno != EEXIST || !RemoveLeftLanding(folder_, landing, target)) break;
+            if (errno != EEXIST) return false;
+            if (!RemoveLeftLanding(folder_, landing, target)) break;
         }
-        if (errno != EEXIST) return false;
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string name = RandomName(target);
             if (fileCalls.linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(),
