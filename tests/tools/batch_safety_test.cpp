@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -114,6 +116,42 @@ TEST(BatchSafety, AFileThatTakesTooLongFailsAloneAfterTheTimeLimit) {
                            ": not done after 1 s (--timeout); its worker was stopped\n"
                            "lumenmeta: 5 done, 1 failed\n");
     EXPECT_EQ(RunTool({"get", "--timeout", "0", paths[0], "Exif.Image.Model"}).exitCode, 2);
+}
+
+// A file the -r walk found that is a link by the time a worker takes it is
+// refused, not written through: two workers are held on the first two files
+// while the third is swapped for a link to a file outside the tree.
+TEST(BatchSafety, AFileSwappedForALinkAfterTheWalkIsNotWrittenThrough) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string tree = dir.File("tree");
+    std::filesystem::create_directory(tree);
+    for (const char* name : {"hold1.jpg", "hold2.jpg", "z.jpg"}) test::SampleFixture().WriteTo(tree + "/" + name);
+    const std::string victim = test::SampleFixture().WriteTo(dir.File("victim.jpg"));
+    const std::vector<unsigned char> victimBytes = test::ReadBytes(victim);
+    const std::string errors = dir.File("errors");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("LUMENMETA_TEST_HANG_WORKER_ON", "hold", 1);
+        const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 2);
+        execl(test::ToolPath(), "lumenmeta", "set", "-r", "-j", "2", "--timeout", "3", tree.c_str(),
+              "Xmp.dc.source=through", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    sleep(1);  // the walk is long done; both workers hold their files
+    ASSERT_EQ(unlink((tree + "/z.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("../victim.jpg", (tree + "/z.jpg").c_str()), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const std::vector<unsigned char> err = test::ReadBytes(errors);
+    const std::string text(err.begin(), err.end());
+    EXPECT_NE(text.find(tree + "/z.jpg: is a symbolic link now, not the file the folder held; not followed"),
+              npos) << text;
+    EXPECT_NE(text.find("0 done, 3 failed"), npos) << text;
+    EXPECT_EQ(test::ReadBytes(victim), victimBytes);
 }
 
 // thumbnail --extract replaces only a regular file: a FIFO there does not
