@@ -335,8 +335,9 @@ public:
     // The name is fixed for each target: a write stopped between the link
     // and the rename (the one instant in which it can leave anything) leaves
     // that one file, the complete new content, and the next write of the
-    // target removes it. Where that name is taken by anything else, a random
-    // name serves.
+    // target removes it (RemoveLeftLanding: only when it bears our mark and
+    // no running write holds it). Where that name is taken by anything else,
+    // a random name serves.
     bool Name(const std::string& target) {
         if (!name_.empty()) return true;
         const std::string self = DescriptorPath(fd_.get());

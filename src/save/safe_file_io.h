@@ -42,8 +42,10 @@ namespace lumenmeta {
 //    byte for byte as it was. Failures are thrown as Exiv2::Error.
 class SafeFileIo : public RegularFileIo {
 public:
-    // Begins a write of the file `path` names. Throws NotRegularFile, or
-    // Exiv2's kerDataSourceOpenFailed when there is no such file.
+    // Begins a write of the file `path` names. Throws NotRegularFile (also
+    // for a link at the last name where the thread does not follow one, see
+    // SetFollowLastLink), or Exiv2's kerDataSourceOpenFailed when there is no
+    // such file.
     static std::unique_ptr<SafeFileIo> Open(const std::string& path);
     // Begins a write of the file `name` in the folder `folder` (already
     // resolved), shown as `shownPath`, reachable as `resolvedPath`.
