@@ -18,7 +18,7 @@ size_t CharacterAt(const std::string& text, size_t i) {
 }
 
 void AppendEscape(std::string& out, unsigned code) {
-    char escaped[8];
+    char escaped[16];
     std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
     out += escaped;
 }

@@ -129,7 +129,7 @@ bool IsValidUtf8(const std::string& bytes) {
 
 std::string Shown(const std::string& text) {
     std::string out;
-    char escaped[8];
+    char escaped[16];
     for (size_t i = 0; i < text.size();) {
         uint32_t code = 0;
         const size_t length = DecodeOne(text, i, code);
