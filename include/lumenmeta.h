@@ -162,6 +162,16 @@ LUMENMETA_API int HadXmpData(MetaHandle* handle);
  * handle or a NULL output pointer. */
 LUMENMETA_API int GetImageSize(MetaHandle* handle, int* width, int* height);
 
+/* Whether a symbolic link at the last name of a path the calling thread
+ * gives the library (to open, write, copy or create a sidecar) is followed:
+ * 1, the default, follows it to the file it names; 0 refuses it as a path
+ * that names no regular file ("Not a regular file: " is traced), for a host
+ * that found the file in a folder walk and means that very entry, never
+ * whatever a link put there since leads to. Links in the folders of the path
+ * are followed either way. The setting is the calling thread's own and lasts
+ * until it is changed. Result: the previous setting. */
+LUMENMETA_API int SetFollowLastLink(int follow);
+
 /* Kept for hosts that call it: takes no action. */
 LUMENMETA_API void SetExifLibraryErrorStream(void);
 

@@ -1,5 +1,7 @@
 #include "batch.h"
 
+#include "file_list.h"
+#include "image_file.h"
 #include "progress.h"
 #include "text.h"
 #include "worker_pool.h"
@@ -21,6 +23,12 @@ int DefaultJobs() {
 namespace {
 
 FileOutcome RunGuarded(const FileTask& task, const std::string& path) {
+    // A file the folder walk found is that entry itself: a link put in its
+    // place since is not followed.
+    struct Following {
+        explicit Following(bool follow) { FollowLinksAtName(follow); }
+        ~Following() { FollowLinksAtName(true); }
+    } following(!FoundInFolder(path));
     try {
         return task(path);
     } catch (const std::exception& error) {
@@ -42,7 +50,7 @@ void ReportFailure(const std::string& path, const std::string& reason) {
     } while (start < reason.size());
 }
 
-int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& task) {
+int RunBatch(const std::vector<std::string>& files, const Jobs& jobs, const FileTask& task) {
     const size_t count = files.size();
     std::vector<std::optional<FileOutcome>> outcomes(count);
     ProgressBar progress(count);
@@ -69,9 +77,9 @@ int RunBatch(const std::vector<std::string>& files, int jobs, const FileTask& ta
         }
     };
     const auto guarded = [&](const std::string& path) { return RunGuarded(task, path); };
-    const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs, 1)));
+    const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs.count, 1)));
     if (workers > 1) {
-        RunInWorkers(files, workers, guarded, finished);
+        RunInWorkers(files, workers, jobs.timeoutSeconds, guarded, finished);
     } else {
         for (size_t i = 0; i < count; ++i) finished(i, guarded(files[i]));
     }

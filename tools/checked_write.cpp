@@ -2,6 +2,7 @@
 
 #include "image_file.h"
 #include "json.h"
+#include "sidecar_write.h"
 #include "text.h"
 #include "trace_capture.h"
 #include "values.h"
@@ -65,6 +66,9 @@ FileOutcome WriteImage(const std::string& path, const WriteJob& job, std::string
     // A dry run's write goes into these bytes; they must outlive the image
     // opened on them.
     std::string bytes;
+    if (job.dryRun && TooLargeForMemory(written)) {
+        return FileOutcome::Failed("too large for a write in memory");
+    }
     if (job.dryRun && !ReadFile(written, bytes)) {
         return FileOutcome::Failed("cannot read " + written);
     }
@@ -140,10 +144,13 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
     if (IsSidecarPath(path)) return FileOutcome::Failed("is an XMP sidecar itself; name its image");
     Handle image = OpenImage(path, reason);
     if (!image) return FileOutcome::Failed(reason);
-    const Sidecar sidecar = SidecarOf(path, job.sidecar.fullName);
-    if (sidecar.exists && !IsUsableFile(sidecar.path, reason)) {
-        return FileOutcome::Failed("its sidecar " + sidecar.path + " " + reason);
-    }
+    Sidecar sidecar = SidecarOf(path, job.sidecar.fullName);
+    // Whether it exists, and what it holds, is looked at once the write has
+    // the sidecar to itself.
+    SidecarWrite access;
+    reason = access.Begin(sidecar.path, !job.dryRun);
+    if (!reason.empty()) return FileOutcome::Failed(reason);
+    sidecar.exists = access.exists();
     // What a dry run writes into: the sidecar's bytes, or an empty sidecar's.
     // Handles opened on them must not outlive them.
     std::string bytes = kEmptySidecar;
@@ -169,12 +176,12 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
         reason = "the library cannot read it";
     } else {
         // A new sidecar is made only now, when there is something to write.
-        if (!sidecar.exists && !CreateXmpSidecar(sidecar.path.c_str(), false)) {
+        if (!sidecar.exists && !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar.path);
         }
         if (!WriteData(handle.get(), sidecar.exists ? nullptr : sidecar.path.c_str(),
                        job.xmpMode, 0)) {
-            if (!sidecar.exists) std::remove(sidecar.path.c_str());
+            access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar.path);
         }
         after = OpenImage(sidecar.path, reason);

@@ -3,6 +3,7 @@
 // throws UsageError (exit code 2).
 #pragma once
 
+#include "batch.h"
 #include "options.h"
 
 #include <string>
@@ -24,10 +25,12 @@ int RunThumbnail(const Words& words);
 int RunDiff(const Words& words);
 
 // Shared by the batch commands: the files named (directories expanded, with
-// -r recursively) and the number of jobs from -j. UsageError when no file
-// is named or -j is not a positive number.
+// -r recursively), and the jobs: the number from -j (the cores by default),
+// at most one per file and 4 per core unless --no-job-limit asks for more,
+// with the time limit per file from --timeout (60 s by default). UsageError
+// when no file is named or -j or --timeout is not a positive number.
 std::vector<std::string> BatchFiles(const Arguments& arguments,
                                     const std::vector<std::string>& inputs);
-int BatchJobs(const Arguments& arguments);
+Jobs BatchJobs(const Arguments& arguments, size_t files);
 
 }  // namespace lumenmeta_tool

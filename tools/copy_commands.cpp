@@ -7,6 +7,7 @@
 #include "image_file.h"
 #include "read_back.h"
 #include "sidecar.h"
+#include "sidecar_write.h"
 #include "text.h"
 #include "values.h"
 
@@ -118,10 +119,11 @@ FileOutcome CopyIntoSidecar(const CopyJob& job, const std::string& why) {
     for (const auto& [key, values] : TakeSnapshot(from.get())) {
         if (key.rfind("Xmp.", 0) == 0) asked[key] = values;
     }
-    const Sidecar sidecar = SidecarOf(job.target, job.sidecar.fullName);
-    if (sidecar.exists && !IsUsableFile(sidecar.path, reason)) {
-        return FileOutcome::Failed("its sidecar " + sidecar.path + " " + reason);
-    }
+    Sidecar sidecar = SidecarOf(job.target, job.sidecar.fullName);
+    SidecarWrite access;
+    reason = access.Begin(sidecar.path, !job.dryRun);
+    if (!reason.empty()) return FileOutcome::Failed(reason);
+    sidecar.exists = access.exists();
     std::string bytes = kEmptySidecar;  // a dry run writes into these
     Snapshot before;
     if (sidecar.exists) {
@@ -139,11 +141,11 @@ FileOutcome CopyIntoSidecar(const CopyJob& job, const std::string& why) {
         if (written.empty()) return FileOutcome::Failed("the write fails, even in memory");
         reason = "the library cannot read it";
     } else {
-        if (!sidecar.exists && !CreateXmpSidecar(sidecar.path.c_str(), false)) {
+        if (!sidecar.exists && !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar.path);
         }
         if (!WriteData(from.get(), sidecar.path.c_str(), 0, 0)) {
-            if (!sidecar.exists) std::remove(sidecar.path.c_str());
+            access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar.path);
         }
         after = OpenImage(sidecar.path, reason);
@@ -230,23 +232,25 @@ int RunSidecar(const Words& words) {
     }
     const std::vector<std::string> files = BatchFiles(arguments, images);
     const bool overwrite = arguments.Has("--overwrite");
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
         const std::string sidecar =
             named.empty() ? fs::path(path).replace_extension(".xmp").string() : named;
         if (sidecar == path) return FileOutcome::Failed("is itself a sidecar");
         std::string reason;
         Handle handle = OpenImage(path, reason);
         if (!handle) return FileOutcome::Failed(reason);
-        if (FileExists(sidecar)) {
-            if (!overwrite) {
-                return FileOutcome::Failed(sidecar + " exists (--overwrite replaces it)");
-            }
-            if (!IsUsableFile(sidecar, reason)) return FileOutcome::Failed(sidecar + " " + reason);
+        // A sidecar named on the command line may be a link the user means.
+        SidecarWrite access;
+        reason = access.Begin(sidecar, true, !named.empty());
+        if (access.exists() && !overwrite) {
+            return FileOutcome::Failed(sidecar + " exists (--overwrite replaces it)");
         }
-        if (!CreateXmpSidecar(sidecar.c_str(), overwrite)) {
+        if (!reason.empty()) return FileOutcome::Failed(reason);
+        if (access.exists() ? !CreateXmpSidecar(sidecar.c_str(), true) : !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar);
         }
         if (!WriteData(handle.get(), sidecar.c_str(), 3, 0)) {
+            access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar);
         }
         return FileOutcome{true, Shown(path) + " -> " + Shown(sidecar) + "\n", ""};

@@ -114,7 +114,7 @@ int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs
     if (job.keepTargetUnread && job.dryRun) {
         throw UsageError("--dry-run cannot show a write with --keep-target-unread");
     }
-    return RunBatch(files, BatchJobs(arguments),
+    return RunBatch(files, BatchJobs(arguments, files.size()),
                     [&](const std::string& path) { return EditAndWrite(path, job); });
 }
 

@@ -38,6 +38,17 @@ bool LooksLikeImageFile(const std::string& path) {
 
 namespace {
 
+std::set<std::string>& FoundFiles() {
+    static std::set<std::string> found;
+    return found;
+}
+
+}  // namespace
+
+bool FoundInFolder(const std::string& path) { return FoundFiles().count(path) != 0; }
+
+namespace {
+
 // A directory walk. Symbolic links are skipped unless `followLinks`; then
 // every folder and file is taken once, by device and inode, so a link that
 // loops back (`ln -s . self`) ends there. Only regular files are collected:
@@ -69,6 +80,7 @@ public:
         std::sort(files.begin(), files.end());
         std::sort(below.begin(), below.end());
         out.insert(out.end(), files.begin(), files.end());
+        if (!followLinks_) FoundFiles().insert(files.begin(), files.end());
         for (const fs::path& sub : below) Directory(sub, out);
     }
 

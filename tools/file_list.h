@@ -21,7 +21,14 @@ bool LooksLikeImageFile(const std::string& path);
 // is taken once (by device and inode), which ends a loop. A named directory
 // is walked even when the name is a link. With `skipSidecars` the XMP
 // sidecars in directories are left out: they go with their images.
+//
+// The files taken from folders without `followLinks` are remembered: they
+// are worked on without following a link at their name (FoundInFolder).
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bool recurse,
                                       bool followLinks, bool skipSidecars = false);
+
+// Whether ExpandInputs took `path` from a folder, where it was no link (so
+// a link there now was put there since, and is not followed).
+bool FoundInFolder(const std::string& path);
 
 }  // namespace lumenmeta_tool

@@ -54,7 +54,7 @@ int RunGet(const Words& words) {
                                           arguments.positional.end() - 1);
     const std::vector<std::string> files = BatchFiles(arguments, inputs);
     const bool named = files.size() > 1;
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
         std::string reason;
         Overlaid image;
         if (!OpenOverlaid(path, sidecar.mode != SidecarMode::Off, sidecar.fullName, image,

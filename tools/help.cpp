@@ -36,7 +36,11 @@ namespace {
     "  -r               look for image files in directories below, too\n"    \
     "  -L               follow symbolic links met in directories (each\n"    \
     "                   folder and file once); without it they are skipped\n" \
-    "  -j N             work on N files at a time (default: one per core)\n" \
+    "  -j N             work on N files at a time (default: one per core; at\n" \
+    "                   most one per file and 4 per core)\n"                   \
+    "  --no-job-limit   take -j N as given, however many that is\n"          \
+    "  --timeout S      with -j, fail a file not done after S seconds and\n" \
+    "                   start a new worker in its place (default: 60)\n"    \
     "  --trace          send the library's debug trace to stderr\n"    \
     "  --verbose        show Exiv2's own warnings about damaged files, each\n" \
     "                   starting with the file's name\n"

@@ -1,6 +1,7 @@
 #include "image_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -18,7 +19,14 @@ const char* KindOf(mode_t mode) {
     return "is not a regular file";
 }
 
+bool followLinks = true;
+
 }  // namespace
+
+void FollowLinksAtName(bool follow) {
+    followLinks = follow;
+    SetFollowLastLink(follow ? 1 : 0);
+}
 
 bool FileExists(const std::string& path) {
     struct stat info;
@@ -27,6 +35,10 @@ bool FileExists(const std::string& path) {
 
 bool IsUsableFile(const std::string& path, std::string& reason) {
     struct stat info;
+    if (!followLinks && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        reason = "is a symbolic link now, not the file the folder held; not followed";
+        return false;
+    }
     if (stat(path.c_str(), &info) != 0) {
         reason = errno == ENOENT ? "no such file" : std::generic_category().message(errno);
         return false;
@@ -54,6 +66,11 @@ Handle OpenImage(const std::string& path, std::string& reason) {
         return nullptr;
     }
     return handle;
+}
+
+bool TooLargeForMemory(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && info.st_size > INT32_MAX;
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {

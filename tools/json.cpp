@@ -60,14 +60,46 @@ bool AppendEscaped(std::string& out, const std::string& text) {
     return ascii;
 }
 
+// The length of the well-formed UTF-8 character at `i`, or 0 when the bytes
+// there are ill-formed.
+size_t CharacterAt(const std::string& text, size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (i + length > text.size() || !IsValidUtf8(text.substr(i, length))) return 0;
+    return length;
+}
+
+// As AppendEscaped, for text that is not all well-formed UTF-8: each byte of
+// ill-formed UTF-8 (a file name is any bytes) becomes the lone low surrogate
+// U+DC00 + byte ("\udcff" for 0xFF), as Python's surrogateescape and
+// os.fsencode read it, so the name maps back to its bytes exactly.
+void AppendSurrogateEscaped(std::string& out, const std::string& raw) {
+    out += '"';
+    for (size_t i = 0; i < raw.size();) {
+        const size_t length = CharacterAt(raw, i);
+        if (length == 0) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", 0xDC00u + static_cast<unsigned char>(raw[i]));
+            out += escaped;
+            ++i;
+            continue;
+        }
+        const size_t at = out.size();
+        AppendEscaped(out, raw.substr(i, length));
+        out.erase(at, 1);  // the quotes AppendEscaped puts around it
+        out.pop_back();
+        i += length;
+    }
+    out += '"';
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, const std::string& raw) {
-    // JSON text is UTF-8: ill-formed bytes (a file name, say) become U+FFFD.
     const size_t start = out.size();
     if (AppendEscaped(out, raw) || IsValidUtf8(raw)) return;
     out.resize(start);
-    AppendEscaped(out, Utf8FromWide(WideFromUtf8(raw)));
+    AppendSurrogateEscaped(out, raw);
 }
 
 std::string JsonString(const std::string& raw) {

@@ -5,8 +5,11 @@
 
 namespace lumenmeta_tool {
 
-// `raw` as a quoted JSON string: control characters escaped, bytes that are
-// not UTF-8 replaced by U+FFFD, so the result is always valid JSON.
+// `raw` as a quoted JSON string: control characters escaped, and each byte
+// that is not part of well-formed UTF-8 as the escape of the lone surrogate
+// U+DC00 + byte (0xFF as "\udcff"), which JSON's grammar admits and which
+// gives the bytes back (Python: os.fsencode of the decoded text).
+std::string JsonString(const std::string& raw);
 std::string JsonString(const std::string& raw);
 
 // Appends JsonString(raw) to `out`, without a string of its own.

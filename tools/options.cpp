@@ -22,8 +22,8 @@ int Arguments::Number(const std::string& option, int fallback) const {
 }
 
 Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known) {
-    known.withValue.insert("-j");
-    known.flags.insert({"-r", "-L", "--trace", "--verbose", "--help", "-h"});
+    known.withValue.insert({"-j", "--timeout"});
+    known.flags.insert({"-r", "-L", "--trace", "--verbose", "--help", "-h", "--no-job-limit"});
     Arguments arguments;
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {

@@ -96,7 +96,7 @@ int RunShow(const Words& words) {
     const bool json = arguments.Has("--json");
     const bool withSidecar = sidecar.mode != SidecarMode::Off;
     const std::vector<std::string> files = BatchFiles(arguments, arguments.positional);
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
         std::string reason;
         Overlaid image;
         if (!OpenOverlaid(path, withSidecar, sidecar.fullName, image, reason)) {

@@ -71,6 +71,13 @@ size_t DecodeOne(const std::string& text, size_t i, uint32_t& code) {
     return length;
 }
 
+// The invisible characters that reorder the text around them (U+202E shows
+// "gpj.exe" as "exe.jpg"): marks, embeddings, overrides and isolates.
+bool IsDirectionControl(uint32_t code) {
+    return code == 0x061C || code == 0x200E || code == 0x200F || (code >= 0x202A && code <= 0x202E) ||
+           (code >= 0x2066 && code <= 0x2069);
+}
+
 }  // namespace
 
 std::string Utf8FromWide(const std::u16string& text) {
@@ -122,17 +129,22 @@ bool IsValidUtf8(const std::string& bytes) {
 
 std::string Shown(const std::string& text) {
     std::string out;
-    char escaped[8];
+    char escaped[16];
     for (size_t i = 0; i < text.size();) {
         uint32_t code = 0;
         const size_t length = DecodeOne(text, i, code);
+        if (code == '\\' && length == 1) {
+            out += "\\\\";  // so that a real "\x1b" escape and the literal text differ
+            ++i;
+            continue;
+        }
         if (length == 0 || code < 0x20 || code == 0x7F) {
             std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[i]));
             out += escaped;
             ++i;
             continue;
         }
-        if (code >= 0x80 && code <= 0x9F) {
+        if ((code >= 0x80 && code <= 0x9F) || IsDirectionControl(code)) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(code));
             out += escaped;
         } else {

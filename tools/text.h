@@ -17,8 +17,10 @@ std::u16string WideFromUtf8(const std::string& text);
 bool IsValidUtf8(const std::string& bytes);
 
 // `text` as it is safe to print on a terminal: control characters (C0, DEL
-// and C1) and bytes that are not UTF-8 are shown escaped, as "\x1b" or
-// "\u009b"; everything else is left as it is. JSON output does not use it.
+// and C1), the direction controls (U+202E and its kin) and bytes that are
+// not UTF-8 are shown escaped, as "\x1b", "\u009b" or "\u202e", and a
+// backslash as "\\", so an escape is never mistaken for the same text
+// typed; everything else is left as it is. JSON output does not use it.
 std::string Shown(const std::string& text);
 
 // How an Exif text is shown. The library reads Exif text as Windows-1252,

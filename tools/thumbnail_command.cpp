@@ -3,8 +3,8 @@
 #include "batch.h"
 #include "commands.h"
 #include "image_file.h"
+#include "output_file.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace lumenmeta_tool {
@@ -26,13 +26,6 @@ bool ReadThumbnail(MetaHandle* handle, std::vector<unsigned char>& bytes) {
     return false;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 int RunThumbnail(const Words& words) {
@@ -52,7 +45,7 @@ int RunThumbnail(const Words& words) {
             throw UsageError(source + " is not a JPEG image");
         }
     }
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
         std::string reason;
         Handle handle = OpenImage(path, reason);
         if (!handle) return FileOutcome::Failed(reason);
@@ -60,7 +53,8 @@ int RunThumbnail(const Words& words) {
             std::vector<unsigned char> bytes;
             if (!ReadThumbnail(handle.get(), bytes)) return FileOutcome::Failed("has no thumbnail");
             const std::string out = arguments.Value("--extract");
-            if (!WriteBytes(out, bytes)) return FileOutcome::Failed("could not write " + out);
+            const std::string failure = WriteOutputFile(out, bytes);
+            if (!failure.empty()) return FileOutcome::Failed(out + " " + failure);
             return FileOutcome{true, "", ""};
         }
         SetThumbnail(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.data()),

@@ -19,7 +19,7 @@ int RunVars(const Words& words) {
     if (!variables && !unresolved && !system) variables = unresolved = system = true;
     const std::vector<std::string> files = BatchFiles(arguments, arguments.positional);
     const bool named = files.size() > 1;
-    return RunBatch(files, BatchJobs(arguments), [&](const std::string& path) {
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
         std::string reason;
         Handle handle = OpenImage(path, reason);
         if (!handle) return FileOutcome::Failed(reason);

@@ -1,6 +1,10 @@
 #include "worker_pool.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +21,11 @@ namespace {
 // For the tool's own tests: a worker handed the file named by this variable
 // aborts, as a crash inside Exiv2 would end it.
 constexpr const char* kCrashOnVariable = "LUMENMETA_TEST_CRASH_WORKER_ON";
+// And one handed a file whose name holds this text never finishes it, as a
+// file that takes the library hours would hold it.
+constexpr const char* kHangOnVariable = "LUMENMETA_TEST_HANG_WORKER_ON";
+
+using Clock = std::chrono::steady_clock;
 
 constexpr size_t kIdle = SIZE_MAX;
 
@@ -81,16 +90,25 @@ struct Worker {
     pid_t pid = -1;
     int socket = -1;
     size_t file = kIdle;  // the index of the file it works on
+    Clock::time_point deadline{};  // when that file's time is up
 };
 
 class Pool {
 public:
     Pool(const std::vector<std::string>& files,
          const std::function<FileOutcome(const std::string&)>& guarded,
-         const std::function<void(size_t, FileOutcome)>& finished, size_t workers)
-        : files_(files), guarded_(guarded), finished_(finished), workers_(workers) {
+         const std::function<void(size_t, FileOutcome)>& finished, size_t workers,
+         int timeoutSeconds)
+        : files_(files),
+          guarded_(guarded),
+          finished_(finished),
+          workers_(workers),
+          timeout_(std::chrono::seconds(timeoutSeconds)),
+          timeoutSeconds_(timeoutSeconds) {
         const char* crashOn = std::getenv(kCrashOnVariable);
         if (crashOn) crashOn_ = crashOn;
+        const char* hangOn = std::getenv(kHangOnVariable);
+        if (hangOn) hangOn_ = hangOn;
     }
 
     ~Pool() {
@@ -113,12 +131,22 @@ public:
                 owners.push_back(&worker);
             }
             if (ready.empty()) break;
-            if (poll(ready.data(), ready.size(), -1) < 0) {
+            Clock::time_point first = Clock::time_point::max();
+            for (const Worker* worker : owners) first = std::min(first, worker->deadline);
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+                first - Clock::now() + std::chrono::milliseconds(1));
+            const int got = poll(ready.data(), ready.size(),
+                                 static_cast<int>(std::clamp<int64_t>(wait.count(), 0, INT32_MAX)));
+            if (got < 0) {
                 if (errno == EINTR) continue;
                 break;
             }
             for (size_t i = 0; i < ready.size(); ++i) {
-                if (ready[i].revents != 0) Collect(*owners[i]);
+                if (ready[i].revents != 0) {
+                    Collect(*owners[i]);
+                } else if (Clock::now() >= owners[i]->deadline) {
+                    Stop(*owners[i]);
+                }
             }
         }
         // Only when poll itself failed: files still out are not heard of again.
@@ -169,6 +197,7 @@ private:
                 setrlimit(RLIMIT_CORE, &noCore);
                 std::abort();
             }
+            while (!hangOn_.empty() && files_[index].find(hangOn_) != std::string::npos) pause();
             if (!SendOutcome(socket, guarded_(files_[index]))) break;
         }
         _exit(0);
@@ -182,6 +211,7 @@ private:
             return;
         }
         worker.file = next_++;
+        worker.deadline = Clock::now() + timeout_;
         const uint64_t index = worker.file;
         SendAll(worker.socket, reinterpret_cast<const char*>(&index), sizeof index);
     }
@@ -206,6 +236,20 @@ private:
         finished_(file, FileOutcome::Failed(AbnormalEnd(status)));
     }
 
+    // Kills a worker whose file has taken too long: the file fails, and a
+    // new worker takes its place while files are left.
+    void Stop(Worker& worker) {
+        const size_t file = worker.file;
+        kill(worker.pid, SIGKILL);
+        close(worker.socket);
+        while (waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        worker = Worker();
+        if (next_ < files_.size() && Start(worker)) Dispatch(worker);
+        finished_(file, FileOutcome::Failed("not done after " + std::to_string(timeoutSeconds_) +
+                                            " s (--timeout); its worker was stopped"));
+    }
+
     // Closes the worker's socket, which ends it; it is waited for at the end.
     void Retire(Worker& worker) {
         if (worker.socket < 0) return;
@@ -219,16 +263,18 @@ private:
     const std::function<void(size_t, FileOutcome)>& finished_;
     std::vector<Worker> workers_;
     std::vector<pid_t> retired_;
-    std::string crashOn_;
+    Clock::duration timeout_;
+    int timeoutSeconds_;
+    std::string crashOn_, hangOn_;
     size_t next_ = 0;
 };
 
 }  // namespace
 
-void RunInWorkers(const std::vector<std::string>& files, size_t workers,
+void RunInWorkers(const std::vector<std::string>& files, size_t workers, int timeoutSeconds,
                   const std::function<FileOutcome(const std::string&)>& guarded,
                   const std::function<void(size_t, FileOutcome)>& finished) {
-    Pool(files, guarded, finished, workers).Run();
+    Pool(files, guarded, finished, workers, timeoutSeconds).Run();
 }
 
 }  // namespace lumenmeta_tool

@@ -17,8 +17,10 @@ namespace lumenmeta_tool {
 // this one (the library already loaded, no other thread running), and calls
 // `finished(index, outcome)` here in the parent as each file is done, in the
 // order they finish. `guarded` is `task` with its exceptions turned into
-// failures. Files no worker can be started for run in this process.
-void RunInWorkers(const std::vector<std::string>& files, size_t workers,
+// failures. Files no worker can be started for run in this process. A
+// worker still on one file after `timeoutSeconds` is killed: the file fails
+// with that reason and a new worker takes its place.
+void RunInWorkers(const std::vector<std::string>& files, size_t workers, int timeoutSeconds,
                   const std::function<FileOutcome(const std::string&)>& guarded,
                   const std::function<void(size_t, FileOutcome)>& finished);
 

@@ -213,6 +213,30 @@ class Image:
         """Value `index` of `key` on `handle` as stored (or as read), or None."""
         return _native.read_form(handle, key, index, stored)[1]
 
+    @classmethod
+    def _read_all_from(cls, handle, key):
+        """Every value of `key` by one joined read, in time linear in their
+        number (reading index by index costs its square), split at U+FFFF,
+        which no value holds; None when the pieces do not match the single
+        reads at both ends (a value that holds U+FFFF, an empty one, a
+        rational shown otherwise), for the caller to read one by one."""
+        joined = c_void_p()
+        length = lib().GetMetaDataWContainer(handle, _native.narrow(key), ctypes.byref(joined),
+                                             "\uffff\0".encode("utf-16-le"))
+        if not joined.value:
+            return [] if cls._read_from(handle, key, 0) is None else None
+        try:
+            text = ctypes.string_at(joined, length * 2).decode("utf-16-le", "surrogatepass")
+        finally:
+            lib().FreeMetaDataWContainer(joined)
+        values = text.split("\uffff")
+        count = len(values)
+        if (cls._read_from(handle, key, 0) != values[0]
+                or cls._read_from(handle, key, count - 1) != values[-1]
+                or cls._read_from(handle, key, count) is not None):
+            return None
+        return values
+
     def _source(self, key):
         """The handle `key` is read from: the sidecar for an XMP key it holds
         that was not edited here, else the image."""
@@ -243,10 +267,14 @@ class Image:
     def get_all(self, key):
         """Every value of `key`, in order: the items of an XMP array, each
         occurrence of a repeated IPTC dataset; [] when it has none."""
-        values = []
         with self._lock:
+            handle = self._source(key)
+            values = self._read_all_from(handle, key)
+            if values is not None:
+                return values
+            values = []
             while True:
-                text = self._read(key, len(values))
+                text = self._read_from(handle, key, len(values))
                 if text is None:
                     return values
                 values.append(text)

@@ -43,6 +43,8 @@ _EXPORTS = {
     "CloseMetaHandle": (None, [c_void_p]),
     "GetImageSize": (c_int, [c_void_p, POINTER(c_int), POINTER(c_int)]),
     "GetMetaDataW": (c_int, [c_void_p, c_char_p, POINTER(c_void_p), c_int, c_bool]),
+    "GetMetaDataWContainer": (c_int, [c_void_p, c_char_p, POINTER(c_void_p), c_char_p]),
+    "FreeMetaDataWContainer": (None, [c_void_p]),
     "GetIptcData": (c_int, [c_void_p, c_char_p, c_char_p, c_int, c_int]),
     "GetMetaDataKeys": (c_bool, [c_void_p, c_char_p, c_char_p, POINTER(c_int32), c_char_p]),
     "CollectLumenframeVarNames": (

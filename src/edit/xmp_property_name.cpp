@@ -2,7 +2,10 @@
 
 #include "platform/debug_trace.h"
 
+#include <exiv2/exiv2.hpp>
+
 #include <cstring>
+#include <string>
 
 namespace lumenmeta {
 
@@ -54,7 +57,23 @@ public:
     // What follows "[": an index, last(), or a field or qualifier selector
     // with a quoted value; then "]".
     bool Selector() {
-        if (Digits() || Word("last()")) return Take(']');
+        const size_t start = at_;
+        if (Digits()) {
+            // The toolkit counts items from 1, in a signed 32-bit index.
+            const std::string_view digits = path_.substr(start, at_ - start);
+            const size_t significant = digits.find_first_not_of('0');
+            if (significant == std::string_view::npos ||
+                digits.size() - significant > 10 ||
+                std::stoull(std::string(digits.substr(significant))) > 0x7FFFFFFFull) {
+                badIndex_ = true;
+            }
+            indexEnd_ = at_ + 1;
+            return Take(']');
+        }
+        if (Word("last()")) {
+            indexEnd_ = at_ + 1;
+            return Take(']');
+        }
         Take('?');
         if (!QualifiedName() || !Take('=')) return false;
         const char quote = AtEnd() ? '\0' : path_[at_];
@@ -100,36 +119,115 @@ private:
         return true;
     }
 
+public:
+    // An index that is 0 or does not fit the toolkit's 32 bits was read.
+    bool badIndex() const { return badIndex_; }
+    // Where the last index read ends (just past its "]"), or 0.
+    size_t indexEnd() const { return indexEnd_; }
+
+private:
     std::string_view path_;
     size_t at_ = 0;
     size_t width_ = 0;
+    bool badIndex_ = false;
+    size_t indexEnd_ = 0;
 };
+
+// Whether an item of the array `arrayKey` names (as Exiv2 knows its
+// properties) is a simple value rather than a struct: "bag Text",
+// "seq ProperName", "Lang Alt" hold simple items, "seq ResourceEvent" or
+// "bag LocationDetails" structs. False for a property Exiv2 does not know.
+bool HoldsSimpleItems(const std::string& arrayKey) {
+    std::string type;
+    try {
+        const Exiv2::XmpPropertyInfo* info =
+            Exiv2::XmpProperties::propertyInfo(Exiv2::XmpKey(arrayKey));
+        if (!info || !info->xmpValueType_) return false;
+        type = info->xmpValueType_;
+    } catch (const Exiv2::AnyError&) {
+        return false;
+    }
+    if (type == "Lang Alt") return true;
+    for (const char* array : {"bag ", "seq ", "alt ", "Seq of ", "Ordered array of "}) {
+        if (type.rfind(array, 0) != 0) continue;
+        const std::string item = type.substr(std::strlen(array));
+        static const char* const kSimple[] = {
+            "Text", "Integer", "Real", "Rational", "Date", "Boolean", "ProperName", "Locale",
+            "URI", "URL", "XPath", "Lang Alt", "MIMEType", "AgentName", "GUID", "RenditionClass"};
+        for (const char* simple : kSimple) {
+            if (item == simple) return true;
+        }
+        return item.find("Choice") != std::string::npos || item.rfind("points", 0) == 0;
+    }
+    return false;
+}
+
+void TraceRefusedKey(const char* why, const char* key) {
+    TracePiece(why);
+    TracePiece(key);
+    TracePiece("\n");
+}
+
+// The property path's fault, if any.
+enum class PathFault { None, Name, Index, Field };
+
+PathFault CheckPath(std::string_view path, std::string_view arrayKeyStart, std::string& arrayKey) {
+    PathReader reader(path);
+    if (!reader.Name()) return PathFault::Name;
+    size_t firstIndexEnd = 0;
+    bool fieldAfterIndex = false;
+    while (!reader.AtEnd()) {
+        if (reader.Take('[')) {
+            const size_t before = reader.indexEnd();
+            if (!reader.Selector()) return PathFault::Name;
+            if (reader.indexEnd() != before && firstIndexEnd == 0) {
+                firstIndexEnd = reader.indexEnd();
+                fieldAfterIndex = firstIndexEnd < path.size() && path[firstIndexEnd] == '/' &&
+                                  (firstIndexEnd + 1 >= path.size() || path[firstIndexEnd + 1] != '?');
+            }
+        } else if (reader.Take('/')) {
+            if (!reader.Take('?')) reader.Take('@');
+            if (!reader.QualifiedName()) return PathFault::Name;
+        } else {
+            return PathFault::Name;
+        }
+    }
+    if (reader.badIndex()) return PathFault::Index;
+    if (fieldAfterIndex) {
+        // The array the first index is in: the key up to that index.
+        const size_t open = path.rfind('[', firstIndexEnd - 1);
+        arrayKey = std::string(arrayKeyStart) + std::string(path.substr(0, open));
+        if (HoldsSimpleItems(arrayKey)) return PathFault::Field;
+    }
+    return PathFault::None;
+}
 
 }  // namespace
 
 bool IsWritableXmpPropertyPath(std::string_view path) {
-    PathReader reader(path);
-    if (!reader.Name()) return false;
-    while (!reader.AtEnd()) {
-        if (reader.Take('[')) {
-            if (!reader.Selector()) return false;
-        } else if (reader.Take('/')) {
-            if (!reader.Take('?')) reader.Take('@');
-            if (!reader.QualifiedName()) return false;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    std::string arrayKey;
+    return CheckPath(path, "", arrayKey) == PathFault::None;
 }
 
 bool CheckXmpKey(const char* key) {
     const char* prefixEnd = std::strchr(key, '.');
     const char* propertyStart = prefixEnd ? std::strchr(prefixEnd + 1, '.') : nullptr;
-    if (!propertyStart || IsWritableXmpPropertyPath(propertyStart + 1)) return true;
-    TracePiece("Not an XML name in XMP key: ");
-    TracePiece(key);
-    TracePiece("\n");
+    if (!propertyStart) return true;
+    std::string arrayKey;
+    const std::string_view start(key, static_cast<size_t>(propertyStart + 1 - key));
+    switch (CheckPath(propertyStart + 1, start, arrayKey)) {
+        case PathFault::None:
+            return true;
+        case PathFault::Name:
+            TraceRefusedKey("Not an XML name in XMP key: ", key);
+            return false;
+        case PathFault::Index:
+            TraceRefusedKey("XMP array index not from 1 to 2147483647 in key: ", key);
+            return false;
+        case PathFault::Field:
+            TraceRefusedKey("Field of an array item that is no struct in XMP key: ", key);
+            return false;
+    }
     return false;
 }
 

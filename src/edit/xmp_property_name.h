@@ -14,12 +14,19 @@ namespace lumenmeta {
 // "Exif.Image.Artist"), then any of array indexes ("[2]", "[last()]") and
 // selectors ("[?xml:lang=\"x-default\"]", "[stEvt:action=\"saved\"]"),
 // struct fields ("/stEvt:action") and qualifiers ("/?xml:lang"), each name a
-// qualified XML name.
+// qualified XML name; every array index from 1 to 2147483647 (the toolkit
+// counts from 1, in 32 bits).
 bool IsWritableXmpPropertyPath(std::string_view path);
 
-// Whether `key`, a key of the XMP family, may be stored: a key that holds no
-// property path is left to Exiv2 to refuse. A key that may not be stored is
-// traced as "Not an XML name in XMP key: ", the key, a line feed.
+// Whether `key`, a key of the XMP family, may be stored: its property path
+// is writable (above), and a field step right after an array index
+// ("Xmp.xmpMM.History[1]/stEvt:action") is in an array whose items are
+// structs, where Exiv2 knows the array ("Xmp.dc.subject[1]/dc:x" is refused:
+// subject holds text). A key that holds no property path is left to Exiv2
+// to refuse. A key that may not be stored is traced as one line, the reason
+// then the key: "Not an XML name in XMP key: ", "XMP array index not from 1
+// to 2147483647 in key: " or "Field of an array item that is no struct in
+// XMP key: ".
 bool CheckXmpKey(const char* key);
 
 }  // namespace lumenmeta

@@ -1,6 +1,7 @@
 #include "platform/regular_file.h"
 
 #include "platform/debug_trace.h"
+#include "platform/link_policy.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -73,7 +74,7 @@ FileDescriptor OpenRegularFile(int folder, const std::string& name, const std::s
 
 std::unique_ptr<RegularFileIo> RegularFileIo::Open(const std::string& path) {
     struct stat info {};
-    FileDescriptor fd = OpenRegularFile(AT_FDCWD, path, path, true, info);
+    FileDescriptor fd = OpenRegularFile(AT_FDCWD, path, path, FollowLastLink(), info);
     return std::unique_ptr<RegularFileIo>(new RegularFileIo(std::move(fd), info, path, path));
 }
 
@@ -96,7 +97,7 @@ void RegularFileIo::Detach() {
 
 std::vector<unsigned char> ReadRegularFile(const std::string& path) {
     struct stat info {};
-    const FileDescriptor fd = OpenRegularFile(AT_FDCWD, path, path, true, info);
+    const FileDescriptor fd = OpenRegularFile(AT_FDCWD, path, path, FollowLastLink(), info);
     std::vector<unsigned char> bytes(static_cast<size_t>(info.st_size));
     size_t done = 0;
     while (done < bytes.size()) {

@@ -71,7 +71,8 @@ FileDescriptor OpenRegularFile(int folder, const std::string& name, const std::s
 // Exiv2's reads. Exiv2's messages show the path as given.
 class RegularFileIo : public Exiv2::FileIo {
 public:
-    // Opens `path` for reading, following symbolic links. Throws as
+    // Opens `path` for reading, following a symbolic link at its last name
+    // unless the thread's setting says not to (SetFollowLastLink). Throws as
     // OpenRegularFile does.
     static std::unique_ptr<RegularFileIo> Open(const std::string& path);
 
@@ -101,7 +102,8 @@ private:
     std::string fallbackPath_;
 };
 
-// The whole content of the regular file at `path`, read up to the size fstat
+// The whole content of the regular file at `path` (a link at its last name
+// followed as RegularFileIo::Open does), read up to the size fstat
 // gives for it. Throws as OpenRegularFile does, and Exiv2's
 // kerFailedToReadImageData when reading fails.
 std::vector<unsigned char> ReadRegularFile(const std::string& path);

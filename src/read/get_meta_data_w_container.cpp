@@ -16,22 +16,18 @@ int GetMetaDataWContainer(MetaHandle* handle, const char* key, WCHAR** result,
     using namespace lumenmeta;
     if (!handle || !key || !result) return 0;
     try {
-        const WideValue first = ReadWideValue(*handle, key, 0, true);
-        if (first.type == 0) return 0;
+        // All values in one pass: an XMP bag of many items is read once,
+        // not once per item.
+        const std::vector<WideValue> all = ReadEveryWideValue(*handle, key, true);
+        if (all.empty()) return 0;
         const std::u16string_view between =
             separator ? std::u16string_view(separator, WideLength(separator))
                       : std::u16string_view();
-        std::u16string joined(UpToFirstZero(first.text));
-        int values = 1;
-        // The values end at the first index that delivers nothing: past a
-        // bag's last element, past the last adjacent IPTC occurrence, and
-        // after index 0 for anything else.
-        for (int index = 1; index < INT_MAX; ++index) {
-            const WideValue next = ReadWideValue(*handle, key, index, true);
-            if (next.type == 0) break;
-            joined.append(between);
-            joined.append(UpToFirstZero(next.text));
-            ++values;
+        std::u16string joined;
+        const int values = static_cast<int>(std::min<size_t>(all.size(), INT_MAX));
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (i > 0) joined.append(between);
+            joined.append(UpToFirstZero(all[i].text));
         }
         if (joined.empty()) return values - 1;
         if (joined.size() > static_cast<size_t>(INT_MAX)) return 0;

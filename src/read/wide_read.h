@@ -6,6 +6,8 @@
 #include "lumenmeta.h"
 #include "read/render.h"
 
+#include <vector>
+
 namespace lumenmeta {
 
 // Finds occurrence `index` of `key` and renders it (see RenderValue). A find
@@ -15,5 +17,11 @@ namespace lumenmeta {
 // character set or binary content is traced and not delivered.
 // Never throws: a key Exiv2 rejects and any error while reading give type 0.
 WideValue ReadWideValue(MetaHandle& handle, const char* key, int index, bool asDecimal) noexcept;
+
+// Every value ReadWideValue delivers for `key` from index 0 up to the first
+// index that delivers nothing, in that order, with the same flags set; the
+// items of an XMP bag in one pass over it (reading them index by index
+// would cost time in the square of their number). Throws std::bad_alloc.
+std::vector<WideValue> ReadEveryWideValue(MetaHandle& handle, const char* key, bool asDecimal);
 
 }  // namespace lumenmeta

@@ -1,17 +1,22 @@
 #include "save/safe_file_io.h"
 
 #include "handle/xmp_toolkit.h"
+#include "platform/link_policy.h"
 #include "save/extended_attributes.h"
 #include "save/file_calls.h"
 #include "save/iptc_digest.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -57,34 +62,133 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 }
 
 // The folder and final name of the file `path` names once every symbolic
-// link is followed. With `mayBeNew`, a path that names nothing yet keeps its
-// own last name in its resolved folder.
+// link is followed, and that name as a path (for messages and for opening it
+// again once its descriptor is let go).
 struct Place {
     FileDescriptor folder;
     std::string resolved;
     std::string name;
 };
 
-Place Resolve(const std::string& path, bool mayBeNew) {
-    char resolved[PATH_MAX];
-    Place place;
-    if (realpath(path.c_str(), resolved)) {
-        place.resolved = resolved;
-    } else if (errno == ENOENT && mayBeNew && realpath(FolderOf(path).c_str(), resolved)) {
-        place.resolved = std::string(resolved) + "/" + NameOf(path);
-    } else if (mayBeNew) {
-        ThrowNotWritable(path);
-    } else {
-        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path, Exiv2::strError());
+// Symbolic links followed in one path at most, as the kernel allows.
+constexpr int kMaxLinks = 40;
+
+bool IsLinkAt(int folder, const std::string& name) {
+    struct stat info {};
+    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
+// The text of the symbolic link `name` in `folder`; false, with errno set,
+// when it cannot be read.
+bool ReadLinkAt(int folder, const std::string& name, std::string& text) {
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t size = ::readlinkat(folder, name.c_str(), buffer.data(), buffer.size());
+    if (size < 0) return false;
+    if (static_cast<size_t>(size) >= buffer.size()) {
+        errno = ENAMETOOLONG;
+        return false;
     }
-    place.name = NameOf(place.resolved);
+    text.assign(buffer.data(), static_cast<size_t>(size));
+    return true;
+}
+
+// Opens the folder `path` names, relative to `base`, one name at a time,
+// each opened with O_NOFOLLOW under the folder opened before it: a symbolic
+// link in the path is read and followed there, once, so every name is
+// looked up exactly once and nothing changed afterwards can redirect the
+// write. An invalid descriptor, with errno set, when there is no such folder.
+FileDescriptor OpenFolder(int base, const std::string& path, int& links) {
+    FileDescriptor current(::openat(path.rfind('/', 0) == 0 ? AT_FDCWD : base,
+                                    path.rfind('/', 0) == 0 ? "/" : ".",
+                                    O_PATH | O_DIRECTORY | O_CLOEXEC));
+    size_t start = 0;
+    while (current.get() >= 0 && start <= path.size()) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        const std::string step = path.substr(start, end - start);
+        start = end + 1;
+        if (step.empty() || step == ".") continue;
+        FileDescriptor next(::openat(current.get(), step.c_str(),
+                                     O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (next.get() < 0 && (errno == ENOTDIR || errno == ELOOP) &&
+            IsLinkAt(current.get(), step)) {
+            std::string target;
+            if (++links > kMaxLinks) {
+                errno = ELOOP;
+                return FileDescriptor();
+            }
+            if (!ReadLinkAt(current.get(), step, target)) return FileDescriptor();
+            next = OpenFolder(current.get(), target, links);
+        }
+        current = std::move(next);
+    }
+    return current;
+}
+
+// The path of the folder behind `folder` (Linux's /proc), or "" when /proc
+// cannot tell.
+std::string FolderPath(int folder) {
+    std::string text;
+    if (!DescriptorPathsWork() || !ReadLinkAt(AT_FDCWD, DescriptorPath(folder), text)) return "";
+    return text;
+}
+
+// Resolves `path` once: its folder is opened name by name (OpenFolder), and
+// a symbolic link at its last name, which the caller named, is followed the
+// same way. With `mayBeNew`, a path that names nothing yet (or a link that
+// leads nowhere) keeps its own last name in its folder.
+Place Resolve(const std::string& path, bool mayBeNew) {
+    int links = 0;
+    Place place;
+    place.name = NameOf(path);
     if (place.name.empty() || place.name == "." || place.name == "..") {
         errno = EISDIR;
         ThrowNotWritable(path);
     }
-    place.folder = FileDescriptor(
-        ::open(FolderOf(place.resolved).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (place.folder.get() < 0) ThrowNotWritable(path);
+    place.folder = OpenFolder(AT_FDCWD, FolderOf(path), links);
+    if (place.folder.get() < 0) {
+        if (mayBeNew) ThrowNotWritable(path);
+        throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path, Exiv2::strError());
+    }
+    // A link at the last name is followed to the file it finally names.
+    FileDescriptor folder(::dup(place.folder.get()));
+    std::string name = place.name;
+    bool followed = false;
+    while (folder.get() >= 0 && IsLinkAt(folder.get(), name)) {
+        // Not followed at all where the thread says so: refused as what is
+        // no regular file.
+        if (!FollowLastLink()) throw NotRegularFile(path);
+        std::string target;
+        followed = true;
+        if (++links > kMaxLinks) {
+            errno = ELOOP;
+            folder = FileDescriptor();
+        } else if (ReadLinkAt(folder.get(), name, target)) {
+            name = NameOf(target);
+            folder = OpenFolder(folder.get(), FolderOf(target), links);
+        } else {
+            folder = FileDescriptor();
+        }
+        if (name.empty() || name == "." || name == "..") {
+            errno = EISDIR;
+            ThrowNotWritable(path);
+        }
+    }
+    if (followed) {
+        struct stat info {};
+        const bool found = folder.get() >= 0 &&
+                           ::fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+        if (found) {
+            place.folder = std::move(folder);
+            place.name = name;
+        } else if (!mayBeNew) {
+            throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, path, Exiv2::strError());
+        }
+        // Otherwise a link that leads nowhere, which the new file replaces.
+    }
+    const std::string folderPath = FolderPath(place.folder.get());
+    place.resolved = folderPath.empty() ? path
+                     : folderPath == "/" ? "/" + place.name
+                                         : folderPath + "/" + place.name;
     return place;
 }
 
@@ -115,6 +219,14 @@ bool ReadAll(int fd, std::vector<unsigned char>& bytes) {
     return true;
 }
 
+// The start of `name`, at most `limit` bytes, not cutting a UTF-8 character.
+std::string StartOf(const std::string& name, size_t limit) {
+    if (name.size() <= limit) return name;
+    size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
 // A name no other process can guess, beside the target.
 std::string RandomName(const std::string& target) {
     unsigned char bytes[12];
@@ -122,7 +234,7 @@ std::string RandomName(const std::string& target) {
         std::random_device device;
         for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(device());
     }
-    std::string name = "." + target.substr(0, 200) + ".lumenmeta-";
+    std::string name = "." + StartOf(target, 200) + ".lumenmeta-";
     for (const unsigned char byte : bytes) {
         name += "0123456789abcdef"[byte >> 4];
         name += "0123456789abcdef"[byte & 15];
@@ -130,15 +242,54 @@ std::string RandomName(const std::string& target) {
     return name;
 }
 
+// A 64-bit FNV-1a hash of the whole target name, in hex: two names that
+// start alike still get landing names of their own.
+std::string NameHash(const std::string& target) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : target) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    std::string hex(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4) hex[static_cast<size_t>(i)] = "0123456789abcdef"[hash & 15];
+    return hex;
+}
+
 // The name under which a complete anonymous file is linked in, just before
-// it is renamed over the target.
+// it is renamed over the target: the start of the target's name (for
+// people reading the folder) and the hash of all of it.
 std::string LandingName(const std::string& target) {
-    return "." + target.substr(0, 200) + ".lumenmeta-landing";
+    return "." + StartOf(target, 160) + "." + NameHash(target) + ".lumenmeta-landing";
+}
+
+// The extended attribute that marks a landing file as the writer's own; its
+// value is the hash of the target's name. The writer removes a file under a
+// landing name only when it bears this mark and no live write holds it.
+constexpr const char* kLandingMark = "user.lumenmeta.landing";
+
+// Removes what stands under `landing` in `folder` when it is provably a
+// landing file a write of `target` left behind (one that was stopped
+// between linking it in and renaming it): a regular file bearing the mark
+// for this target, locked by no write still running. Anything else there is
+// someone's own file and stays.
+bool RemoveLeftLanding(int folder, const std::string& landing, const std::string& target) {
+    const FileDescriptor fd(::openat(folder, landing.c_str(),
+                                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat held {}, now {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &held) != 0 || !S_ISREG(held.st_mode)) return false;
+    char mark[32] = {};
+    const ssize_t size = ::fgetxattr(fd.get(), kLandingMark, mark, sizeof(mark) - 1);
+    if (size != 16 || NameHash(target) != mark) return false;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;  // a write in progress
+    if (::fstatat(folder, landing.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(now, held)) {
+        return false;
+    }
+    return ::unlinkat(folder, landing.c_str(), 0) == 0;
 }
 
 // The new content while it is written: an anonymous file in the target's
 // folder, or where the file system has none, a file with a random name.
-// Whatever has a name and was not put in place is removed at the end.
+// Whatever has a name and was not put in place is removed at the end, if
+// the name still holds it.
 class Temporary {
 public:
     explicit Temporary(int folder) : folder_(folder) {}
@@ -151,7 +302,7 @@ public:
         // Only where /proc lets the anonymous file be linked in later.
         if (DescriptorPathsWork()) {
             fd_ = FileDescriptor(fileCalls.openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
-            if (fd_.get() >= 0) return true;
+            if (fd_.get() >= 0) return Hold();
             if (errno == EACCES || errno == EPERM) return false;
         }
         for (int attempt = 0; attempt < 16; ++attempt) {
@@ -160,7 +311,7 @@ public:
                 folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
             if (fd_.get() >= 0) {
                 name_ = name;
-                return true;
+                return Hold();
             }
             if (errno != EEXIST) return false;
         }
@@ -170,23 +321,34 @@ public:
     int fd() const { return fd_.get(); }
     const std::string& name() const { return name_; }
 
+    // Marks the file as a landing file of `target` (see kLandingMark), once
+    // its other attributes are final. Where the file system keeps no
+    // extended attributes it stays unmarked, and is never removed by another
+    // write.
+    void Mark(const std::string& target) {
+        const std::string hash = NameHash(target);
+        marked_ = ::fsetxattr(fd_.get(), kLandingMark, hash.data(), hash.size(), 0) == 0;
+    }
+
     // Gives an anonymous file a name in the folder, for the rename that
     // follows at once; false, with errno set, when it cannot be linked in.
     // The name is fixed for each target: a write stopped between the link
     // and the rename (the one instant in which it can leave anything) leaves
     // that one file, the complete new content, and the next write of the
-    // target removes it. Where that name is taken by a file we may not
-    // remove, a random name serves.
+    // target removes it (RemoveLeftLanding: only when it bears our mark and
+    // no running write holds it). Where that name is taken by anything else,
+    // a random name serves.
     bool Name(const std::string& target) {
         if (!name_.empty()) return true;
         const std::string self = DescriptorPath(fd_.get());
         const std::string landing = LandingName(target);
-        if (::unlinkat(folder_, landing.c_str(), 0) == 0 || errno == ENOENT) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
             if (fileCalls.linkat(AT_FDCWD, self.c_str(), folder_, landing.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 name_ = landing;
                 return true;
             }
             if (errno != EEXIST) return false;
+            if (!RemoveLeftLanding(folder_, landing, target)) break;
         }
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::string name = RandomName(target);
@@ -200,19 +362,38 @@ public:
         return false;
     }
 
-    // The file now stands under the target's name: nothing to remove.
-    void Placed() { name_.clear(); }
+    // The file now stands under the target's name: nothing to remove, and
+    // the landing mark comes off.
+    void Placed() {
+        name_.clear();
+        if (marked_) ::fremovexattr(fd_.get(), kLandingMark);
+    }
 
     void Discard() {
+        if (!name_.empty() && fd_.get() >= 0) {
+            struct stat mine {}, now {};
+            if (::fstat(fd_.get(), &mine) == 0 &&
+                ::fstatat(folder_, name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                SameFile(mine, now)) {
+                ::unlinkat(folder_, name_.c_str(), 0);
+            }
+        }
         fd_ = FileDescriptor();
-        if (!name_.empty()) ::unlinkat(folder_, name_.c_str(), 0);
         name_.clear();
     }
 
 private:
+    // Locks the file for as long as the write runs, which tells every other
+    // write that it is no leftover.
+    bool Hold() {
+        ::flock(fd_.get(), LOCK_EX | LOCK_NB);
+        return true;
+    }
+
     int folder_;
     FileDescriptor fd_;
     std::string name_;
+    bool marked_ = false;
 };
 
 // Refuses the write unless the target's name still holds what it held when
@@ -304,6 +485,7 @@ void ReplaceContent(const Target& target, const unsigned char* data, size_t size
     }
     int error = WriteAll(temporary.fd(), data, size) ? 0 : errno;
     if (error == 0 && replacing) error = TakeAttributes(target, temporary.fd());
+    if (error == 0) temporary.Mark(target.name);
     if (error == 0 && fileCalls.fsync(temporary.fd()) != 0) error = errno;
     if (error != 0) ThrowTransferFailed(target.shownPath, error);
 
@@ -326,10 +508,16 @@ void ReplaceContent(const Target& target, const unsigned char* data, size_t size
 
 std::unique_ptr<SafeFileIo> SafeFileIo::Open(const std::string& path) {
     Place place = Resolve(path, false);
+    return OpenAt(std::move(place.folder), place.name, path, place.resolved);
+}
+
+std::unique_ptr<SafeFileIo> SafeFileIo::OpenAt(FileDescriptor folder, const std::string& name,
+                                               const std::string& shownPath,
+                                               const std::string& resolvedPath) {
     struct stat info {};
-    FileDescriptor file = OpenRegularFile(place.folder.get(), place.name, path, false, info);
-    return std::unique_ptr<SafeFileIo>(new SafeFileIo(std::move(place.folder), place.name,
-                                                      std::move(file), info, path, place.resolved));
+    FileDescriptor file = OpenRegularFile(folder.get(), name, shownPath, false, info);
+    return std::unique_ptr<SafeFileIo>(
+        new SafeFileIo(std::move(folder), name, std::move(file), info, shownPath, resolvedPath));
 }
 
 SafeFileIo::SafeFileIo(FileDescriptor folder, const std::string& name, FileDescriptor file,
@@ -372,14 +560,23 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     }
 }
 
-std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
+namespace {
+
+std::unique_ptr<Exiv2::Image> OpenImageOn(std::unique_ptr<SafeFileIo> file,
+                                          const std::string& path) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::BasicIo::AutoPtr io(SafeFileIo::Open(path).release());
+    Exiv2::BasicIo::AutoPtr io(file.release());
     std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(io).release());
 #pragma GCC diagnostic pop
     if (!image) throw Exiv2::Error(Exiv2::kerFileContainsUnknownImageType, path);
     return image;
+}
+
+}  // namespace
+
+std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path) {
+    return OpenImageOn(SafeFileIo::Open(path), path);
 }
 
 std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string& path) {
@@ -389,7 +586,7 @@ std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string&
     const Exiv2::DataBuf bytes = io.read(static_cast<long>(io.size()));
     io.close();
 
-    const Place place = Resolve(path, true);
+    Place place = Resolve(path, true);
     Target target{place.folder.get(), place.name, path, false, {}, -1};
     FileDescriptor file;
     if (::fstatat(target.folder, target.name.c_str(), &target.held, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -404,7 +601,11 @@ std::unique_ptr<Exiv2::Image> CreateImageForWriting(int type, const std::string&
         ThrowNotWritable(path);
     }
     ReplaceContent(target, bytes.pData_, static_cast<size_t>(bytes.size_));
-    return OpenImageForWriting(path);
+    // Opened again in the folder already held, not by the path: the image
+    // written next is the file just made.
+    file = FileDescriptor();
+    return OpenImageOn(SafeFileIo::OpenAt(std::move(place.folder), place.name, path, place.resolved),
+                       path);
 }
 
 }  // namespace lumenmeta

@@ -15,7 +15,9 @@ namespace lumenmeta {
 
 // The file I/O of a write. Opening it begins the write: the path is resolved
 // there, once, to the folder and name of the file its symbolic links finally
-// name (so a symbolic link is written through); the folder is held open, and
+// name (so a symbolic link is written through), each name in it opened with
+// O_NOFOLLOW under the folder before it and each link read and followed
+// where it stands, so no name is looked up twice; the folder is held open, and
 // the file, which must be a regular file, is opened in it and read through
 // that descriptor. transfer() then stores the new content:
 //  - into an anonymous file (O_TMPFILE) in the folder, which gets a name only
@@ -40,9 +42,16 @@ namespace lumenmeta {
 //    byte for byte as it was. Failures are thrown as Exiv2::Error.
 class SafeFileIo : public RegularFileIo {
 public:
-    // Begins a write of the file `path` names. Throws NotRegularFile, or
-    // Exiv2's kerDataSourceOpenFailed when there is no such file.
+    // Begins a write of the file `path` names. Throws NotRegularFile (also
+    // for a link at the last name where the thread does not follow one, see
+    // SetFollowLastLink), or Exiv2's kerDataSourceOpenFailed when there is no
+    // such file.
     static std::unique_ptr<SafeFileIo> Open(const std::string& path);
+    // Begins a write of the file `name` in the folder `folder` (already
+    // resolved), shown as `shownPath`, reachable as `resolvedPath`.
+    static std::unique_ptr<SafeFileIo> OpenAt(FileDescriptor folder, const std::string& name,
+                                              const std::string& shownPath,
+                                              const std::string& resolvedPath);
     void transfer(Exiv2::BasicIo& src) override;
 
 private:

@@ -114,6 +114,9 @@ TEST(AddMetaDataW, AnXmpPropertyThatIsNoXmlNameIsRefusedAndTheOtherEditsReachThe
         {"1abc", false}, {"a<b", false}, {"", false}, {"a b", false}, {"x:y", false},
         {"a[1", false}, {"a[]", false}, {"a/", false}, {"-a", false}, {".a", false},
         {"\xC2\xB7" "a", false}, {"a\xC3", false}, {"a\xED\xA0\x80", false}, {"a[?b=\"c]", false},
+        {"subject[2147483647]", true}, {"subject[0]", false}, {"subject[00]", false},
+        {"subject[2147483648]", false}, {"subject[99999999999]", false},
+        {"History[0]/stEvt:action", false},
     };
     for (const auto& [path, writable] : paths) {
         EXPECT_EQ(IsWritableXmpPropertyPath(path), writable) << path;
@@ -139,6 +142,38 @@ TEST(AddMetaDataW, AnXmpPropertyThatIsNoXmlNameIsRefusedAndTheOtherEditsReachThe
     EXPECT_EQ(h->xmpData.count(), SampleFixture().xmp.count() + 1);
     ASSERT_EQ(WriteData(h, nullptr, 0, 0), 1);
     EXPECT_EQ(ValuesOf(ReadBack(path).xmp, "Xmp.dc.source"), Texts{"Harbour"});
+}
+
+// An array index the toolkit cannot take, or a field of an item that is no
+// struct, makes the whole XMP packet fail at the write; such a key is refused
+// when set, and the other edits, XMP ones too, reach the file.
+TEST(AddMetaDataW, AnXmpKeyTheToolkitCannotWriteIsRefusedAndTheOtherEditsReachTheFile) {
+    TempDir dir;
+    const std::string path = SampleFixture().WriteTo(dir.File("image.jpg"));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+    MetaHandle* h = handle.get();
+    TraceCapture trace;
+    EXPECT_EQ(AddMetaDataW(h, "Xmp.dc.subject[0]", MakeBstr(u"zero").get()) +
+                  AddMetaDataW(h, "Xmp.dc.subject[99999999999]", MakeBstr(u"far").get()) +
+                  AddMetaDataW(h, "Xmp.dc.subject[1]/dc:x", MakeBstr(u"field").get()) +
+                  AddMetaDataW(h, "Xmp.dc.title[1]/dc:x", MakeBstr(u"field").get()),
+              0);
+    EXPECT_EQ(trace.pieces(), (std::vector<std::string>{
+                                  "XMP array index not from 1 to 2147483647 in key: ",
+                                  "Xmp.dc.subject[0]", "\n",
+                                  "XMP array index not from 1 to 2147483647 in key: ",
+                                  "Xmp.dc.subject[99999999999]", "\n",
+                                  "Field of an array item that is no struct in XMP key: ",
+                                  "Xmp.dc.subject[1]/dc:x", "\n",
+                                  "Field of an array item that is no struct in XMP key: ",
+                                  "Xmp.dc.title[1]/dc:x", "\n"}));
+    EXPECT_EQ(AddMetaDataW(h, "Xmp.dc.source", MakeBstr(u"Harbour").get()), 1);
+    EXPECT_EQ(AddMetaDataW(h, "Exif.Image.Software", MakeBstr(u"Lumen").get()), 1);
+    ASSERT_EQ(WriteData(h, nullptr, 0, 0), 1);
+    const FileMetadata disk = ReadBack(path);
+    EXPECT_EQ(ValuesOf(disk.xmp, "Xmp.dc.source"), Texts{"Harbour"});
+    EXPECT_EQ(ValuesOf(disk.exif, "Exif.Image.Software"), Texts{"Lumen"});
+    EXPECT_EQ(ValuesOf(disk.xmp, "Xmp.dc.subject"), ValuesOf(SampleFixture().xmp, "Xmp.dc.subject"));
 }
 
 }  // namespace

@@ -128,5 +128,39 @@ TEST(WideGetters, JoinAllValuesOrFillACallerBufferAsWcsncpy) {
     EXPECT_EQ(read(h, nullptr, 16).first + GetMetaDataWide(h, u"Xmp.dc.title", nullptr, 4, 0), 0);
 }
 
+// The joined read walks a bag, and a run of repeated IPTC datasets, once;
+// what it gives is what reading each index gives, in order, with the flags.
+TEST(WideGetters, AJoinedReadOfManyItemsGivesWhatTheReadsByIndexGive) {
+    FixtureImage fixture;
+    Exiv2::XmpArrayValue subjects(Exiv2::xmpBag);
+    for (int i = 0; i < 1200; ++i) subjects.read("subject " + std::to_string(i) + (i % 7 ? "" : "; x"));
+    fixture.xmp.add(Exiv2::XmpKey("Xmp.dc.subject"), &subjects);
+    for (int i = 0; i < 400; ++i) {
+        Exiv2::Iptcdatum keyword(Exiv2::IptcKey("Iptc.Application2.Keywords"));
+        keyword.setValue("k\xC3\xA9" + std::to_string(i));
+        fixture.iptc.add(keyword);
+    }
+    HandlePtr handle = OpenFixture(fixture);
+    MetaHandle* h = handle.get();
+    for (const char* key : {"Xmp.dc.subject", "Iptc.Application2.Keywords"}) {
+        SCOPED_TRACE(key);
+        std::u16string expected;
+        int items = 0;
+        for (BSTR value = nullptr; GetMetaDataW(h, key, &value, items, true) != 0; ++items) {
+            expected += (items ? u"|" : u"") + std::u16string(value, SysStringLen(value));
+            SysFreeString(value);
+            value = nullptr;
+        }
+        EXPECT_EQ(items, key[0] == 'X' ? 1200 : 400);
+        HandlePtr fresh = OpenFixture(fixture);
+        WCHAR* text = nullptr;
+        const int length = GetMetaDataWContainer(fresh.get(), key, &text, u"|");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::u16string(text, static_cast<size_t>(length)), expected);
+        FreeMetaDataWContainer(text);
+        EXPECT_EQ(key[0] == 'X' ? HadXmpData(fresh.get()) : HadIptcData(fresh.get()), 1);
+    }
+}
+
 }  // namespace
 }  // namespace lumenmeta::test

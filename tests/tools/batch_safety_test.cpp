@@ -1,0 +1,236 @@
+// Batches that must not lose a file: the two images of a RAW+JPEG pair
+// writing one sidecar from two workers, sidecar paths that hold something
+// else, a file that takes too long, output files that are links or FIFOs,
+// and names that must be shown or given back exactly.
+#include "support/child_process.h"
+#include "support/fixture_image.h"
+#include "support/jpeg_bytes.h"
+#include "support/json_reader.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+namespace lumenmeta {
+namespace {
+
+using test::RunTool;
+using Words = std::vector<std::string>;
+constexpr size_t npos = std::string::npos;
+
+std::string TitleOf(const std::string& sidecar) {
+    const Exiv2::XmpData xmp = test::ReadBack(sidecar).xmp;
+    const auto found = xmp.findKey(Exiv2::XmpKey("Xmp.dc.title"));
+    return found == xmp.end() ? "" : found->toString();
+}
+
+// Both images of a pair (IMG_N.jpg and IMG_N.jpeg) have IMG_N.xmp for their
+// sidecar; in four workers they reach it at the same time, round after round.
+TEST(BatchSafety, BothImagesOfAPairWriteTheirSharedSidecarInTurn) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        test::TempDir dir;
+        for (int i = 0; i < 12; ++i) {
+            test::SampleFixture().WriteTo(dir.File("IMG_" + std::to_string(i) + ".jpg"));
+            test::SampleFixture().WriteTo(dir.File("IMG_" + std::to_string(i) + ".jpeg"));
+        }
+        const test::ToolRun set =
+            RunTool({"set", "--sidecar", "-j", "4", dir.path(), "Xmp.dc.title=pair " + std::to_string(round)});
+        EXPECT_EQ(set.exitCode, 0) << set.err;
+        EXPECT_EQ(set.err, "lumenmeta: 24 done, 0 failed (0 in place, 24 into sidecars)\n");
+        // Every "->" names a sidecar that is there, holding the title; no
+        // lock or landing file is left beside them.
+        size_t arrows = 0;
+        for (size_t at = set.out.find(" -> "); at != npos; at = set.out.find(" -> ", at + 1)) {
+            const std::string sidecar = set.out.substr(at + 4, set.out.find('\n', at) - at - 4);
+            EXPECT_EQ(TitleOf(sidecar), "lang=\"x-default\" pair " + std::to_string(round)) << sidecar;
+            ++arrows;
+        }
+        EXPECT_EQ(arrows, 24u);
+        Words names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename());
+        }
+        EXPECT_EQ(names.size(), 36u) << ::testing::PrintToString(names);
+    }
+}
+
+// A file at the sidecar's path that is no XMP packet, or a link there, is
+// refused for every sidecar write, and stays as it was.
+TEST(BatchSafety, ASidecarPathHoldingNoXmpOrALinkIsNotWrittenInto) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string image = test::SampleFixture().WriteTo(dir.File("a.jpg"));
+    const std::string other = test::SampleFixture().WriteTo(dir.File("other.jpg"));
+    const std::string sidecar = dir.File("a.xmp");
+    const std::vector<unsigned char> otherBytes = test::ReadBytes(other);
+    struct Case { const char* name; std::function<void()> make; const char* why; };
+    const Case cases[] = {
+        {"a JPEG", [&] { test::WriteBytes(sidecar, otherBytes); }, "holds no XMP packet"},
+        {"text", [&] { test::WriteBytes(sidecar, {'n', 'o', 't', 'e', 's'}); }, "holds no XMP packet"},
+        {"a link to a JPEG", [&] { ASSERT_EQ(symlink("other.jpg", sidecar.c_str()), 0); },
+         "is a symbolic link"},
+    };
+    for (const Case& c : cases) {
+        for (const Words& command : {Words{"set", "--sidecar", image, "Xmp.dc.title=x"},
+                                     Words{"set", "--sidecar", "--sidecar-name=short", image, "Xmp.dc.title=x"},
+                                     Words{"copy", "--sidecar", other, image},
+                                     Words{"sidecar", "--overwrite", image}}) {
+            SCOPED_TRACE(std::string(c.name) + ": " + command[0]);
+            std::filesystem::remove(sidecar);
+            c.make();
+            const std::vector<unsigned char> before = test::ReadBytes(sidecar);
+            const test::ToolRun run = RunTool(command);
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_NE(run.err.find(c.why), npos) << run.err;
+            EXPECT_EQ(test::ReadBytes(sidecar), before);
+            EXPECT_EQ(test::ReadBytes(other), otherBytes);
+        }
+    }
+}
+
+// A worker on one file for longer than --timeout is stopped: that file
+// fails with the reason, a new worker does the rest.
+TEST(BatchSafety, AFileThatTakesTooLongFailsAloneAfterTheTimeLimit) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    Words paths;
+    for (int i = 0; i < 6; ++i) paths.push_back(test::SampleFixture().WriteTo(dir.File(std::to_string(i) + ".jpg")));
+    setenv("LUMENMETA_TEST_HANG_WORKER_ON", paths[1].c_str(), 1);
+    const test::ToolRun get = RunTool({"get", "-j", "2", "--timeout", "1", dir.path(), "Exif.Image.Model"});
+    unsetenv("LUMENMETA_TEST_HANG_WORKER_ON");
+    EXPECT_EQ(get.exitCode, 1);
+    std::string out;
+    for (int i : {0, 2, 3, 4, 5}) out += paths[i] + ": LX-1\n";
+    EXPECT_EQ(get.out, out);
+    EXPECT_EQ(get.err, "lumenmeta: " + paths[1] +
+                           ": not done after 1 s (--timeout); its worker was stopped\n"
+                           "lumenmeta: 5 done, 1 failed\n");
+    EXPECT_EQ(RunTool({"get", "--timeout", "0", paths[0], "Exif.Image.Model"}).exitCode, 2);
+}
+
+// A file the -r walk found that is a link by the time a worker takes it is
+// refused, not written through: two workers are held on the first two files
+// while the third is swapped for a link to a file outside the tree.
+TEST(BatchSafety, AFileSwappedForALinkAfterTheWalkIsNotWrittenThrough) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string tree = dir.File("tree");
+    std::filesystem::create_directory(tree);
+    for (const char* name : {"hold1.jpg", "hold2.jpg", "z.jpg"}) test::SampleFixture().WriteTo(tree + "/" + name);
+    const std::string victim = test::SampleFixture().WriteTo(dir.File("victim.jpg"));
+    const std::vector<unsigned char> victimBytes = test::ReadBytes(victim);
+    const std::string errors = dir.File("errors");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("LUMENMETA_TEST_HANG_WORKER_ON", "hold", 1);
+        const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 2);
+        execl(test::ToolPath(), "lumenmeta", "set", "-r", "-j", "2", "--timeout", "3", tree.c_str(),
+              "Xmp.dc.source=through", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    sleep(1);  // the walk is long done; both workers hold their files
+    ASSERT_EQ(unlink((tree + "/z.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("../victim.jpg", (tree + "/z.jpg").c_str()), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const std::vector<unsigned char> err = test::ReadBytes(errors);
+    const std::string text(err.begin(), err.end());
+    EXPECT_NE(text.find(tree + "/z.jpg: is a symbolic link now, not the file the folder held; not followed"),
+              npos) << text;
+    EXPECT_NE(text.find("0 done, 3 failed"), npos) << text;
+    EXPECT_EQ(test::ReadBytes(victim), victimBytes);
+}
+
+// thumbnail --extract replaces only a regular file: a FIFO there does not
+// hold it, a link is not written through.
+TEST(BatchSafety, AThumbnailIsExtractedLikeTheWriterWritesFiles) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    test::FixtureImage sample = test::SampleFixture();
+    const std::vector<unsigned char>& jpeg = test::MinimalJpeg();
+    Exiv2::ExifThumb(sample.exif).setJpegThumbnail(jpeg.data(), static_cast<long>(jpeg.size()));
+    const std::string image = sample.WriteTo(dir.File("a.jpg"));
+    const std::string victim = test::SampleFixture().WriteTo(dir.File("victim.jpg"));
+    const std::vector<unsigned char> victimBytes = test::ReadBytes(victim);
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("victim.jpg", dir.File("link.jpg").c_str()), 0);
+
+    const test::ToolRun fifo = RunTool({"thumbnail", "--extract", dir.File("fifo"), image});
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_NE(fifo.err.find("is not a regular file"), npos) << fifo.err;
+    const test::ToolRun link = RunTool({"thumbnail", "--extract", dir.File("link.jpg"), image});
+    EXPECT_EQ(link.exitCode, 1);
+    EXPECT_NE(link.err.find("is a symbolic link; not followed"), npos) << link.err;
+    EXPECT_EQ(test::ReadBytes(victim), victimBytes);
+    test::WriteBytes(dir.File("old.jpg"), {'o', 'l', 'd'});
+    ASSERT_EQ(chmod(dir.File("old.jpg").c_str(), 0640), 0);
+    for (const char* out : {"new.jpg", "old.jpg"}) {
+        EXPECT_EQ(RunTool({"thumbnail", "--extract", dir.File(out), image}).exitCode, 0);
+        EXPECT_EQ(test::ReadBytes(dir.File(out)), jpeg);
+    }
+    struct stat info {};
+    ASSERT_EQ(stat(dir.File("old.jpg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 6);
+}
+
+// Text output escapes the backslash and the direction controls, so what is
+// shown cannot pass for something else; JSON gives a file name's bytes back
+// even where they are not UTF-8.
+TEST(BatchSafety, NamesAndValuesAreShownSoTheyCannotBeMistaken) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    test::FixtureImage fixture;
+    fixture.xmp["Xmp.dc.source"] = "a\\x1b b\xE2\x80\xAEgpj.exe";
+    const std::string image = fixture.WriteTo(dir.File("a.jpg"));
+    const test::ToolRun get = RunTool({"get", image, "Xmp.dc.source"});
+    EXPECT_EQ(get.out, "a\\\\x1b b\\u202egpj.exe\n");
+    const std::string odd = dir.File("odd\xFF\xC3.jpg");
+    test::SampleFixture().WriteTo(odd);
+    const test::ToolRun json = RunTool({"show", "--json", "--family", "Exif", odd});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("odd\\udcff\\udcc3.jpg\""), npos) << json.out;
+}
+
+// The build tree's binaries look for libraries only in absolute folders: an
+// empty or relative RUNPATH entry would load a library planted in whatever
+// folder the tool is run from.
+TEST(BatchSafety, NoBinaryLoadsLibrariesFromTheCurrentFolder) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    const std::string tool = test::ToolPath();
+    const std::string library = LUMENMETA_LIBRARY_PATH;
+    for (const std::string& binary : {tool, library}) {
+        FILE* pipe = popen(("readelf -d '" + binary + "' 2>/dev/null").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string dynamic;
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) dynamic.append(buffer, got);
+        ASSERT_EQ(pclose(pipe), 0) << "readelf " << binary;
+        ASSERT_NE(dynamic.find("(NEEDED)"), npos) << binary;
+        for (size_t at = dynamic.find("path: ["); at != npos; at = dynamic.find("path: [", at + 1)) {
+            const size_t start = at + 7;
+            const std::string list = dynamic.substr(start, dynamic.find(']', start) - start) + ":";
+            for (size_t from = 0, colon; (colon = list.find(':', from)) != npos; from = colon + 1) {
+                const std::string entry = list.substr(from, colon - from);
+                EXPECT_TRUE(!entry.empty() && (entry[0] == '/' || entry.rfind("$ORIGIN", 0) == 0))
+                    << binary << ": \"" << entry << "\" in " << list;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumenmeta
