@@ -117,30 +117,3 @@ bool IsGpsDecimalKey(const std::string& key) {
 }
 
 }  // namespace lumenmeta_tool
-
-namespace lumenmeta_tool {
-
-std::vector<ValueText> ReadValues(MetaHandle* handle, const std::string& key, int count) {
-    std::vector<ValueText> values;
-    // U+FFFF is no character XML or any text encoding gives a value.
-    const std::u16string separator(1, u'\uFFFF');
-    WCHAR* joined = nullptr;
-    const int length = GetMetaDataWContainer(handle, key.c_str(), &joined, separator.c_str());
-    const std::u16string wide = joined ? std::u16string(joined, static_cast<size_t>(length))
-                                       : std::u16string();
-    FreeMetaDataWContainer(joined);
-    const int type = count > 0 ? ReadValue(handle, key, 0, false).type : 0;
-    for (size_t start = 0; joined && type != 0;) {
-        const size_t end = std::min(wide.find(separator, start), wide.size());
-        const std::u16string piece = wide.substr(start, end - start);
-        values.push_back({type, IsExifKey(key) ? ExifDisplayText(piece) : Utf8FromWide(piece)});
-        if (end == wide.size()) break;
-        start = end + 1;
-    }
-    if (static_cast<int>(values.size()) == count) return values;
-    values.clear();
-    for (int index = 0; index < count; ++index) values.push_back(ReadValue(handle, key, index, false));
-    return values;
-}
-
-}  // namespace lumenmeta_tool

@@ -51,10 +51,5 @@ bool ReadAllForms(MetaHandle* handle, const std::string& key, bool stored,
 // as a signed decimal number.
 bool IsGpsDecimalKey(const std::string& key);
 
-// The `count` values of a key that has that many (the occurrences of a
-// repeated IPTC dataset, say), read in one pass: one joined read, split
-// again; where that does not give `count` values (a value that holds the
-// separator itself, an empty one), each is read by its index instead.
-std::vector<ValueText> ReadValues(MetaHandle* handle, const std::string& key, int count);
 
 }  // namespace lumenmeta_tool
