@@ -195,31 +195,41 @@ bool KeepsAddedIptc(const Exiv2::Iptcdatum& datum, const std::string& key, const
 }
 
 bool KeepsAddedXmp(const Exiv2::Xmpdatum& datum, const std::string& key) {
-    const std::string text = datum.toString();
-    if (datum.count() == 0 || text.empty()) return false;
-    if (IsConvertedXmpDate(key)) return IsValidXmpDate(text);
-    return true;
+    if (datum.count() == 0 || datum.size() == 0) return false;
+    return !IsConvertedXmpDate(key) || IsValidXmpDate(datum.toString());
 }
 
 void MakeXmpTextUtf8(Exiv2::Xmpdatum& datum) {
     const Exiv2::Value& value = datum.value();
-    if (const auto* array = dynamic_cast<const Exiv2::XmpArrayValue*>(&value)) {
-        bool valid = true;
-        for (long i = 0; valid && i < array->count(); ++i) valid = IsValidUtf8(array->toString(i));
-        if (valid) return;
-        Exiv2::XmpArrayValue fixed(array->typeId());
-        for (long i = 0; i < array->count(); ++i) fixed.read(Utf8FromNarrowText(array->toString(i)));
-        datum.setValue(&fixed);
-    } else if (const auto* alternatives = dynamic_cast<const Exiv2::LangAltValue*>(&value)) {
-        bool valid = true;
-        for (const auto& entry : alternatives->value_) valid = valid && IsValidUtf8(entry.second);
-        if (valid) return;
-        Exiv2::LangAltValue fixed;
-        for (const auto& entry : alternatives->value_) fixed.value_[entry.first] = Utf8FromNarrowText(entry.second);
-        datum.setValue(&fixed);
-    } else if (value.typeId() == Exiv2::xmpText) {
-        const std::string text = value.toString();
-        if (!IsValidUtf8(text)) datum.setValue(Utf8FromNarrowText(text));
+    switch (value.typeId()) {
+        case Exiv2::xmpText: {
+            const std::string text = value.toString();
+            if (!IsValidUtf8(text)) datum.setValue(Utf8FromNarrowText(text));
+            break;
+        }
+        case Exiv2::xmpBag:
+        case Exiv2::xmpSeq:
+        case Exiv2::xmpAlt: {
+            bool valid = true;
+            for (long i = 0; valid && i < value.count(); ++i) valid = IsValidUtf8(value.toString(i));
+            if (valid) break;
+            Exiv2::XmpArrayValue fixed(value.typeId());
+            for (long i = 0; i < value.count(); ++i) fixed.read(Utf8FromNarrowText(value.toString(i)));
+            datum.setValue(&fixed);
+            break;
+        }
+        case Exiv2::langAlt: {
+            const auto& alternatives = static_cast<const Exiv2::LangAltValue&>(value);
+            bool valid = true;
+            for (const auto& entry : alternatives.value_) valid = valid && IsValidUtf8(entry.second);
+            if (valid) break;
+            Exiv2::LangAltValue fixed;
+            for (const auto& entry : alternatives.value_) fixed.value_[entry.first] = Utf8FromNarrowText(entry.second);
+            datum.setValue(&fixed);
+            break;
+        }
+        default:
+            break;
     }
 }
 

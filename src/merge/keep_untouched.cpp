@@ -53,30 +53,23 @@ void EraseAt(Container& data, const std::vector<bool>& goes) {
 // the note's by the note's, and drops the added datums that `keeps` refuses.
 // Touches the container only when something is to be put back or dropped.
 template <typename Container, typename Keeps>
-bool PutBack(const DatumPointersByKey<Container>& noted, Container& target, const TouchedKeys& touched, Keeps keeps,
-             std::vector<std::string>* added = nullptr) {
+bool PutBack(const DatumPointersByKey<Container>& noted, Container& target, const TouchedKeys& touched, Keeps keeps) {
     const auto untouched = [&touched](const std::string& key) { return !touched(key); };
-    DatumPointersByKey<Container> before;
-    for (const auto& [key, datums] : noted) {
-        if (untouched(key)) before.emplace(key, datums);
-    }
     const DatumPointersByKey<Container> now = PointDatums(target, untouched);
+    // The untouched keys whose datums are not the note's.
     std::unordered_set<std::string> restore;
-    ForEachChangedKey(before, now, [&before, &restore](const std::string& key) {
-        if (before.count(key) != 0) restore.insert(key);
-    });
+    for (const auto& [key, datums] : noted) {
+        const auto found = now.find(key);
+        if (found == now.end() ? untouched(key) : !SameDatums(datums, found->second)) {
+            restore.insert(key);
+        }
+    }
     std::unordered_set<const void*> dropped;
     for (const auto& [key, datums] : now) {
-        if (before.count(key) != 0) continue;
-        bool kept = false;
+        if (noted.count(key) != 0) continue;
         for (const auto* datum : datums) {
-            if (keeps(*datum, key)) {
-                kept = true;
-            } else {
-                dropped.insert(datum);
-            }
+            if (!keeps(*datum, key)) dropped.insert(datum);
         }
-        if (kept && added) added->push_back(key);
     }
     if (restore.empty() && dropped.empty()) return false;
     // Positions of the datums to remove, taken before the container changes.
@@ -91,7 +84,7 @@ bool PutBack(const DatumPointersByKey<Container>& noted, Container& target, cons
     for (const auto& datum : target) goes.push_back(removed.count(&datum) != 0);
     EraseAt(target, goes);
     for (const std::string& key : restore) {
-        for (const auto* datum : before.at(key)) target.add(*datum);
+        for (const auto* datum : noted.at(key)) target.add(*datum);
     }
     return true;
 }
@@ -143,6 +136,14 @@ bool TouchedKeys::operator()(const std::string& key) const {
     return group >= 0 && groups_[static_cast<size_t>(group)];
 }
 
+bool TouchedKeys::TouchesXmp() const {
+    if (!xmpProperties_.empty()) return true;
+    for (bool group : groups_) {
+        if (group) return true;
+    }
+    return false;
+}
+
 void KeepUntouchedValues(const MetaHandle& handle, const MetadataNote& note, Exiv2::Image& target) {
     const NoteIndex index(note);
     const TouchedKeys touched(handle, index);
@@ -159,19 +160,22 @@ void KeepUntouchedValues(const MetaHandle& handle, const MetadataNote& note, Exi
         SortByKey(target.iptcData());
         NormalizeIptcText(target.iptcData());
     }
-    std::vector<std::string> addedXmp;
-    if (PutBack(index.xmp, target.xmpData(), touched, KeepsAddedXmp, &addedXmp)) {
+    // A conversion may have copied Exif text in another encoding: an added
+    // datum is made UTF-8 before it is judged.
+    const auto keepsXmp = [](const Exiv2::Xmpdatum& datum, const std::string& key) {
+        MakeXmpTextUtf8(const_cast<Exiv2::Xmpdatum&>(datum));  // a datum of the target's own XMP
+        return KeepsAddedXmp(datum, key);
+    };
+    if (PutBack(index.xmp, target.xmpData(), touched, keepsXmp)) {
         CheckXmpDates(target.xmpData(), false);
     }
     // Restored and converted datums stand at the end: the XMP is written in
     // key order, array items in the order of their index, so that the same
     // metadata always gives the same packet.
     SortByKey(target.xmpData());
-    // Only what a conversion or the host put there can be text in another
-    // encoding: the file's own XMP was read from a packet.
-    MakeXmpTextUtf8(target.xmpData(), [&](const std::string& key) {
-        return touched(key) || std::binary_search(addedXmp.begin(), addedXmp.end(), key);
-    });
+    // So may the conversions of the host's edits; the file's own XMP was
+    // read from a packet and is UTF-8.
+    if (touched.TouchesXmp()) MakeXmpTextUtf8(target.xmpData(), touched);
     AddRequiredExifTags(note.exif, target);
 }
 

@@ -52,6 +52,9 @@ class TouchedKeys {
 public:
     TouchedKeys(const MetaHandle& handle, const NoteIndex& note);
     bool operator()(const std::string& key) const;
+    // False when no XMP key can be touched: the host edited nothing that has
+    // XMP or an XMP twin.
+    bool TouchesXmp() const;
 
 private:
     void Touch(const std::string& key);
