@@ -6,6 +6,7 @@
 #include "support/fixture_image.h"
 #include "support/handles.h"
 #include "support/temp_dir.h"
+#include "support/write_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -42,13 +43,7 @@ void Check(const Case& c) {
     FixtureImage fixture;
     Fill(fixture.exif, c.exif);
     Fill(fixture.xmp, c.xmp);
-    const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
-    {
-        HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-        c.edit(handle.get());
-        ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
-    }
-    const FileMetadata file = ReadBack(path);
+    const FileMetadata file = ReadBack(WriteInPlace(dir, fixture, c.edit));
     for (const std::string& row : c.expected) {
         const std::string key = row.substr(0, row.find('='));
         const Texts onDisk = key[0] == 'X' ? ValuesOf(file.xmp, key) : ValuesOf(file.exif, key);

@@ -6,6 +6,7 @@
 #include "support/fixture_image.h"
 #include "support/handles.h"
 #include "support/temp_dir.h"
+#include "support/write_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -60,13 +61,7 @@ TEST(IptcText, TheMarkerComesWithTextOutsideAsciiAndOnlyThen) {
         TempDir dir;
         FixtureImage fixture;
         Fill(fixture.iptc, c.iptc);
-        const std::string path = fixture.WriteTo(dir.File("photo.jpg"));
-        {
-            HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-            c.edit(handle.get());
-            ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
-        }
-        const FileMetadata file = ReadBack(path);
+        const FileMetadata file = ReadBack(WriteInPlace(dir, fixture, c.edit));
         Texts entries = Entries(file.iptc), expected = c.expected;
         std::sort(entries.begin(), entries.end());
         std::sort(expected.begin(), expected.end());

@@ -11,6 +11,7 @@
 #include "support/handles.h"
 #include "support/jpeg_bytes.h"
 #include "support/temp_dir.h"
+#include "support/write_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +34,8 @@
 namespace lumenmeta {
 namespace {
 
-// Each write's own mark, in a property no merge rule mirrors, shows which write a file holds.
-int WriteMark(const std::string& path, const std::string& mark) {
-    test::HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-    handle->xmpData["Xmp.dc.source"] = mark;
-    return WriteData(handle.get(), nullptr, 0, 0);
-}
-
-std::string MarkOf(const std::string& path) {
-    const Exiv2::XmpData xmp = test::ReadBack(path).xmp;  // throws on a damaged file
-    const auto found = xmp.findKey(Exiv2::XmpKey("Xmp.dc.source"));
-    return found == xmp.end() ? std::string() : found->toString();
-}
+using test::MarkOf;
+using test::WriteMark;
 
 long EntriesIn(const std::string& folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});

@@ -10,6 +10,7 @@
 #include "support/fixture_image.h"
 #include "support/handles.h"
 #include "support/temp_dir.h"
+#include "support/write_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +26,8 @@
 namespace lumenmeta {
 namespace {
 
-int WriteMark(const std::string& path, const std::string& mark) {
-    test::HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
-    handle->xmpData["Xmp.dc.source"] = mark;
-    return WriteData(handle.get(), nullptr, 0, 0);
-}
-
-std::string MarkOf(const std::string& path) {
-    const Exiv2::XmpData xmp = test::ReadBack(path).xmp;
-    const auto found = xmp.findKey(Exiv2::XmpKey("Xmp.dc.source"));
-    return found == xmp.end() ? std::string() : found->toString();
-}
+using test::MarkOf;
+using test::WriteMark;
 
 std::vector<std::string> Names(const std::string& folder) {
     std::vector<std::string> names;

@@ -35,4 +35,16 @@ void ExpectOnDisk(const FileMetadata& file, const std::vector<std::string>& rows
     }
 }
 
+int WriteMark(const std::string& path, const std::string& mark) {
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+    handle->xmpData["Xmp.dc.source"] = mark;
+    return WriteData(handle.get(), nullptr, 0, 0);
+}
+
+std::string MarkOf(const std::string& path) {
+    const Exiv2::XmpData xmp = ReadBack(path).xmp;
+    const auto found = xmp.findKey(Exiv2::XmpKey("Xmp.dc.source"));
+    return found == xmp.end() ? std::string() : found->toString();
+}
+
 }  // namespace lumenmeta::test

@@ -29,4 +29,11 @@ void Set(MetaHandle* handle, const char* key, const std::u16string& value);
 // Checks each "key=text|text" row (no text: no datum) against the file.
 void ExpectOnDisk(const FileMetadata& file, const std::vector<std::string>& rows);
 
+// Each write's own mark, in a property no merge rule mirrors, shows which
+// write a file holds: WriteMark opens the file, sets the mark and writes it
+// back in place (the result of WriteData); MarkOf reads it back with Exiv2
+// (empty when there is none; throws on a damaged file).
+int WriteMark(const std::string& path, const std::string& mark);
+std::string MarkOf(const std::string& path);
+
 }  // namespace lumenmeta::test
