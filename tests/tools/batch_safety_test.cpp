@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -230,6 +231,36 @@ TEST(BatchSafety, NoBinaryLoadsLibrariesFromTheCurrentFolder) {
             }
         }
     }
+}
+
+// A dry run makes its write in memory: a file too large for that is refused
+// from its size, before its bytes are read, and is left as it was.
+TEST(BatchSafety, ADryRunRefusesAFileTooLargeForMemoryBeforeReadingIt) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string path = test::SampleFixture().WriteTo(dir.File("huge.jpg"));
+    // Sparse: 2 GiB and more on record, almost nothing on disk.
+    ASSERT_EQ(truncate(path.c_str(), (off_t{1} << 31) + 4096), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    // Reading the 2 GiB would fail on 1 GiB of address space, with another
+    // reason. (AddressSanitizer reserves more than that for itself.)
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not apply under AddressSanitizer";
+#endif
+    rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = rlim_t{1} << 30;
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limit), 0);
+    const test::ToolRun run = RunTool({"set", "--dry-run", path, "Xmp.dc.title=x"});
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &saved), 0);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(path + ": too large for a write in memory"), std::string::npos) << run.err;
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 }
 
 }  // namespace
