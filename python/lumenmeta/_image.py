@@ -9,7 +9,7 @@ import os
 import re
 import threading
 import weakref
-from ctypes import c_int, c_int32
+from ctypes import c_int, c_int32, c_void_p
 from fractions import Fraction
 from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
 
