@@ -4,31 +4,18 @@
 #include "lumenmeta.h"
 
 #include "handle/file_in_progress.h"
+#include "platform/sink_slot.h"
 
 #include <exiv2/exiv2.hpp>
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 
 namespace lumenmeta {
 
 namespace {
 
-// The sink and its context are set and read together; the sink itself is
-// called outside the lock, so messages may reach it from several threads.
-struct LogSink {
-    Exiv2LogSink sink = nullptr;
-    void* context = nullptr;
-};
-
-std::mutex logMutex;
-LogSink logSink;
-
-LogSink CurrentSink() {
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logSink;
-}
+SinkSlot<Exiv2LogSink> logSlot;
 
 const char* LevelText(int level) {
     switch (level) {
@@ -45,7 +32,7 @@ void HandleExiv2Message(int level, const char* message) noexcept {
         std::string text = message ? message : "";
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
         const std::string& path = CurrentFile();
-        const LogSink target = CurrentSink();
+        const auto target = logSlot.Get();
         if (target.sink) {
             target.sink(level, path.c_str(), text.c_str(), target.context);
             return;
@@ -73,7 +60,5 @@ extern "C" void SetExiv2LogLevel(int level) {
 }
 
 extern "C" void SetExiv2LogSink(Exiv2LogSink sink, void* context) {
-    std::lock_guard<std::mutex> lock(lumenmeta::logMutex);
-    lumenmeta::logSink.sink = sink;
-    lumenmeta::logSink.context = sink ? context : nullptr;
+    lumenmeta::logSlot.Set(sink, context);
 }
