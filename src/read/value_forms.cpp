@@ -4,6 +4,7 @@
 #include "read/render.h"
 
 #include <cstring>
+#include <sstream>
 #include <string_view>
 
 namespace lumenmeta {
@@ -33,6 +34,34 @@ const Exiv2::LangAltValue* AsLangAlt(const Exiv2::Value& value) {
 const Exiv2::CommentValue* AsComment(const Exiv2::Value& value) {
     return value.typeId() == Exiv2::undefined ? dynamic_cast<const Exiv2::CommentValue*>(&value)
                                               : nullptr;
+}
+
+// One string stream per thread for the texts Exiv2 writes to a stream: a
+// listing makes two texts per value, and setting up a new stream (its
+// locale and facets) costs more than most values' text. Each use starts
+// from a fresh state, as a print may leave flags, precision or fill set.
+std::ostringstream& CleanStream() {
+    thread_local std::ostringstream stream;
+    stream.str(std::string());
+    stream.clear();
+    stream.flags(std::ios_base::dec | std::ios_base::skipws);
+    stream.precision(6);
+    stream.width(0);
+    stream.fill(' ');
+    return stream;
+}
+
+// Value::toString() and Metadatum::print() without a stream of their own.
+std::string WholeText(const Exiv2::Value& value) {
+    std::ostringstream& stream = CleanStream();
+    value.write(stream);
+    return stream.str();
+}
+
+std::string Printed(const Exiv2::Metadatum& datum, const Exiv2::ExifData* exif) {
+    std::ostringstream& stream = CleanStream();
+    datum.write(stream, exif);
+    return stream.str();
 }
 
 bool IsXmpArray(const Exiv2::Value& value) {
@@ -76,7 +105,7 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
         return found == alternative->value_.end() ? "" : found->second;
     }
     if (IsXmpArray(value)) return item.item >= 0 && item.item < value.count() ? value.toString(item.item) : "";
-    if (std::strcmp(datum.familyName(), "Xmp") == 0) return value.toString();
+    if (std::strcmp(datum.familyName(), "Xmp") == 0) return WholeText(value);
     if (value.typeId() == Exiv2::unsignedByte && IsXpTag(datum)) {
         return CodePageFromWide(TextFromUtf16LeBytes(value), kCodePageUtf8);
     }
@@ -84,7 +113,7 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
         // Exiv2 drops the character-set header and converts UCS-2 to UTF-8.
         return Utf8UpToZero(comment->comment());
     }
-    return Utf8UpToZero(value.toString());
+    return Utf8UpToZero(WholeText(value));
 }
 
 std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
@@ -95,7 +124,7 @@ std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
         if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value())) {
             return TrimTrailingBlanks(stored);
         }
-        std::string printed = datum.print(exif);
+        std::string printed = Printed(datum, exif);
         if (std::strcmp(datum.familyName(), "Xmp") != 0) printed = Utf8UpToZero(printed);
         return TrimTrailingBlanks(printed);
     } catch (...) {
