@@ -94,9 +94,8 @@ bool ReadLinkAt(int folder, const std::string& name, std::string& text) {
 
 // Opens the folder `path` names, relative to `base`, one name at a time,
 // each opened with O_NOFOLLOW under the folder opened before it: a symbolic
-// link in the path is read and followed there, once, so every name is
-// looked up exactly once and nothing changed afterwards can redirect the
-// write. An invalid descriptor, with errno set, when there is no such folder.
+// link in the path is followed there, once, so every name is looked up
+// exactly once and nothing changed afterwards can redirect the write. An invalid descriptor, with errno set, when there is no such folder.
 FileDescriptor OpenFolder(int base, const std::string& path, int& links) {
     FileDescriptor current(::openat(path.rfind('/', 0) == 0 ? AT_FDCWD : base,
                                     path.rfind('/', 0) == 0 ? "/" : ".",
@@ -111,13 +110,15 @@ FileDescriptor OpenFolder(int base, const std::string& path, int& links) {
                                      O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.get() < 0 && (errno == ENOTDIR || errno == ELOOP) &&
             IsLinkAt(current.get(), step)) {
-            std::string target;
             if (++links > kMaxLinks) {
                 errno = ELOOP;
                 return FileDescriptor();
             }
-            if (!ReadLinkAt(current.get(), step, target)) return FileDescriptor();
-            next = OpenFolder(current.get(), target, links);
+            // The kernel follows it, in the same single lookup: a link to a
+            // folder, or a descriptor's entry in /proc/self/fd, which stands
+            // for the very folder a host holds open, wherever it is now.
+            next = FileDescriptor(
+                ::openat(current.get(), step.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         }
         current = std::move(next);
     }
