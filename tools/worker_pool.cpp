@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -167,6 +168,7 @@ private:
         // Nothing buffered here may be written twice, once by the child.
         std::fflush(stdout);
         std::fflush(stderr);
+        const pid_t parent = getpid();
         const pid_t pid = fork();
         if (pid < 0) {
             close(sockets[0]);
@@ -174,6 +176,10 @@ private:
             return false;
         }
         if (pid == 0) {
+            // A worker ends with the tool, however the tool ends: none is
+            // left behind on a file that never finishes.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent) _exit(0);
             close(sockets[0]);
             for (const Worker& other : workers_) {
                 if (other.socket >= 0) close(other.socket);
