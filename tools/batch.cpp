@@ -4,6 +4,7 @@
 #include "image_file.h"
 #include "progress.h"
 #include "text.h"
+#include "walked_folder.h"
 #include "worker_pool.h"
 
 #include <algorithm>
@@ -30,6 +31,9 @@ FileOutcome RunGuarded(const FileTask& task, const std::string& path) {
         ~Following() { FollowLinksAtName(true); }
     } following(!FoundInFolder(path));
     try {
+        // And it is reached through the folder the walk held.
+        const PinnedFolder pinned(path);
+        if (!pinned.reason().empty()) return FileOutcome::Failed(pinned.reason());
         return task(path);
     } catch (const std::exception& error) {
         return FileOutcome::Failed(error.what());

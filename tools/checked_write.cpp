@@ -1,4 +1,5 @@
 #include "checked_write.h"
+#include "walked_folder.h"
 
 #include "image_file.h"
 #include "json.h"
@@ -102,7 +103,7 @@ FileOutcome WriteImage(const std::string& path, const WriteJob& job, std::string
         }
         reason = "the library cannot read it";
     } else {
-        if (!WriteData(handle.get(), job.target.empty() ? nullptr : job.target.c_str(),
+        if (!WriteData(handle.get(), job.target.empty() ? nullptr : AccessPath(job.target).c_str(),
                        job.xmpMode, job.keepTargetUnread)) {
             if (IsFormatRefusal(trace.WriteFailure())) refusal = trace.WriteFailure();
             return FileOutcome::Failed("could not write " + written);
@@ -179,7 +180,7 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
         if (!sidecar.exists && !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar.path);
         }
-        if (!WriteData(handle.get(), sidecar.exists ? nullptr : sidecar.path.c_str(),
+        if (!WriteData(handle.get(), sidecar.exists ? nullptr : AccessPath(sidecar.path).c_str(),
                        job.xmpMode, 0)) {
             access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar.path);

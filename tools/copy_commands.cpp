@@ -1,6 +1,7 @@
 // `lumenmeta copy`, `lumenmeta copy-value` and `lumenmeta sidecar`: metadata
 // from one file into another.
 #include "batch.h"
+#include "walked_folder.h"
 #include "changes.h"
 #include "checked_write.h"
 #include "commands.h"
@@ -44,7 +45,7 @@ private:
 };
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = std::fopen(AccessPath(path).c_str(), "wb");
     if (!file) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
@@ -85,7 +86,7 @@ FileOutcome CopyAndCheck(const CopyJob& job, std::string& refusal) {
             return FileOutcome::Failed("cannot read it");
         }
     }
-    if (!CopyImageMetaData(source.c_str(), written.c_str(), job.readTarget)) {
+    if (!CopyImageMetaData(AccessPath(source).c_str(), AccessPath(written).c_str(), job.readTarget)) {
         if (exists) refusal = FormatRefusal(written);
         return FileOutcome::Failed("could not copy the metadata of " + source + " into it");
     }
@@ -144,7 +145,7 @@ FileOutcome CopyIntoSidecar(const CopyJob& job, const std::string& why) {
         if (!sidecar.exists && !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar.path);
         }
-        if (!WriteData(from.get(), sidecar.path.c_str(), 0, 0)) {
+        if (!WriteData(from.get(), AccessPath(sidecar.path).c_str(), 0, 0)) {
             access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar.path);
         }
@@ -246,10 +247,10 @@ int RunSidecar(const Words& words) {
             return FileOutcome::Failed(sidecar + " exists (--overwrite replaces it)");
         }
         if (!reason.empty()) return FileOutcome::Failed(reason);
-        if (access.exists() ? !CreateXmpSidecar(sidecar.c_str(), true) : !access.Create()) {
+        if (access.exists() ? !CreateXmpSidecar(AccessPath(sidecar).c_str(), true) : !access.Create()) {
             return FileOutcome::Failed("could not create " + sidecar);
         }
-        if (!WriteData(handle.get(), sidecar.c_str(), 3, 0)) {
+        if (!WriteData(handle.get(), AccessPath(sidecar).c_str(), 3, 0)) {
             access.UndoCreate();
             return FileOutcome::Failed("could not write " + sidecar);
         }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <system_error>
@@ -38,14 +40,19 @@ bool LooksLikeImageFile(const std::string& path) {
 
 namespace {
 
-std::set<std::string>& FoundFiles() {
-    static std::set<std::string> found;
+std::map<std::string, FoundFile>& FoundFiles() {
+    static std::map<std::string, FoundFile> found;
     return found;
 }
 
 }  // namespace
 
 bool FoundInFolder(const std::string& path) { return FoundFiles().count(path) != 0; }
+
+const FoundFile* FoundEntry(const std::string& path) {
+    const auto found = FoundFiles().find(path);
+    return found == FoundFiles().end() ? nullptr : &found->second;
+}
 
 namespace {
 
@@ -58,10 +65,13 @@ public:
     Walk(bool recurse, bool followLinks, bool skipSidecars)
         : recurse_(recurse), followLinks_(followLinks), skipSidecars_(skipSidecars) {}
 
-    void Directory(const fs::path& directory, std::vector<std::string>& out) {
+    // `root` is the named folder's descriptor, held for the whole run, and
+    // `below` the path of `directory` under it ("" for the named folder).
+    void Directory(const fs::path& directory, int root, const std::string& below,
+                   std::vector<std::string>& out) {
         if (!FirstVisit(directory)) return;
         std::vector<std::string> files;
-        std::vector<fs::path> below;
+        std::vector<fs::path> folders;
         std::error_code error;
         for (fs::directory_iterator it(directory, error), end; !error && it != end;
              it.increment(error)) {
@@ -70,7 +80,7 @@ public:
                 followLinks_ ? it->status(statusError) : it->symlink_status(statusError);
             if (statusError) continue;
             if (fs::is_directory(status)) {
-                if (recurse_) below.push_back(it->path());
+                if (recurse_) folders.push_back(it->path());
             } else if (fs::is_regular_file(status) && LooksLikeImageFile(it->path().string()) &&
                        !(skipSidecars_ && LowerExtension(it->path().string()) == ".xmp") &&
                        (!followLinks_ || FirstVisit(it->path()))) {
@@ -78,10 +88,15 @@ public:
             }
         }
         std::sort(files.begin(), files.end());
-        std::sort(below.begin(), below.end());
+        std::sort(folders.begin(), folders.end());
         out.insert(out.end(), files.begin(), files.end());
-        if (!followLinks_) FoundFiles().insert(files.begin(), files.end());
-        for (const fs::path& sub : below) Directory(sub, out);
+        if (!followLinks_) {
+            for (const std::string& file : files) FoundFiles()[file] = {root, below};
+        }
+        for (const fs::path& sub : folders) {
+            const std::string name = sub.filename().string();
+            Directory(sub, root, below.empty() ? name : below + "/" + name, out);
+        }
     }
 
 private:
@@ -104,7 +119,12 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bo
     for (const std::string& input : inputs) {
         std::error_code error;
         if (fs::is_directory(input, error)) {
-            walk.Directory(input, files);
+            // The named folder is held open (a link there, named by the user,
+            // is followed): the files found below it are opened through it
+            // later, each folder on the way without following a link.
+            const int root = followLinks ? -1
+                                         : open(input.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            walk.Directory(input, root, "", files);
         } else {
             files.push_back(input);
         }

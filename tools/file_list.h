@@ -31,4 +31,13 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs, bo
 // a link there now was put there since, and is not followed).
 bool FoundInFolder(const std::string& path);
 
+// Where such a file was found: the named folder's descriptor, held open for
+// the whole run, and the path of the file's folder below it ("" for the named
+// folder itself). Null for a file the walk did not find.
+struct FoundFile {
+    int root;
+    std::string below;
+};
+const FoundFile* FoundEntry(const std::string& path);
+
 }  // namespace lumenmeta_tool

@@ -1,4 +1,5 @@
 #include "image_file.h"
+#include "walked_folder.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -28,12 +29,14 @@ void FollowLinksAtName(bool follow) {
     SetFollowLastLink(follow ? 1 : 0);
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::string& named) {
+    const std::string path = AccessPath(named);
     struct stat info;
     return stat(path.c_str(), &info) == 0;
 }
 
-bool IsUsableFile(const std::string& path, std::string& reason) {
+bool IsUsableFile(const std::string& named, std::string& reason) {
+    const std::string path = AccessPath(named);
     struct stat info;
     if (!followLinks && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
         reason = "is a symbolic link now, not the file the folder held; not followed";
@@ -54,7 +57,7 @@ Handle OpenImage(const std::string& path, std::string& reason) {
     // Checked before the library opens it: reading a FIFO or a device
     // would block or never end.
     if (!IsUsableFile(path, reason)) return nullptr;
-    Handle handle(OpenMetaHandle(path.c_str(), 0));
+    Handle handle(OpenMetaHandle(AccessPath(path).c_str(), 0));
     if (!handle) {
         reason = "out of memory";
         return nullptr;
@@ -70,13 +73,13 @@ Handle OpenImage(const std::string& path, std::string& reason) {
 
 bool TooLargeForMemory(const std::string& path) {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && info.st_size > INT32_MAX;
+    return stat(AccessPath(path).c_str(), &info) == 0 && info.st_size > INT32_MAX;
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
     // Non-blocking, so that a FIFO swapped in under the name cannot hold the
     // tool; only a regular file is read, and only as far as its size.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(AccessPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info;
     bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);

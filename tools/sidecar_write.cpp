@@ -1,4 +1,5 @@
 #include "sidecar_write.h"
+#include "walked_folder.h"
 
 #include "lumenmeta.h"
 
@@ -63,8 +64,11 @@ bool LooksLikeXmpPacket(const std::string& bytes) {
 
 SidecarWrite::~SidecarWrite() { Release(); }
 
-std::string SidecarWrite::Begin(const std::string& path, bool lock, bool linkNamed) {
-    path_ = path;
+std::string SidecarWrite::Begin(const std::string& shown, bool lock, bool linkNamed) {
+    // Messages name the sidecar as given; the files are reached through the
+    // walk's folder where it holds one.
+    path_ = AccessPath(shown);
+    const std::string& path = path_;
     if (lock) {
         lockPath_ = LockPathOf(path);
         for (;;) {
@@ -73,7 +77,7 @@ std::string SidecarWrite::Begin(const std::string& path, bool lock, bool linkNam
                 // A folder we may not create files in: no sidecar can be made
                 // there, and none replaced, by this write or any other.
                 if (errno == EACCES || errno == EROFS || errno == EPERM) break;
-                return "cannot lock its sidecar " + path + ": " + std::strerror(errno);
+                return "cannot lock its sidecar " + shown + ": " + std::strerror(errno);
             }
             while (flock(lockFd_, LOCK_EX) != 0 && errno == EINTR) {
             }
@@ -91,20 +95,20 @@ std::string SidecarWrite::Begin(const std::string& path, bool lock, bool linkNam
     struct stat info {};
     if ((linkNamed ? stat(path.c_str(), &info) : lstat(path.c_str(), &info)) != 0) {
         if (errno == ENOENT) return "";
-        return "its sidecar " + path + ": " + std::strerror(errno);
+        return "its sidecar " + shown + ": " + std::strerror(errno);
     }
     exists_ = true;
     if (S_ISLNK(info.st_mode)) {
-        return "its sidecar " + path + " is a symbolic link; a sidecar's link is not followed";
+        return "its sidecar " + shown + " is a symbolic link; a sidecar's link is not followed";
     }
-    if (!S_ISREG(info.st_mode)) return "its sidecar " + path + " is not a regular file";
+    if (!S_ISREG(info.st_mode)) return "its sidecar " + shown + " is not a regular file";
     const int fd = open(path.c_str(),
                         O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (linkNamed ? 0 : O_NOFOLLOW));
-    if (fd < 0) return "cannot read its sidecar " + path + ": " + std::strerror(errno);
+    if (fd < 0) return "cannot read its sidecar " + shown + ": " + std::strerror(errno);
     const std::string start = StartOf(fd);
     close(fd);
     if (!LooksLikeXmpPacket(start)) {
-        return "its sidecar " + path + " holds no XMP packet; it is not written into";
+        return "its sidecar " + shown + " holds no XMP packet; it is not written into";
     }
     return "";
 }

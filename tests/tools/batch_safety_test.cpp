@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -153,6 +154,129 @@ TEST(BatchSafety, AFileSwappedForALinkAfterTheWalkIsNotWrittenThrough) {
               npos) << text;
     EXPECT_NE(text.find("0 done, 3 failed"), npos) << text;
     EXPECT_EQ(test::ReadBytes(victim), victimBytes);
+}
+
+// The files the -r walk found are reached through the folder it held: a
+// folder below it swapped for a link to another tree while two workers are
+// held on the first files is refused, and the named folder moved away and
+// replaced by a link still has its own files written, not the link's.
+TEST(BatchSafety, AFolderSwappedForALinkAfterTheWalkIsNotWrittenThrough) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    // Runs `set -r` on `tree` with workers held on hold1 and hold2, calls
+    // `swap` once the walk is done, and gives the exit code and the errors.
+    const auto run = [](const std::string& tree, const std::string& errors,
+                        const std::function<void()>& swap) {
+        const pid_t child = fork();
+        if (child == 0) {
+            setenv("LUMENMETA_TEST_HANG_WORKER_ON", "hold", 1);
+            const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(fd, 2);
+            execl(test::ToolPath(), "lumenmeta", "set", "-r", "-j", "2", "--timeout", "3",
+                  tree.c_str(), "Xmp.dc.source=through", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        sleep(1);  // the walk is long done; both workers hold their files
+        swap();
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::vector<unsigned char> err = test::ReadBytes(errors);
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                              std::string(err.begin(), err.end()));
+    };
+    test::TempDir dir;
+    const std::string outside = dir.File("outside");
+    std::filesystem::create_directories(outside + "/sub");
+    const std::string victim = test::SampleFixture().WriteTo(outside + "/sub/z.jpg");
+    const std::vector<unsigned char> victimBytes = test::ReadBytes(victim);
+
+    const std::string tree = dir.File("tree");
+    std::filesystem::create_directories(tree + "/sub");
+    for (const char* name : {"hold1.jpg", "hold2.jpg", "sub/z.jpg"}) {
+        test::SampleFixture().WriteTo(tree + "/" + name);
+    }
+    auto [code, errors] = run(tree, dir.File("errors1"), [&] {
+        std::filesystem::rename(tree + "/sub", tree + "/sub.old");
+        std::filesystem::create_directory_symlink("../outside/sub", tree + "/sub");
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(errors.find(tree + "/sub/z.jpg: its folder sub is a symbolic link now, not the "
+                                 "folder the walk found; not followed"),
+              npos) << errors;
+    EXPECT_EQ(test::ReadBytes(victim), victimBytes);
+
+    // The named folder itself swapped: its files are still the ones written.
+    const std::string named = dir.File("named");
+    std::filesystem::create_directories(named + "/sub");
+    for (const char* name : {"hold1.jpg", "hold2.jpg", "sub/z.jpg"}) {
+        test::SampleFixture().WriteTo(named + "/" + name);
+    }
+    std::tie(code, errors) = run(named, dir.File("errors2"), [&] {
+        std::filesystem::rename(named, dir.File("named.old"));
+        std::filesystem::create_directory_symlink("outside", named);
+    });
+    EXPECT_EQ(code, 1) << errors;  // the two held files fail after the time limit
+    EXPECT_NE(errors.find("1 done, 2 failed"), npos) << errors;
+    EXPECT_EQ(test::ReadBytes(victim), victimBytes);
+    const Exiv2::XmpData written = test::ReadBack(dir.File("named.old/sub/z.jpg")).xmp;
+    const auto source = written.findKey(Exiv2::XmpKey("Xmp.dc.source"));
+    ASSERT_NE(source, written.end());
+    EXPECT_EQ(source->toString(), "through");
+}
+
+// The worker processes of `parent` now.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        FILE* stat = std::fopen((entry.path() / "stat").c_str(), "r");
+        if (!stat) continue;
+        int pid = 0, ppid = 0;
+        char state = 0;
+        // pid (name) state ppid: the name holds no blank here.
+        if (std::fscanf(stat, "%d %*s %c %d", &pid, &state, &ppid) == 3 && ppid == parent) {
+            children.push_back(pid);
+        }
+        std::fclose(stat);
+    }
+    return children;
+}
+
+// -j takes at most one worker per file and four per core, however many are
+// asked for, unless --no-job-limit says so: counted while every worker is
+// held on its file.
+TEST(BatchSafety, JobsAreCappedAtTheFilesAndFourPerCore) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    const int cap = 4 * static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
+    test::TempDir dir;
+    for (int i = 0; i < cap + 2; ++i) test::SampleFixture().WriteTo(dir.File("hold" + std::to_string(i) + ".jpg"));
+    const std::string few = dir.File("few");
+    std::filesystem::create_directory(few);
+    for (int i = 0; i < 3; ++i) test::SampleFixture().WriteTo(few + "/hold" + std::to_string(i) + ".jpg");
+    const auto workersFor = [&](Words words) {
+        const pid_t child = fork();
+        if (child == 0) {
+            setpgid(0, 0);  // a group of its own, ended as one below
+            setenv("LUMENMETA_TEST_HANG_WORKER_ON", "hold", 1);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            std::vector<char*> argv = {const_cast<char*>("lumenmeta")};
+            for (std::string& word : words) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            execv(test::ToolPath(), argv.data());
+            _exit(127);
+        }
+        sleep(1);  // every worker holds a file by now
+        const size_t workers = ChildrenOf(child).size();
+        kill(-child, SIGKILL);  // held workers never end by themselves
+        int status = 0;
+        waitpid(child, &status, 0);
+        return static_cast<int>(workers);
+    };
+    EXPECT_EQ(workersFor({"get", "-j", "1000", dir.path(), "Exif.Image.Model"}), cap);
+    EXPECT_EQ(workersFor({"get", "-j", "1000", few, "Exif.Image.Model"}), 3);
+    EXPECT_EQ(workersFor({"get", "-j", "1000", "--no-job-limit", dir.path(), "Exif.Image.Model"}),
+              cap + 2);
+    EXPECT_EQ(workersFor({"get", "-j", "2", dir.path(), "Exif.Image.Model"}), 2);
 }
 
 // thumbnail --extract replaces only a regular file: a FIFO there does not
