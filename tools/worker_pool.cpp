@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -27,8 +28,6 @@ constexpr const char* kCrashOnVariable = "LUMENMETA_TEST_CRASH_WORKER_ON";
 constexpr const char* kHangOnVariable = "LUMENMETA_TEST_HANG_WORKER_ON";
 
 using Clock = std::chrono::steady_clock;
-
-constexpr size_t kIdle = SIZE_MAX;
 
 bool SendAll(int socket, const char* data, size_t size) {
     while (size > 0) {
@@ -87,11 +86,16 @@ std::string AbnormalEnd(int status) {
     return "the worker ended abnormally (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
+// Files a worker holds at once: the one it works on, and the next, already
+// in its socket, so that it goes on without waiting for this process to
+// read its answer and hand it another.
+constexpr size_t kInFlight = 2;
+
 struct Worker {
     pid_t pid = -1;
     int socket = -1;
-    size_t file = kIdle;  // the index of the file it works on
-    Clock::time_point deadline{};  // when that file's time is up
+    std::deque<size_t> files;      // the indexes it holds; it works on the first
+    Clock::time_point deadline{};  // when the first one's time is up
 };
 
 class Pool {
@@ -118,8 +122,13 @@ public:
     }
 
     void Run() {
+        // One file to each worker first, then the next to each: the first
+        // files are spread over all workers.
         for (Worker& worker : workers_) {
-            if (Start(worker)) Dispatch(worker);
+            if (Start(worker)) Fill(worker, 1);
+        }
+        for (Worker& worker : workers_) {
+            if (worker.socket >= 0) Fill(worker);
         }
         std::vector<pollfd> ready;
         std::vector<Worker*> owners;
@@ -127,7 +136,7 @@ public:
             ready.clear();
             owners.clear();
             for (Worker& worker : workers_) {
-                if (worker.file == kIdle) continue;
+                if (worker.files.empty()) continue;
                 ready.push_back({worker.socket, POLLIN, 0});
                 owners.push_back(&worker);
             }
@@ -150,18 +159,36 @@ public:
                 }
             }
         }
-        // Only when poll itself failed: files still out are not heard of again.
+        // Only when poll itself failed: the files a worker was on are not
+        // heard of again; those it had not begun are done here.
         for (Worker& worker : workers_) {
-            if (worker.file == kIdle) continue;
-            const size_t file = worker.file;
+            if (worker.files.empty()) continue;
+            const size_t file = worker.files.front();
+            GiveBack(worker);
             Retire(worker);
             finished_(file, FileOutcome::Failed("lost touch with the worker"));
         }
         // Files no worker could be started for.
-        for (; next_ < files_.size(); ++next_) finished_(next_, guarded_(files_[next_]));
+        while (HasWork()) {
+            const size_t file = TakeNext();
+            finished_(file, guarded_(files_[file]));
+        }
     }
 
 private:
+    bool HasWork() const { return !returned_.empty() || next_ < files_.size(); }
+
+    // The next file to hand out: one a lost worker held but had not begun,
+    // else the next in order.
+    size_t TakeNext() {
+        if (!returned_.empty()) {
+            const size_t file = returned_.front();
+            returned_.pop_front();
+            return file;
+        }
+        return next_++;
+    }
+
     bool Start(Worker& worker) {
         int sockets[2];
         if (socketpair(AF_UNIX, SOCK_STREAM, 0, sockets) != 0) return false;
@@ -187,7 +214,9 @@ private:
             Serve(sockets[1]);
         }
         close(sockets[1]);
-        worker = {pid, sockets[0], kIdle};
+        worker = Worker();
+        worker.pid = pid;
+        worker.socket = sockets[0];
         return true;
     }
 
@@ -209,51 +238,61 @@ private:
         _exit(0);
     }
 
-    // Hands the worker the next file, or lets it go when none is left. A
-    // worker that died meanwhile is found when its answer does not come.
-    void Dispatch(Worker& worker) {
-        if (next_ >= files_.size()) {
-            Retire(worker);
-            return;
+    // Hands the worker files until it holds `upTo`, or lets it go when
+    // it holds none and none is left. A worker that died meanwhile is found
+    // when its answer does not come.
+    void Fill(Worker& worker, size_t upTo = kInFlight) {
+        while (worker.files.size() < upTo && HasWork()) {
+            const uint64_t index = TakeNext();
+            if (worker.files.empty()) worker.deadline = Clock::now() + timeout_;
+            worker.files.push_back(index);
+            SendAll(worker.socket, reinterpret_cast<const char*>(&index), sizeof index);
         }
-        worker.file = next_++;
-        worker.deadline = Clock::now() + timeout_;
-        const uint64_t index = worker.file;
-        SendAll(worker.socket, reinterpret_cast<const char*>(&index), sizeof index);
+        if (worker.files.empty()) Retire(worker);
     }
 
     void Collect(Worker& worker) {
-        const size_t file = worker.file;
+        const size_t file = worker.files.front();
         FileOutcome outcome;
         if (ReceiveOutcome(worker.socket, outcome)) {
-            worker.file = kIdle;
-            Dispatch(worker);
+            // The next one it holds starts now.
+            worker.files.pop_front();
+            worker.deadline = Clock::now() + timeout_;
+            Fill(worker);
             finished_(file, std::move(outcome));
             return;
         }
         // The worker ended before it answered: its file fails, a new worker
         // takes its place while files are left.
+        GiveBack(worker);
         close(worker.socket);
         int status = 0;
         while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
         }
         worker = Worker();
-        if (next_ < files_.size() && Start(worker)) Dispatch(worker);
+        if (HasWork() && Start(worker)) Fill(worker);
         finished_(file, FileOutcome::Failed(AbnormalEnd(status)));
     }
 
     // Kills a worker whose file has taken too long: the file fails, and a
     // new worker takes its place while files are left.
     void Stop(Worker& worker) {
-        const size_t file = worker.file;
+        const size_t file = worker.files.front();
+        GiveBack(worker);
         kill(worker.pid, SIGKILL);
         close(worker.socket);
         while (waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
         }
         worker = Worker();
-        if (next_ < files_.size() && Start(worker)) Dispatch(worker);
+        if (HasWork() && Start(worker)) Fill(worker);
         finished_(file, FileOutcome::Failed("not done after " + std::to_string(timeoutSeconds_) +
                                             " s (--timeout); its worker was stopped"));
+    }
+
+    // The files a lost worker held but had not begun go back, first in line.
+    void GiveBack(Worker& worker) {
+        returned_.insert(returned_.begin(), worker.files.begin() + 1, worker.files.end());
+        worker.files.clear();
     }
 
     // Closes the worker's socket, which ends it; it is waited for at the end.
@@ -269,6 +308,7 @@ private:
     const std::function<void(size_t, FileOutcome)>& finished_;
     std::vector<Worker> workers_;
     std::vector<pid_t> retired_;
+    std::deque<size_t> returned_;
     Clock::duration timeout_;
     int timeoutSeconds_;
     std::string crashOn_, hangOn_;
