@@ -5,8 +5,10 @@
 # its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark, Valgrind for the instruction counts),
 # "fidelity" (ExifTool, whose validator the real-photo check asks) and
 # "bindings" (Python's venv, pip and pytest, Mono's C# compiler and runtime,
-# Valgrind) and "package" (what building the Debian packages and checking
-# them needs: debhelper, dh-python, lintian, man-db).
+# Valgrind), "package" (what building the Debian packages and checking
+# them needs: debhelper, dh-python, lintian, man-db) and "dask" (Dask, its
+# distributed scheduler and pandas, for the Python package's cluster tests
+# and benchmark rows; the package itself needs none of them).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
@@ -17,6 +19,7 @@ for group in "$@"; do
     fidelity) packages+=(libimage-exiftool-perl) ;;
     bindings) packages+=(python3 python3-venv python3-pip python3-pytest mono-mcs mono-runtime valgrind) ;;
     package) packages+=(build-essential debhelper dh-python python3 lintian man-db) ;;
+    dask) packages+=(python3 python3-venv python3-pip python3-pytest python3-dask python3-distributed python3-pandas) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;
   esac
 done
