@@ -16,26 +16,22 @@ import time
 
 import lumenmeta
 
+# The tests' tiny JPEG without metadata.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "python",
+                                "tests"))
+from conftest import MINIMAL_JPEG  # noqa: E402 - found through the path set just above
+
 FILES = 2000
 REPEATS = 5
 KEYS = ["Exif.Image.Model", "Exif.Photo.DateTimeOriginal", "Iptc.Application2.City",
         "Xmp.dc.subject", "Xmp.dc.title", "Xmp.Lumenframe.Client"]
 
 
-def minimal_jpeg():
-    """A 16 x 8 grey baseline JPEG without metadata."""
-    data = b"\xFF\xD8\xFF\xDB\x00\x43\x00" + b"\x01" * 64
-    data += b"\xFF\xC0\x00\x0B\x08\x00\x08\x00\x10\x01\x01\x11\x00"
-    for table_class in (0x00, 0x10):
-        data += bytes([0xFF, 0xC4, 0x00, 0x14, table_class, 0x01]) + b"\x00" * 16
-    return data + b"\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x0F\xFF\xD9"
-
-
 def make_library(root):
     """FILES photos in twenty folders, from forty different ones."""
     kinds = []
     for number in range(40):
-        with lumenmeta.open_bytes(minimal_jpeg()) as image:
+        with lumenmeta.open_bytes(MINIMAL_JPEG) as image:
             image["Exif.Image.Model"] = f"LX-{number % 3}"
             image["Exif.Photo.DateTimeOriginal"] = f"2024:05:{1 + number % 28:02d} 07:08:09"
             image["Iptc.Application2.City"] = ["Lumenport", "Harbourside"][number % 2]

@@ -44,6 +44,18 @@ def read_row(path: str, keys: Optional[Sequence[str]]) -> Row:
                 **dict.fromkeys(keys or ())}
 
 
+def checked_keys(keys: Iterable[str]) -> List[str]:
+    """`keys` (one key, or an iterable of them) as a list, each once;
+    TypeError or ValueError for one that cannot name a key of a row."""
+    keys = [keys] if isinstance(keys, str) else list(dict.fromkeys(keys))
+    for key in keys:
+        if not isinstance(key, str) or not key:
+            raise TypeError(f"a key must be a non-empty str, not {key!r}")
+        if key in ("file", "error"):
+            raise ValueError(f"{key!r} names a column of the row, not a key")
+    return keys
+
+
 def read_rows(paths: Sequence[str], keys: Optional[Sequence[str]]) -> List[Row]:
     return [read_row(path, keys) for path in paths]
 
@@ -154,14 +166,7 @@ def catalogue(paths, keys: Optional[Iterable[str]] = None,
     dies is replaced, and only a file that makes a worker die gets an error
     row for it."""
     if keys is not None:
-        if isinstance(keys, str):
-            keys = [keys]
-        keys = list(dict.fromkeys(keys))
-        for key in keys:
-            if not isinstance(key, str) or not key:
-                raise TypeError(f"a key must be a non-empty str, not {key!r}")
-            if key in ("file", "error"):
-                raise ValueError(f"{key!r} names a column of the row, not a key")
+        keys = checked_keys(keys)
     if jobs is None:
         jobs = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") else (
             os.cpu_count() or 1)

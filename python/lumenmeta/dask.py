@@ -27,7 +27,7 @@ import dask.dataframe
 import pandas
 
 from . import _walk
-from ._catalogue import read_row
+from ._catalogue import checked_keys, read_row
 from ._image import Error, open as open_image
 
 __all__ = ["read_metadata", "write_metadata"]
@@ -67,16 +67,6 @@ def _keys_of(paths: Sequence[str]) -> List[str]:
     return list(keys)
 
 
-def _checked_keys(keys: Iterable[str]) -> List[str]:
-    keys = [keys] if isinstance(keys, str) else list(dict.fromkeys(keys))
-    for key in keys:
-        if not isinstance(key, str) or not key:
-            raise TypeError(f"a key must be a non-empty str, not {key!r}")
-        if key in ("file", "error"):
-            raise ValueError(f"{key!r} names a column of the frame, not a key")
-    return keys
-
-
 def read_metadata(paths, keys: Optional[Iterable[str]] = None,
                   files_per_partition: int = 256) -> "dask.dataframe.DataFrame":
     """A Dask data frame of the metadata of the files at `paths`: one row per
@@ -104,7 +94,7 @@ def read_metadata(paths, keys: Optional[Iterable[str]] = None,
     if keys is None:
         listed = dask.bag.from_sequence(chunks, npartitions=max(len(chunks), 1)).map(_keys_of)
         keys = list(dict.fromkeys(key for found in listed.compute() for key in found))
-    keys = _checked_keys(keys)
+    keys = checked_keys(keys)
     meta = _empty(_columns(keys))
     if not chunks:
         return dask.dataframe.from_pandas(meta, npartitions=1)
@@ -184,13 +174,17 @@ def write_metadata(frame: "dask.dataframe.DataFrame", mode: str = "set", compute
     Rows are first grouped by file across partitions, so that however the
     frame was cut, each file is written by one task only.
 
-    The result has one row per file: ``file``, ``done`` (bool) and ``error``
-    (why it failed, else None); a file that fails does not stop the others.
+    `frame` may also be a pandas data frame, cut here into partitions of 256
+    rows. The result has one row per file, in no set order: ``file``,
+    ``done`` (bool) and ``error`` (why it failed, else None); a file that
+    fails does not stop the others.
     With `compute` (the default) the writing is done now and the result is
     a pandas data frame; otherwise it is a lazy Dask data frame that writes
     when computed."""
     if mode not in MODES:
         raise ValueError(f"mode must be one of {MODES}, not {mode!r}")
+    if isinstance(frame, pandas.DataFrame):
+        frame = dask.dataframe.from_pandas(frame, chunksize=256, sort=False)
     if "file" not in frame.columns:
         raise ValueError("the frame needs a 'file' column")
     if frame.npartitions > 1:

@@ -152,7 +152,8 @@ def test_written_edits_read_back_and_the_rest_stays(own_copy, client):
     assert list(after["file"]) == list(before["file"])
     kept = [key for key in before.columns if key not in EDITED]
     pandas.testing.assert_frame_equal(after[kept], before[kept])
-    assert list(after["Xmp.Lumenframe.Client"][photos]) == list(edits["Xmp.Lumenframe.Client"][photos])
+    clients = "Xmp.Lumenframe.Client"
+    assert list(after[clients][photos]) == list(edits[clients][photos])
     titles = after["Xmp.dc.title"]
     assert titles[1] == "Second row"
     for index in before.index[photos]:
@@ -167,7 +168,7 @@ def test_written_edits_read_back_and_the_rest_stays(own_copy, client):
 
     # Adding puts the values after those the key holds.
     added = pandas.DataFrame({"file": [before["file"][with_city[1]]], "Xmp.dc.subject": ["dawn"]})
-    lumenmeta.dask.write_metadata(_frame(added, 1), mode="add")
+    lumenmeta.dask.write_metadata(added, mode="add")  # a pandas frame serves too
     with lumenmeta.open(before["file"][with_city[1]]) as image:
         assert image.get_all("Xmp.dc.subject") == ["gulls", "sea", "dawn"]
     with pytest.raises(ValueError):
@@ -210,7 +211,8 @@ def test_a_worker_killed_mid_write_leaves_no_damaged_file(own_copy, client):
     results = lumenmeta.dask.write_metadata(_frame(edits, 25))
     assert results["done"].all() and len(results) == len(photos)
     reread = lumenmeta.dask.read_metadata(own_copy, [key]).compute()
-    assert dict(zip(reread["file"], reread[key])) == {**new, str(own_copy / "roll-c" / "damaged.jpg"): None}
+    damaged = str(own_copy / "roll-c" / "damaged.jpg")
+    assert dict(zip(reread["file"], reread[key])) == {**new, damaged: None}
     left = [name for _, _, names in os.walk(own_copy) for name in names
             if name.endswith(".lumenmeta-landing")]
     assert left == []
