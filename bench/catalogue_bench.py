@@ -74,14 +74,14 @@ def main():
         try:
             from dask.distributed import Client, LocalCluster
 
-            import lumenmeta.dask
+            from lumenmeta.dask import read_metadata
         except ImportError:
             print("Dask is not installed (scripts/setup.sh dask): no cluster row", file=sys.stderr)
         else:
             with LocalCluster(n_workers=2, processes=True, threads_per_worker=1,
                               dashboard_address=None) as cluster, Client(cluster):
                 def cluster_read():
-                    rows = lumenmeta.dask.read_metadata(root, KEYS).compute()
+                    rows = read_metadata(root, KEYS).compute()
                     assert len(rows) == FILES and rows["error"].isna().all()
                 seconds["read_metadata, 2 workers"] = median_seconds(cluster_read)
         seconds["show --json -r -j 2"] = median_seconds(show)
