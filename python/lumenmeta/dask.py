@@ -91,8 +91,10 @@ def read_metadata(paths, keys: Optional[Iterable[str]] = None,
     files = list(_walk.expand(paths))
     chunks = [files[at:at + files_per_partition]
               for at in range(0, len(files), files_per_partition)]
-    if keys is None:
-        listed = dask.bag.from_sequence(chunks, npartitions=max(len(chunks), 1)).map(_keys_of)
+    if keys is None and not chunks:
+        keys = []
+    elif keys is None:
+        listed = dask.bag.from_sequence(chunks, npartitions=len(chunks)).map(_keys_of)
         keys = list(dict.fromkeys(key for found in listed.compute() for key in found))
     keys = checked_keys(keys)
     meta = _empty(_columns(keys))

@@ -93,7 +93,7 @@ def own_copy(library, tmp_path):
     return copy
 
 
-def test_read_metadata_equals_catalogue(library, client):
+def test_read_metadata_equals_catalogue(library, client, tmp_path):
     import lumenmeta.dask
     root, paths = library
     missing = str(root / "roll-a" / "missing.jpg")
@@ -115,6 +115,9 @@ def test_read_metadata_equals_catalogue(library, client):
     for row, wanted in zip(every.compute().to_dict("records"), expected):
         assert {key: value for key, value in row.items() if value is not None} \
             == {key: value for key, value in wanted.items() if value is not None}
+    # A folder without photos is an empty frame of the same columns.
+    assert lumenmeta.dask.read_metadata(tmp_path).compute().to_dict("list") == {"file": [],
+                                                                                 "error": []}
 
 
 def _frame(rows, partitions):
