@@ -5,8 +5,9 @@
 # of medians and the peak memory of the writes. The command-line tool is built
 # too, for the batch rows: against the Exiv2 code, against ExifTool when
 # `exiftool` is installed, and one job against two on files with many XMP
-# properties. Last, the instructions that reads and writes execute, ours
-# against the direct Exiv2 code, counted by Valgrind's callgrind. Extra
+# properties. Then the instructions that reads and writes execute, ours
+# against the direct Exiv2 code, counted by Valgrind's callgrind. Last, whole
+# libraries read from Python, alone and on a local Dask cluster. Extra
 # arguments go to the benchmark program (for instance
 # --benchmark_filter=read).
 set -euo pipefail
@@ -65,3 +66,10 @@ ours=$(awk '/^totals:/ { print $2 }' "$show_out")
 exiv2=$(instructions walk exiv2)
 awk -v files="$walk_files" -v ours="$ours" -v exiv2="$exiv2" \
   'BEGIN { printf "| show --json -r, per file | %.2f M | %.2f M | %.3f |\n", ours / files / 1e6, exiv2 / files / 1e6, ours / exiv2 }'
+
+# Whole libraries from Python: catalogue() with one and two jobs, read_metadata
+# on a local Dask cluster of two workers and the tool with two jobs, in files
+# per second, on 2,000 files.
+scripts/setup.sh dask
+LUMENMETA_LIBRARY=$PWD/$dir/src/liblumenmeta.so.1 PYTHONPATH=$PWD/python \
+  /usr/bin/python3 bench/catalogue_bench.py "$dir/tools/lumenmeta"

@@ -28,11 +28,12 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Python: --system-site-packages only so that Debian's pytest is seen.
+# Python: --system-site-packages only so that Debian's pytest is seen. The
+# tests of whole libraries on a Dask cluster run in scripts/dask-test.sh.
 /usr/bin/python3 -m venv --system-site-packages "$work/venv"
 "$work/venv/bin/pip" install -q --disable-pip-version-check ./python
 LUMENMETA_LIBRARY=$library/liblumenmeta.so.1 "${run[@]}" "$work/venv/bin/python" \
-  -m pytest -q -p no:cacheprovider -rxX python/tests
+  -m pytest -q -p no:cacheprovider -rxX --ignore=python/tests/cluster python/tests
 
 # C#
 mcs -warnaserror -out:"$work/LumenmetaTest.exe" -r:System.Core \

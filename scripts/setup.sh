@@ -3,10 +3,13 @@
 # packages that are missing, and quietly when everything is already there.
 # Optional groups named as arguments add their packages: "fuzz" (clang with
 # its libFuzzer and sanitizer runtimes), "bench" (Google Benchmark, Valgrind for the instruction counts),
-# "fidelity" (ExifTool, whose validator the real-photo check asks) and
+# "fidelity" (ExifTool, whose validator the real-photo check asks),
 # "bindings" (Python's venv, pip and pytest, Mono's C# compiler and runtime,
-# Valgrind) and "package" (what building the Debian packages and checking
-# them needs: debhelper, dh-python, lintian, man-db).
+# Valgrind), "package" (what building the Debian packages and checking
+# them needs: debhelper, dh-python, lintian, man-db) and "dask" (Dask, its
+# distributed scheduler and pandas, with Python's venv, pip and pytest, for
+# the Python package's tests and bench rows on whole libraries; the package
+# itself needs none of them).
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config binutils libexiv2-dev libgtest-dev libgmock-dev)
@@ -17,6 +20,8 @@ for group in "$@"; do
     fidelity) packages+=(libimage-exiftool-perl) ;;
     bindings) packages+=(python3 python3-venv python3-pip python3-pytest mono-mcs mono-runtime valgrind) ;;
     package) packages+=(build-essential debhelper dh-python python3 lintian man-db) ;;
+    dask) packages+=(python3 python3-venv python3-pip python3-pytest python3-dask python3-distributed
+                     python3-pandas) ;;
     *) echo "Unknown package group: $group" >&2; exit 2 ;;
   esac
 done

@@ -17,11 +17,16 @@ Values go in and come out as str: ``image[key]`` gives a value as stored
 "1/125 s"). Failures of the library raise :class:`Error`, whose ``trace``
 holds the library's own diagnostics; Exiv2's own warnings about a damaged
 file become :class:`Exiv2Warning` warnings naming the file.
+
+For whole libraries, :func:`catalogue` reads one row per file in worker
+processes, and :mod:`lumenmeta.dask` (where Dask is installed) reads and
+writes them as Dask data frames, on one machine or a cluster.
 """
 
+from ._catalogue import catalogue
 from ._image import Error, Image, XmpMode, copy_metadata, open, open_bytes, set_exiv2_log_level
 from ._native import Exiv2Warning
 
-__all__ = ["Error", "Exiv2Warning", "Image", "XmpMode", "copy_metadata", "open", "open_bytes",
-           "set_exiv2_log_level"]
+__all__ = ["Error", "Exiv2Warning", "Image", "XmpMode", "catalogue", "copy_metadata", "open",
+           "open_bytes", "set_exiv2_log_level"]
 __version__ = "1.0.0"
