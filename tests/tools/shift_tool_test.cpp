@@ -1,0 +1,148 @@
+// `lumenmeta shift` run as a user runs it, on fixture files: every family's
+// dates moved by the amount, read back with Exiv2 directly.
+#include "support/child_process.h"
+#include "support/fixture_image.h"
+#include "support/handles.h"
+#include "support/json_reader.h"
+#include "support/temp_dir.h"
+
+#include <exiv2/exiv2.hpp>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace lumenmeta {
+namespace {
+
+using test::RunTool;
+using Words = std::vector<std::string>;
+
+// Every datum of a file as Exiv2 reads it, key to text.
+std::map<std::string, std::string> AllOnDisk(const std::string& path) {
+    const test::FileMetadata disk = test::ReadBack(path);
+    std::map<std::string, std::string> all;
+    for (const auto& datum : disk.exif) all[datum.key()] = datum.toString();
+    for (const auto& datum : disk.iptc) all[datum.key()] = datum.toString();
+    for (const auto& datum : disk.xmp) all[datum.key()] = datum.toString();
+    return all;
+}
+
+// Dates in each family just before midnight at a year's end and at the end
+// of a leap February, with sub-seconds and offsets, and GPS time stamps.
+test::FixtureImage Dated() {
+    test::FixtureImage image;
+    test::Fill(image.exif, {"Exif.Photo.DateTimeOriginal=2023:12:31 23:30:00",
+                            "Exif.Photo.SubSecTimeOriginal=45",
+                            "Exif.Photo.OffsetTimeOriginal=+02:00",
+                            "Exif.Photo.DateTimeDigitized=2024:02:28 22:15:10",
+                            "Exif.Image.DateTime=2024:02:29 23:59:59",
+                            "Exif.GPSInfo.GPSDateStamp=2023:12:31",
+                            "Exif.GPSInfo.GPSTimeStamp=21/1 30/1 0/1"});
+    test::Fill(image.iptc, {"Iptc.Application2.DateCreated=2023-12-31",
+                            "Iptc.Application2.TimeCreated=23:30:00+02:00",
+                            "Iptc.Application2.DigitizationDate=2024-02-28",
+                            "Iptc.Application2.DigitizationTime=22:15:10+02:00"});
+    image.xmp["Xmp.exif.DateTimeOriginal"] = "2023-12-31T23:30:00.45+02:00";
+    image.xmp["Xmp.photoshop.DateCreated"] = "2023-12-31T23:30:00.45+02:00";
+    image.xmp["Xmp.xmp.CreateDate"] = "2024-02-28T22:15:10+02:00";
+    image.xmp["Xmp.exif.DateTimeDigitized"] = "2024-02-28T22:15:10+02:00";
+    image.xmp["Xmp.xmp.ModifyDate"] = "2024-02-29T23:59:59";
+    image.xmp["Xmp.exif.GPSTimeStamp"] = "2023-12-31T21:30:00Z";
+    return image;
+}
+
+TEST(ToolShift, MovesEveryFamilysDatesAndBackExactly) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string photo = Dated().WriteTo(dir.File("photo.jpg"));
+    const auto before = AllOnDisk(photo);
+
+    const test::ToolRun run = RunTool({"shift", photo, "+1 02:00:00"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto moved = AllOnDisk(photo);
+    const std::map<std::string, std::string> expected = {
+        {"Exif.Photo.DateTimeOriginal", "2024:01:02 01:30:00"},
+        {"Exif.Photo.SubSecTimeOriginal", "45"},
+        {"Exif.Photo.OffsetTimeOriginal", "+02:00"},
+        {"Exif.Photo.DateTimeDigitized", "2024:03:01 00:15:10"},  // 2024 has a 29 February
+        {"Exif.Image.DateTime", "2024:03:02 01:59:59"},
+        {"Iptc.Application2.DateCreated", "2024-01-02"},
+        {"Iptc.Application2.TimeCreated", "01:30:00+02:00"},
+        {"Iptc.Application2.DigitizationDate", "2024-03-01"},
+        {"Iptc.Application2.DigitizationTime", "00:15:10+02:00"},
+        {"Xmp.exif.DateTimeOriginal", "2024-01-02T01:30:00.45+02:00"},
+        {"Xmp.photoshop.DateCreated", "2024-01-02T01:30:00.45+02:00"},
+        {"Xmp.xmp.CreateDate", "2024-03-01T00:15:10+02:00"},
+        {"Xmp.exif.DateTimeDigitized", "2024-03-01T00:15:10+02:00"},
+        {"Xmp.xmp.ModifyDate", "2024-03-02T01:59:59"},
+        // Satellite time is not the camera's clock: it stays.
+        {"Exif.GPSInfo.GPSDateStamp", "2023:12:31"},
+        {"Exif.GPSInfo.GPSTimeStamp", "21/1 30/1 0/1"},
+        {"Xmp.exif.GPSTimeStamp", "2023-12-31T21:30:00Z"},
+    };
+    for (const auto& [key, value] : expected) EXPECT_EQ(moved[key], value) << key;
+
+    // Back by the same amount: every datum as it was.
+    ASSERT_EQ(RunTool({"shift", photo, "-1 02:00:00"}).exitCode, 0);
+    EXPECT_EQ(AllOnDisk(photo), before);
+
+    // With --gps-time the GPS stamps move too, across the year's end.
+    ASSERT_EQ(RunTool({"shift", photo, "+3", "--gps-time"}).exitCode, 0);
+    moved = AllOnDisk(photo);
+    EXPECT_EQ(moved["Exif.GPSInfo.GPSDateStamp"], "2024:01:01");
+    EXPECT_EQ(moved["Exif.GPSInfo.GPSTimeStamp"], "0/1 30/1 0/1");
+    EXPECT_EQ(moved["Xmp.exif.GPSTimeStamp"], "2024-01-01T00:30:00Z");
+    EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], "2024:01:01 02:30:00");
+    ASSERT_EQ(RunTool({"shift", photo, "-3", "--gps-time"}).exitCode, 0);
+    EXPECT_EQ(AllOnDisk(photo), before);
+}
+
+TEST(ToolShift, KeysDryRunJsonAndAmounts) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string photo = Dated().WriteTo(dir.File("photo.jpg"));
+    const auto before = AllOnDisk(photo);
+    const std::vector<unsigned char> bytes = test::ReadBytes(photo);
+
+    // A dry run names each date it would move and writes nothing.
+    test::ToolRun run = RunTool({"shift", photo, "-1:30", "--dry-run", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(photo), bytes);
+    const test::JsonValue json = test::ParseJson(run.out);
+    EXPECT_TRUE(json["added"].items.empty());
+    EXPECT_TRUE(json["removed"].items.empty());
+    std::map<std::string, std::string> changed;
+    for (const test::JsonValue& change : json["changed"].items) {
+        changed[change["key"].text] = change["value"].text;
+    }
+    EXPECT_EQ(changed["Exif.Photo.DateTimeOriginal"], "2023:12:31 22:00:00");
+    EXPECT_EQ(changed["Xmp.xmp.ModifyDate"], "2024-02-29T22:29:59");
+    EXPECT_EQ(changed.count("Exif.GPSInfo.GPSTimeStamp"), 0u);
+    EXPECT_EQ(changed.count("Exif.Photo.SubSecTimeOriginal"), 0u);
+
+    // --keys moves only what it names; an IPTC time goes with its date.
+    run = RunTool({"shift", photo, "+0:00:30", "--keys", "Iptc.Application2.TimeCreated"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto moved = AllOnDisk(photo);
+    EXPECT_EQ(moved["Iptc.Application2.TimeCreated"], "23:30:30+02:00");
+    EXPECT_EQ(moved["Iptc.Application2.DateCreated"], "2023-12-31");
+    EXPECT_EQ(moved["Xmp.xmp.ModifyDate"], before.at("Xmp.xmp.ModifyDate"));
+    EXPECT_EQ(moved["Exif.Image.DateTime"], before.at("Exif.Image.DateTime"));
+
+    // Amounts that are none, and keys shift does not move: usage mistakes.
+    for (const Words& words : std::vector<Words>{{"shift", photo, "+2h"},
+                                                 {"shift", photo, "1:60"},
+                                                 {"shift", photo, "+1 2 3"},
+                                                 {"shift", photo, "+2", "--keys", "Exif.Image.Artist"},
+                                                 {"shift", photo}}) {
+        EXPECT_EQ(RunTool(words).exitCode, 2) << words.back();
+    }
+    // A file without dates is not written at all.
+    const std::string plain = test::FixtureImage().WriteTo(dir.File("plain.jpg"));
+    const std::vector<unsigned char> plainBytes = test::ReadBytes(plain);
+    EXPECT_EQ(RunTool({"shift", plain, "+5"}).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(plain), plainBytes);
+}
+
+}  // namespace
+}  // namespace lumenmeta

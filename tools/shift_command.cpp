@@ -1,0 +1,160 @@
+// `lumenmeta shift`: moves the capture, digitisation and modification dates
+// of every family by one amount, and writes each file as `set` does.
+#include "batch.h"
+#include "checked_write.h"
+#include "commands.h"
+#include "date_shift.h"
+#include "image_file.h"
+#include "text.h"
+#include "values.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace lumenmeta_tool {
+
+namespace {
+
+// The dates a shift moves. An IPTC date moves with its time, and the GPS
+// date stamp with the GPS time stamp, as one moment.
+enum class Form { Exif, Xmp, IptcPair, GpsPair };
+
+struct DateKey {
+    const char* key;
+    const char* partner;  // the time of an IPTC date, the GPS time stamp
+    Form form;
+    bool gps;
+};
+
+constexpr DateKey kDateKeys[] = {
+    {"Exif.Photo.DateTimeOriginal", nullptr, Form::Exif, false},
+    {"Exif.Photo.DateTimeDigitized", nullptr, Form::Exif, false},
+    {"Exif.Image.DateTime", nullptr, Form::Exif, false},
+    {"Iptc.Application2.DateCreated", "Iptc.Application2.TimeCreated", Form::IptcPair, false},
+    {"Iptc.Application2.DigitizationDate", "Iptc.Application2.DigitizationTime", Form::IptcPair,
+     false},
+    {"Xmp.exif.DateTimeOriginal", nullptr, Form::Xmp, false},
+    {"Xmp.exif.DateTimeDigitized", nullptr, Form::Xmp, false},
+    {"Xmp.photoshop.DateCreated", nullptr, Form::Xmp, false},
+    {"Xmp.xmp.CreateDate", nullptr, Form::Xmp, false},
+    {"Xmp.xmp.ModifyDate", nullptr, Form::Xmp, false},
+    {"Xmp.tiff.DateTime", nullptr, Form::Xmp, false},
+    {"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp", Form::GpsPair, true},
+    {"Xmp.exif.GPSTimeStamp", nullptr, Form::Xmp, true},
+};
+
+// Which dates one command moves.
+struct Selection {
+    std::set<std::string> keys;  // empty: all but the GPS ones
+    bool gpsTime = false;
+
+    bool Takes(const DateKey& date) const {
+        if (keys.empty()) return !date.gps || gpsTime;
+        return keys.count(date.key) || (date.partner && keys.count(date.partner));
+    }
+};
+
+Selection SelectionOf(const Arguments& arguments) {
+    Selection selection;
+    selection.gpsTime = arguments.Has("--gps-time");
+    const std::string list = arguments.Value("--keys");
+    for (size_t start = 0; start < list.size();) {
+        const size_t end = std::min(list.find(',', start), list.size());
+        const std::string key = list.substr(start, end - start);
+        const bool known = std::any_of(std::begin(kDateKeys), std::end(kDateKeys),
+                                       [&](const DateKey& date) {
+            return key == date.key || (date.partner && key == date.partner);
+        });
+        if (!known) throw UsageError("--keys: " + key + " is no date that shift moves");
+        selection.keys.insert(key);
+        start = end + 1;
+    }
+    if (arguments.HasValue("--keys") && selection.keys.empty()) {
+        throw UsageError("--keys needs a list of keys");
+    }
+    return selection;
+}
+
+std::string Stored(MetaHandle* handle, const std::string& key) {
+    std::string text;
+    return ReadForm(handle, key, 0, true, text) ? text : "";
+}
+
+// The new value of every date of a file that moves, key by key.
+using Plan = std::vector<std::pair<std::string, std::string>>;
+
+Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) {
+    Plan plan;
+    const auto moved = [&](const std::string& key, const std::string& before,
+                           const std::string& after) {
+        if (!after.empty() && after != before) plan.emplace_back(key, after);
+    };
+    for (const DateKey& date : kDateKeys) {
+        if (!selection.Takes(date)) continue;
+        const std::string value = Stored(handle, date.key);
+        if (date.form == Form::Exif) {
+            moved(date.key, value, ShiftExifDate(value, shift));
+        } else if (date.form == Form::Xmp) {
+            moved(date.key, value, ShiftXmpDate(value, shift));
+        } else {
+            const std::string partner = Stored(handle, date.partner);
+            std::string day = value, time = partner;
+            if (day.empty() && time.empty()) continue;
+            const bool read = date.form == Form::IptcPair ? ShiftIptcDateTime(day, time, shift)
+                              : !time.empty()            ? ShiftGpsStamp(day, time, shift)
+                                                         : false;
+            if (!read) continue;
+            moved(date.key, value, day);
+            moved(date.partner, partner, time);
+        }
+    }
+    return plan;
+}
+
+std::string Apply(MetaHandle* handle, const Plan& plan) {
+    for (const auto& [key, value] : plan) {
+        const Bstr text(value);
+        if (!AddMetaDataW(handle, key.c_str(), text.get())) {
+            return "cannot set " + key + " to \"" + value + "\"";
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+int RunShift(const Words& words) {
+    const Arguments arguments =
+        ParseArguments(words, {{"--keys"}, {"--dry-run", "--json", "--gps-time"}});
+    if (arguments.positional.size() < 2) throw UsageError("shift needs FILE... and an amount");
+    const std::string amount = arguments.positional.back();
+    Shift shift;
+    if (!ParseShift(amount, shift)) {
+        throw UsageError("\"" + amount + "\" is no amount like +2, -1:30 or \"+1 02:00:00\"");
+    }
+    const Selection selection = SelectionOf(arguments);
+    WriteJob job;
+    job.dryRun = arguments.Has("--dry-run");
+    job.json = arguments.Has("--json");
+    const std::vector<std::string> inputs(arguments.positional.begin(),
+                                          arguments.positional.end() - 1);
+    const std::vector<std::string> files = BatchFiles(arguments, inputs);
+    return RunBatch(files, BatchJobs(arguments, files.size()), [&](const std::string& path) {
+        std::string reason;
+        const Handle image = OpenImage(path, reason);
+        if (!image) return FileOutcome::Failed(reason);
+        const Plan plan = PlanOf(image.get(), shift, selection);
+        // A file with no date to move is not written at all.
+        if (plan.empty()) return Report({path, path, false, ""}, {}, {}, job.dryRun, job.json);
+        WriteJob fileJob = job;
+        // Every date is set in one write, so that the library's conversion
+        // between the families finds them all moved alike; the check after
+        // the write reads back each key moved.
+        for (const auto& moved : plan) fileJob.keys.push_back(moved.first);
+        fileJob.edit = [&plan](MetaHandle* handle) { return Apply(handle, plan); };
+        return EditAndWrite(path, fileJob);
+    });
+}
+
+}  // namespace lumenmeta_tool
