@@ -25,23 +25,25 @@ struct DateKey {
     const char* partner;  // the time of an IPTC date, the GPS time stamp
     Form form;
     bool gps;
+    const char* exifTwin;  // the Exif date of the same moment, if any
 };
 
 constexpr DateKey kDateKeys[] = {
-    {"Exif.Photo.DateTimeOriginal", nullptr, Form::Exif, false},
-    {"Exif.Photo.DateTimeDigitized", nullptr, Form::Exif, false},
-    {"Exif.Image.DateTime", nullptr, Form::Exif, false},
-    {"Iptc.Application2.DateCreated", "Iptc.Application2.TimeCreated", Form::IptcPair, false},
+    {"Exif.Photo.DateTimeOriginal", nullptr, Form::Exif, false, nullptr},
+    {"Exif.Photo.DateTimeDigitized", nullptr, Form::Exif, false, nullptr},
+    {"Exif.Image.DateTime", nullptr, Form::Exif, false, nullptr},
+    {"Iptc.Application2.DateCreated", "Iptc.Application2.TimeCreated", Form::IptcPair, false,
+     "Exif.Photo.DateTimeOriginal"},
     {"Iptc.Application2.DigitizationDate", "Iptc.Application2.DigitizationTime", Form::IptcPair,
-     false},
-    {"Xmp.exif.DateTimeOriginal", nullptr, Form::Xmp, false},
-    {"Xmp.exif.DateTimeDigitized", nullptr, Form::Xmp, false},
-    {"Xmp.photoshop.DateCreated", nullptr, Form::Xmp, false},
-    {"Xmp.xmp.CreateDate", nullptr, Form::Xmp, false},
-    {"Xmp.xmp.ModifyDate", nullptr, Form::Xmp, false},
-    {"Xmp.tiff.DateTime", nullptr, Form::Xmp, false},
-    {"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp", Form::GpsPair, true},
-    {"Xmp.exif.GPSTimeStamp", nullptr, Form::Xmp, true},
+     false, "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.exif.DateTimeOriginal", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeOriginal"},
+    {"Xmp.exif.DateTimeDigitized", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.photoshop.DateCreated", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeOriginal"},
+    {"Xmp.xmp.CreateDate", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.xmp.ModifyDate", nullptr, Form::Xmp, false, "Exif.Image.DateTime"},
+    {"Xmp.tiff.DateTime", nullptr, Form::Xmp, false, "Exif.Image.DateTime"},
+    {"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp", Form::GpsPair, true, nullptr},
+    {"Xmp.exif.GPSTimeStamp", nullptr, Form::Xmp, true, nullptr},
 };
 
 // Which dates one command moves.
@@ -84,6 +86,30 @@ std::string Stored(MetaHandle* handle, const std::string& key) {
 // The new value of every date of a file that moves, key by key.
 using Plan = std::vector<std::pair<std::string, std::string>>;
 
+// "YYYY-MM-DD" of an Exif date "YYYY:MM:DD HH:MM:SS"; "" for another text.
+std::string DayOf(const std::string& exifDate) {
+    if (exifDate.size() != 19) return "";
+    std::string day = exifDate.substr(0, 10);
+    for (char& c : day) c = c == ':' ? '-' : c;
+    return day;
+}
+
+// A day without a time that its Exif twin places on the same day moves
+// with that twin's moment: that is the day the twin lands on. By a whole
+// number of days, or without such a twin, it moves by the days alone.
+std::string ShiftDayWithTwin(MetaHandle* handle, const DateKey& date, const std::string& day,
+                             const Shift& shift) {
+    if (shift.WholeDays() || !date.exifTwin) return day;
+    const std::string twin = Stored(handle, date.exifTwin);
+    const bool dashes = day.size() == 10;
+    const std::string plain = dashes ? day : day.substr(0, 4) + "-" + day.substr(4, 2) + "-" +
+                                             day.substr(6, 2);
+    if (day.size() < 8 || DayOf(twin) != plain) return day;
+    const std::string moved = DayOf(ShiftExifDate(twin, shift));
+    if (moved.empty()) return day;
+    return dashes ? moved : moved.substr(0, 4) + moved.substr(5, 2) + moved.substr(8, 2);
+}
+
 Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) {
     Plan plan;
     const auto moved = [&](const std::string& key, const std::string& before,
@@ -96,7 +122,9 @@ Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) 
         if (date.form == Form::Exif) {
             moved(date.key, value, ShiftExifDate(value, shift));
         } else if (date.form == Form::Xmp) {
-            moved(date.key, value, ShiftXmpDate(value, shift));
+            moved(date.key, value,
+                  value.size() == 10 ? ShiftDayWithTwin(handle, date, value, shift)
+                                     : ShiftXmpDate(value, shift));
         } else {
             const std::string partner = Stored(handle, date.partner);
             std::string day = value, time = partner;
@@ -105,11 +133,34 @@ Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) 
                               : !time.empty()            ? ShiftGpsStamp(day, time, shift)
                                                          : false;
             if (!read) continue;
+            if (partner.empty()) day = ShiftDayWithTwin(handle, date, day, shift);
             moved(date.key, value, day);
             moved(date.partner, partner, time);
         }
     }
     return plan;
+}
+
+// Every date key the file holds, with the sub-seconds and offsets of the
+// Exif dates: the keys the check after the write reads back. The library
+// keeps twins of different families alike when one of them is written, so a
+// date of one family that disagrees with its twin in another would change
+// by more than the shift; the check finds that.
+std::vector<std::string> CheckedKeys(MetaHandle* handle) {
+    static const char* const kCompanions[] = {
+        "Exif.Photo.SubSecTimeOriginal", "Exif.Photo.SubSecTimeDigitized", "Exif.Photo.SubSecTime",
+        "Exif.Photo.OffsetTimeOriginal", "Exif.Photo.OffsetTimeDigitized", "Exif.Photo.OffsetTime",
+    };
+    std::vector<std::string> keys;
+    const auto held = [&](const char* key) {
+        if (key && !Stored(handle, key).empty()) keys.push_back(key);
+    };
+    for (const DateKey& date : kDateKeys) {
+        held(date.key);
+        held(date.partner);
+    }
+    for (const char* key : kCompanions) held(key);
+    return keys;
 }
 
 std::string Apply(MetaHandle* handle, const Plan& plan) {
@@ -150,9 +201,18 @@ int RunShift(const Words& words) {
         WriteJob fileJob = job;
         // Every date is set in one write, so that the library's conversion
         // between the families finds them all moved alike; the check after
-        // the write reads back each key moved.
-        for (const auto& moved : plan) fileJob.keys.push_back(moved.first);
+        // the write reads back each date key.
+        fileJob.keys = CheckedKeys(image.get());
         fileJob.edit = [&plan](MetaHandle* handle) { return Apply(handle, plan); };
+        if (!job.dryRun) {
+            // The same write in memory first: a file whose dates would not
+            // all read back as moved is left as it is.
+            WriteJob trial = fileJob;
+            trial.dryRun = true;
+            trial.json = false;
+            const FileOutcome tried = EditAndWrite(path, trial);
+            if (!tried.ok) return FileOutcome::Failed(tried.reason + "\nnothing written");
+        }
         return EditAndWrite(path, fileJob);
     });
 }
