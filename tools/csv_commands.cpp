@@ -149,6 +149,12 @@ int SetCsv(const Arguments& arguments) {
         throw UsageError("set --csv takes the files from the sheet, not \"" +
                          arguments.positional.front() + "\"");
     }
+    for (const char* option : {"--to", "--add", "--xmp-mode", "--sidecar", "--sidecar-name"}) {
+        if (arguments.HasValue(option) || arguments.Has(option)) {
+            throw UsageError(std::string("--csv goes without ") + option);
+        }
+    }
+    if (arguments.Has("--keep-target-unread")) throw UsageError("--csv goes without --to");
     const std::string sheetPath = arguments.Value("--csv");
     const Sheet sheet = ReadSheet(sheetPath);
     const std::string folder = FolderOf(sheetPath);

@@ -118,6 +118,11 @@ TEST(ToolCsv, BadSheetsAreUsageMistakes) {
         const test::ToolRun run = RunTool({"set", "--csv", dir.File("bad.csv")});
         EXPECT_EQ(run.exitCode, 2) << text << run.err;
     }
+    WriteText(dir.File("ok.csv"), "File,Exif.Image.Artist\na.jpg,Di\n");
+    for (const char* option : {"--sidecar", "--add=Exif.Image.Artist=x", "--xmp-mode=2"}) {
+        EXPECT_EQ(RunTool({"set", "--csv", dir.File("ok.csv"), option}).exitCode, 2) << option;
+    }
+    EXPECT_EQ(RunTool({"set", "--csv", dir.File("ok.csv"), a}).exitCode, 2);
     EXPECT_EQ(test::ReadBytes(a), bytes);
     // A row naming a file that is not there fails that row only.
     WriteText(dir.File("rows.csv"), "File,Exif.Image.Artist\nnone.jpg,x\na.jpg,Di\n");
