@@ -59,10 +59,9 @@ int ShowCsv(const Arguments& arguments, const std::vector<const char*>& families
             ++failed;
         } else if (keys.empty()) {
             for (const auto& [key, values] : TakeSnapshot(handle.get())) {
-                for (const char* family : families) {
-                    if (key.compare(0, std::string(family).size() + 1, family + std::string(".")) == 0) {
-                        found.insert(key);
-                    }
+                const std::string family = key.substr(0, key.find('.'));
+                for (const char* wanted : families) {
+                    if (family == wanted) found.insert(key);
                 }
             }
         }

@@ -228,8 +228,9 @@ const Page kPages[] = {
      "the write would make them alike, so the file is left as it is and fails.\n"
      READ_BACK
      "\n"
-     "  --keys K,...     move only these keys (an IPTC date and its time move\n"
-     "                   together)\n"
+     "  --keys K,...     move only these dates, each with its twins in the other\n"
+     "                   families (which a write keeps alike; an IPTC date and\n"
+     "                   its time are one)\n"
      "  --gps-time       move Exif.GPSInfo.GPSDateStamp with GPSTimeStamp, and\n"
      "                   Xmp.exif.GPSTimeStamp, too\n"
      WRITE_OPTIONS BATCH_OPTIONS

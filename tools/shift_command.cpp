@@ -20,61 +20,73 @@ namespace {
 // date stamp with the GPS time stamp, as one moment.
 enum class Form { Exif, Xmp, IptcPair, GpsPair };
 
+// The events a file dates; the dates of one event are twins, which the
+// library keeps alike across the families.
+enum class Event { Original, Digitized, Modified, Gps };
+
 struct DateKey {
     const char* key;
     const char* partner;  // the time of an IPTC date, the GPS time stamp
     Form form;
-    bool gps;
+    Event event;
     const char* exifTwin;  // the Exif date of the same moment, if any
 };
 
 constexpr DateKey kDateKeys[] = {
-    {"Exif.Photo.DateTimeOriginal", nullptr, Form::Exif, false, nullptr},
-    {"Exif.Photo.DateTimeDigitized", nullptr, Form::Exif, false, nullptr},
-    {"Exif.Image.DateTime", nullptr, Form::Exif, false, nullptr},
-    {"Iptc.Application2.DateCreated", "Iptc.Application2.TimeCreated", Form::IptcPair, false,
-     "Exif.Photo.DateTimeOriginal"},
+    {"Exif.Photo.DateTimeOriginal", nullptr, Form::Exif, Event::Original, nullptr},
+    {"Exif.Photo.DateTimeDigitized", nullptr, Form::Exif, Event::Digitized, nullptr},
+    {"Exif.Image.DateTime", nullptr, Form::Exif, Event::Modified, nullptr},
+    {"Iptc.Application2.DateCreated", "Iptc.Application2.TimeCreated", Form::IptcPair,
+     Event::Original, "Exif.Photo.DateTimeOriginal"},
     {"Iptc.Application2.DigitizationDate", "Iptc.Application2.DigitizationTime", Form::IptcPair,
-     false, "Exif.Photo.DateTimeDigitized"},
-    {"Xmp.exif.DateTimeOriginal", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeOriginal"},
-    {"Xmp.exif.DateTimeDigitized", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeDigitized"},
-    {"Xmp.photoshop.DateCreated", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeOriginal"},
-    {"Xmp.xmp.CreateDate", nullptr, Form::Xmp, false, "Exif.Photo.DateTimeDigitized"},
-    {"Xmp.xmp.ModifyDate", nullptr, Form::Xmp, false, "Exif.Image.DateTime"},
-    {"Xmp.tiff.DateTime", nullptr, Form::Xmp, false, "Exif.Image.DateTime"},
-    {"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp", Form::GpsPair, true, nullptr},
-    {"Xmp.exif.GPSTimeStamp", nullptr, Form::Xmp, true, nullptr},
+     Event::Digitized, "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.exif.DateTimeOriginal", nullptr, Form::Xmp, Event::Original,
+     "Exif.Photo.DateTimeOriginal"},
+    {"Xmp.exif.DateTimeDigitized", nullptr, Form::Xmp, Event::Digitized,
+     "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.photoshop.DateCreated", nullptr, Form::Xmp, Event::Original,
+     "Exif.Photo.DateTimeOriginal"},
+    {"Xmp.xmp.CreateDate", nullptr, Form::Xmp, Event::Digitized, "Exif.Photo.DateTimeDigitized"},
+    {"Xmp.xmp.ModifyDate", nullptr, Form::Xmp, Event::Modified, "Exif.Image.DateTime"},
+    {"Xmp.tiff.DateTime", nullptr, Form::Xmp, Event::Modified, "Exif.Image.DateTime"},
+    {"Exif.GPSInfo.GPSDateStamp", "Exif.GPSInfo.GPSTimeStamp", Form::GpsPair, Event::Gps, nullptr},
+    {"Xmp.exif.GPSTimeStamp", nullptr, Form::Xmp, Event::Gps, nullptr},
 };
 
-// Which dates one command moves.
-struct Selection {
-    std::set<std::string> keys;  // empty: all but the GPS ones
-    bool gpsTime = false;
+bool Names(const DateKey& date, const std::string& key) {
+    return key == date.key || (date.partner && key == date.partner);
+}
 
-    bool Takes(const DateKey& date) const {
-        if (keys.empty()) return !date.gps || gpsTime;
-        return keys.count(date.key) || (date.partner && keys.count(date.partner));
-    }
+// Which dates one command moves: the events of the keys named (with the
+// twins of each key, which a write keeps alike), or every event but the
+// GPS one unless asked for.
+struct Selection {
+    std::set<Event> events;
+
+    bool Takes(const DateKey& date) const { return events.count(date.event) != 0; }
 };
 
 Selection SelectionOf(const Arguments& arguments) {
     Selection selection;
-    selection.gpsTime = arguments.Has("--gps-time");
     const std::string list = arguments.Value("--keys");
     for (size_t start = 0; start < list.size();) {
         const size_t end = std::min(list.find(',', start), list.size());
         const std::string key = list.substr(start, end - start);
-        const bool known = std::any_of(std::begin(kDateKeys), std::end(kDateKeys),
-                                       [&](const DateKey& date) {
-            return key == date.key || (date.partner && key == date.partner);
-        });
-        if (!known) throw UsageError("--keys: " + key + " is no date that shift moves");
-        selection.keys.insert(key);
+        const auto date = std::find_if(std::begin(kDateKeys), std::end(kDateKeys),
+                                       [&](const DateKey& known) { return Names(known, key); });
+        if (date == std::end(kDateKeys)) {
+            throw UsageError("--keys: " + key + " is no date that shift moves");
+        }
+        selection.events.insert(date->event);
         start = end + 1;
     }
-    if (arguments.HasValue("--keys") && selection.keys.empty()) {
+    if (arguments.HasValue("--keys") && selection.events.empty()) {
         throw UsageError("--keys needs a list of keys");
     }
+    if (selection.events.empty()) {
+        selection.events = {Event::Original, Event::Digitized, Event::Modified};
+    }
+    if (arguments.Has("--gps-time")) selection.events.insert(Event::Gps);
     return selection;
 }
 

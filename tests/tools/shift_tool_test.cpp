@@ -129,20 +129,31 @@ TEST(ToolShift, KeysDryRunJsonAndAmounts) {
     EXPECT_EQ(changed.count("Exif.GPSInfo.GPSTimeStamp"), 0u);
     EXPECT_EQ(changed.count("Exif.Photo.SubSecTimeOriginal"), 0u);
 
-    // --keys moves only what it names; an IPTC time goes with its date.
-    run = RunTool({"shift", photo, "+0:00:30", "--keys", "Iptc.Application2.TimeCreated"});
+    // --keys moves the dates it names with their twins, and no others.
+    run = RunTool({"shift", photo, "+0:00:30", "--keys", "Xmp.xmp.ModifyDate"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     auto moved = AllOnDisk(photo);
-    EXPECT_EQ(moved["Iptc.Application2.TimeCreated"], "23:30:30+02:00");
-    EXPECT_EQ(moved["Iptc.Application2.DateCreated"], "2023-12-31");
-    EXPECT_EQ(moved["Xmp.xmp.ModifyDate"], before.at("Xmp.xmp.ModifyDate"));
-    EXPECT_EQ(moved["Exif.Image.DateTime"], before.at("Exif.Image.DateTime"));
+    EXPECT_EQ(moved["Xmp.xmp.ModifyDate"], "2024-03-01T00:00:29");
+    EXPECT_EQ(moved["Exif.Image.DateTime"], "2024:03:01 00:00:29");
+    for (const auto& [key, value] : before) {
+        if (key == "Xmp.xmp.ModifyDate" || key == "Exif.Image.DateTime") continue;
+        EXPECT_EQ(moved[key], value) << key;
+    }
+    // An IPTC time moves with its date, across midnight.
+    run = RunTool({"shift", photo, "+0:30", "--keys", "Iptc.Application2.TimeCreated"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    moved = AllOnDisk(photo);
+    EXPECT_EQ(moved["Iptc.Application2.TimeCreated"], "00:00:00+02:00");
+    EXPECT_EQ(moved["Iptc.Application2.DateCreated"], "2024-01-01");
+    EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], "2024:01:01 00:00:00");
+    EXPECT_EQ(moved["Exif.Photo.DateTimeDigitized"], before.at("Exif.Photo.DateTimeDigitized"));
 
     // Amounts that are none, and keys shift does not move: usage mistakes.
     for (const Words& words : std::vector<Words>{{"shift", photo, "+2h"},
                                                  {"shift", photo, "1:60"},
                                                  {"shift", photo, "+1 2 3"},
-                                                 {"shift", photo, "+2", "--keys", "Exif.Image.Artist"},
+                                                 {"shift", photo, "+2", "--keys",
+                                                  "Exif.Image.Artist"},
                                                  {"shift", photo}}) {
         EXPECT_EQ(RunTool(words).exitCode, 2) << words.back();
     }
