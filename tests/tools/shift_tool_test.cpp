@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace lumenmeta {
 namespace {
@@ -170,6 +171,24 @@ TEST(ToolShift, KeysDryRunJsonAndAmounts) {
               std::string::npos) << run.err;
     EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
     EXPECT_EQ(test::ReadBytes(edited), editedBytes);
+
+    // Century years are leap years only every 400 years; GPS seconds keep
+    // their fraction.
+    for (const auto& [date, amount, expected, gps] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+             {"2100:02:28 23:00:00", "+2", "2100:03:01 01:00:00", "1/1 59/1 5999/100"},
+             {"2000:02:28 23:00:00", "+2", "2000:02:29 01:00:00", "1/1 59/1 5999/100"},
+             {"2000:03:01 00:59:59", "-1 01:00:00", "2000:02:28 23:59:59", "22/1 59/1 5999/100"},
+             {"1999:12:31 23:59:59", "+0:0:1", "2000:01:01 00:00:00", "0/1 0/1 99/100"}}) {
+        test::FixtureImage one;
+        test::Fill(one.exif, {"Exif.Photo.DateTimeOriginal=" + date,
+                              "Exif.GPSInfo.GPSTimeStamp=23/1 59/1 5999/100"});
+        const std::string file = one.WriteTo(dir.File("one.jpg"));
+        ASSERT_EQ(RunTool({"shift", file, amount, "--gps-time"}).exitCode, 0) << date;
+        moved = AllOnDisk(file);
+        EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], expected) << date << " " << amount;
+        EXPECT_EQ(moved["Exif.GPSInfo.GPSTimeStamp"], gps) << date << " " << amount;
+    }
 
     // A file without dates is not written at all.
     const std::string plain = test::FixtureImage().WriteTo(dir.File("plain.jpg"));
