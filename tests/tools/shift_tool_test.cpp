@@ -50,12 +50,12 @@ test::FixtureImage Dated() {
                             "Iptc.Application2.TimeCreated=23:30:00+02:00",
                             "Iptc.Application2.DigitizationDate=2024-02-28",
                             "Iptc.Application2.DigitizationTime=22:15:10+02:00"});
-    image.xmp["Xmp.exif.DateTimeOriginal"] = "2023-12-31T23:30:00.45+02:00";
-    image.xmp["Xmp.photoshop.DateCreated"] = "2023-12-31T23:30:00.45+02:00";
-    image.xmp["Xmp.xmp.CreateDate"] = "2024-02-28T22:15:10+02:00";
-    image.xmp["Xmp.exif.DateTimeDigitized"] = "2024-02-28T22:15:10+02:00";
-    image.xmp["Xmp.xmp.ModifyDate"] = "2024-02-29T23:59:59";
-    image.xmp["Xmp.exif.GPSTimeStamp"] = "2023-12-31T21:30:00Z";
+    test::Fill(image.xmp, {"Xmp.exif.DateTimeOriginal=2023-12-31T23:30:00.45+02:00",
+                           "Xmp.photoshop.DateCreated=2023-12-31T23:30:00.45+02:00",
+                           "Xmp.xmp.CreateDate=2024-02-28T22:15:10+02:00",
+                           "Xmp.exif.DateTimeDigitized=2024-02-28T22:15:10+02:00",
+                           "Xmp.xmp.ModifyDate=2024-02-29T23:59:59",
+                           "Xmp.exif.GPSTimeStamp=2023-12-31T21:30:00Z"});
     return image;
 }
 
