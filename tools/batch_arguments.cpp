@@ -1,6 +1,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "file_list.h"
+#include "filters.h"
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ std::vector<std::string> BatchFiles(const Arguments& arguments,
     std::vector<std::string> files = ExpandInputs(inputs, arguments.Has("-r"), arguments.Has("-L"),
                                                   arguments.Has("--sidecar"));
     if (files.empty()) throw UsageError("no image files found");
-    return files;
+    return FilterFiles(arguments, files);
 }
 
 Jobs BatchJobs(const Arguments& arguments, size_t files) {

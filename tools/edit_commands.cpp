@@ -3,6 +3,7 @@
 #include "batch.h"
 #include "checked_write.h"
 #include "commands.h"
+#include "csv_commands.h"
 #include "image_file.h"
 #include "read_back.h"
 #include "sidecar.h"
@@ -121,10 +122,11 @@ int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs
 }  // namespace
 
 int RunSet(const Words& words) {
-    KnownOptions known{{"--to", "--xmp-mode", "--add"},
+    KnownOptions known{{"--to", "--xmp-mode", "--add", "--csv"},
                        {"--keep-target-unread", "--dry-run", "--json"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
+    if (arguments.HasValue("--csv")) return SetCsv(arguments);
     std::vector<std::string> inputs;
     std::vector<Assignment> assignments;
     for (const auto& [option, word] : arguments.given) {

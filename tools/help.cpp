@@ -32,6 +32,15 @@ namespace {
     "                   sidecar value winning for its key\n"                          \
     "  --sidecar-name full  only NAME.EXT.xmp is the image's sidecar\n"
 
+// Which files of a batch a command acts on.
+#define FILTER_OPTIONS                                                              \
+    "  --where KEY=VALUE  only the files where KEY holds VALUE: one of its items,\n" \
+    "                   or all of them joined by \"; \", as stored (-n) or as read\n" \
+    "  --where KEY~REGEX  only the files where the regular expression (ECMAScript)\n" \
+    "                   is found in one of those forms\n"                            \
+    "  --where-missing KEY  only the files without KEY. Several conditions must\n"   \
+    "                   all hold; a file that cannot be read is kept (and fails)\n"
+
 #define BATCH_OPTIONS                                                        \
     "  -r               look for image files in directories below, too\n"    \
     "  -L               follow symbolic links met in directories (each\n"    \
@@ -43,7 +52,7 @@ namespace {
     "                   start a new worker in its place (default: 60)\n"    \
     "  --trace          send the library's debug trace to stderr\n"    \
     "  --verbose        show Exiv2's own warnings about damaged files, each\n" \
-    "                   starting with the file's name\n"
+    "                   starting with the file's name\n" FILTER_OPTIONS
 
 struct Page {
     const char* command;
@@ -64,12 +73,18 @@ const Page kPages[] = {
      "  --family F       only the family F\n"
      "  -n               values as stored: every component, bytes as numbers\n"
      "  --json           one JSON object per file and line; each value with its\n"
-     "                   \"value\" as stored and its \"text\" as read\n" SIDECAR_READ BATCH_OPTIONS
+     "                   \"value\" as stored and its \"text\" as read\n"
+     "  --csv [KEY...]   a sheet (RFC 4180): a File column, then one per KEY (with\n"
+     "                   none, every key the files hold), a row per file; values as\n"
+     "                   stored, several joined by \"; \" (as get --all -n joins\n"
+     "                   them); `set --csv` reads it back\n" SIDECAR_READ BATCH_OPTIONS
      "\n"
      "Examples:\n"
      "  lumenmeta show photo.jpg\n"
      "  lumenmeta show --sidecar IMG_0001.CR3\n"
-     "  lumenmeta show --json -r ~/Pictures > metadata.jsonl\n"},
+     "  lumenmeta show --json -r ~/Pictures > metadata.jsonl\n"
+     "  lumenmeta show --csv -r shoot/ Exif.Image.Artist Xmp.dc.subject > shoot.csv\n"
+     "  lumenmeta show --where Xmp.xmp.Rating=5 -r ~/Pictures\n"},
     {"get",
      "Usage: lumenmeta get FILE... KEY [--index N | --all [--separator S]] [-n | --decimal]\n"
      "                    [--sidecar]\n"
@@ -104,6 +119,12 @@ const Page kPages[] = {
      "  --xmp-mode N     1 drop XMP unless the file had it, 2 drop all XMP,\n"
      "                   3 compact packet (for sidecars)\n"
      "  --keep-target-unread  with --to: TARGET gets only what this write puts in\n"
+     "  --csv SHEET      apply a sheet as `show --csv` writes it: its File column\n"
+     "                   names the files (relative to the sheet's folder unless\n"
+     "                   absolute), every other column is a key. An empty cell, or\n"
+     "                   one that holds what the file holds, leaves the key alone;\n"
+     "                   other cells set it, cut at \"; \" into items. A file with\n"
+     "                   nothing to change is not written\n"
      WRITE_OPTIONS SIDECAR_WRITE BATCH_OPTIONS
      "\n"
      "Examples:\n"
@@ -112,7 +133,8 @@ const Page kPages[] = {
      "  lumenmeta set photo.jpg Xmp.dc.subject=harbour Xmp.dc.subject=dawn\n"
      "  lumenmeta set photo.jpg --add Iptc.Application2.Keywords=boats\n"
      "  lumenmeta set --dry-run -r ~/Pictures\n"
-     "  lumenmeta set -r -j 4 shoot/ Iptc.Application2.City=Lumenport\n"},
+     "  lumenmeta set -r -j 4 shoot/ Iptc.Application2.City=Lumenport\n"
+     "  lumenmeta set --csv shoot.csv\n"},
     {"clear",
      "Usage: lumenmeta clear FILE... KEY... [--to TARGET] [--dry-run] [--json]\n"
      "                      [--sidecar[=auto]] [--sidecar-name full]\n"
@@ -183,6 +205,40 @@ const Page kPages[] = {
      "Examples:\n"
      "  lumenmeta thumbnail photo.jpg --extract thumb.jpg\n"
      "  lumenmeta thumbnail photo.jpg --set small.jpg\n"},
+    {"shift",
+     "Usage: lumenmeta shift FILE... AMOUNT [--keys KEY,...] [--gps-time] [--dry-run]\n"
+     "                      [--json]\n"
+     "\n"
+     "Moves the dates of each file by AMOUNT and writes it in place. AMOUNT is\n"
+     "[+|-][D ]H[:M[:S]]: hours, then optionally minutes and seconds, after an\n"
+     "optional number of days and a space; the sign covers it all (\"+2\", \"-1:30\",\n"
+     "\"+1 02:00:00\"). Moved are the capture, digitisation and modification dates:\n"
+     "Exif.Photo.DateTimeOriginal, Exif.Photo.DateTimeDigitized, Exif.Image.DateTime\n"
+     "(their sub-seconds and time zone offsets stay as they are); IPTC DateCreated\n"
+     "with TimeCreated and DigitizationDate with DigitizationTime, as one moment\n"
+     "(across midnight the date moves too); Xmp.exif.DateTimeOriginal,\n"
+     "Xmp.exif.DateTimeDigitized, Xmp.photoshop.DateCreated, Xmp.xmp.CreateDate,\n"
+     "Xmp.xmp.ModifyDate and Xmp.tiff.DateTime (keeping their offsets and the\n"
+     "precision they have). A date without a time of day moves by whole days, or\n"
+     "with its Exif twin's moment where that falls on the same day. The GPS time\n"
+     "stamps (UTC from the satellites) stay unless --gps-time. A shift and its\n"
+     "reverse give every date back exactly. A file with no date to move is not\n"
+     "written. Each file is written in memory first: where dates of different\n"
+     "families disagree (an Exif date and an XMP twin that are not one moment),\n"
+     "the write would make them alike, so the file is left as it is and fails.\n"
+     READ_BACK
+     "\n"
+     "  --keys K,...     move only these dates, each with its twins in the other\n"
+     "                   families (which a write keeps alike; an IPTC date and\n"
+     "                   its time are one)\n"
+     "  --gps-time       move Exif.GPSInfo.GPSDateStamp with GPSTimeStamp, and\n"
+     "                   Xmp.exif.GPSTimeStamp, too\n"
+     WRITE_OPTIONS BATCH_OPTIONS
+     "\n"
+     "Examples:\n"
+     "  lumenmeta shift -r trip/ +2\n"
+     "  lumenmeta shift photo.jpg \"-1 02:00:00\" --dry-run\n"
+     "  lumenmeta shift -r trip/ -1:30 --where Exif.Image.Model~Z\n"},
     {"diff",
      "Usage: lumenmeta diff A B [--json] [--sidecar]\n"
      "\n"
@@ -224,6 +280,7 @@ const char* OverviewHelp() {
            "  vars        list the application variables\n"
            "  thumbnail   extract or set the Exif thumbnail\n"
            "  diff        the keys that differ between two images\n"
+           "  shift       move the dates of every family by some hours or days\n"
            "  demo        try it all on a sample image it makes itself\n"
            "\n"
            "Files may be directories (with -r, recursively); -j N works on N at a time.\n"

@@ -25,6 +25,7 @@ int Dispatch(const std::string& command, const Words& words) {
         {"clear", RunClear},     {"copy", RunCopy},         {"copy-value", RunCopyValue},
         {"sidecar", RunSidecar}, {"vars", RunVars},         {"thumbnail", RunThumbnail},
         {"diff", RunDiff},
+        {"shift", RunShift},
     };
     if (command == "demo") {
         for (const std::string& word : words) {

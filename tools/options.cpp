@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <cctype>
 #include <charconv>
 
 namespace lumenmeta_tool {
@@ -22,13 +23,15 @@ int Arguments::Number(const std::string& option, int fallback) const {
 }
 
 Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known) {
-    known.withValue.insert({"-j", "--timeout"});
+    known.withValue.insert({"-j", "--timeout", "--where", "--where-missing"});
     known.flags.insert({"-r", "-L", "--trace", "--verbose", "--help", "-h", "--no-job-limit"});
     Arguments arguments;
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+        // "-2" and "-1:30" are amounts (for shift), never options.
+        if (optionsEnded || word.size() < 2 || word[0] != '-' ||
+            std::isdigit(static_cast<unsigned char>(word[1]))) {
             arguments.positional.push_back(word);
             arguments.given.emplace_back("", word);
         } else if (word == "--") {

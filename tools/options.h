@@ -41,8 +41,8 @@ struct Arguments {
     int Number(const std::string& option, int fallback) const;
 };
 
-// Every command also knows -r, -L, -j N, --timeout S, --no-job-limit, --trace
-// and --help. "--" ends the options. Throws UsageError for an unknown option or a missing value.
+// Every command also knows -r, -L, -j N, --timeout S, --no-job-limit, --trace,
+// --where and --where-missing (see filters.h), and --help. "--" ends the options. Throws UsageError for an unknown option or a missing value.
 Arguments ParseArguments(const std::vector<std::string>& words, KnownOptions known);
 
 }  // namespace lumenmeta_tool

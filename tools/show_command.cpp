@@ -2,6 +2,7 @@
 // with --sidecar, the image's sidecar laid over it.
 #include "batch.h"
 #include "commands.h"
+#include "csv_commands.h"
 #include "entries.h"
 #include "json.h"
 #include "overlay.h"
@@ -81,7 +82,7 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
 }  // namespace
 
 int RunShow(const Words& words) {
-    KnownOptions known{{"--family"}, {"--json", "-n"}};
+    KnownOptions known{{"--family"}, {"--json", "-n", "--csv"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
     const SidecarOptions sidecar = SidecarOptionsOf(arguments);
@@ -92,6 +93,12 @@ int RunShow(const Words& words) {
         for (const char* known : kFamilies) {
             if (family == known) families = {known};
         }
+    }
+    if (arguments.Has("--csv")) {
+        if (arguments.Has("--json") || arguments.Has("-n") || arguments.Has("--sidecar")) {
+            throw UsageError("--csv goes without --json, -n and --sidecar");
+        }
+        return ShowCsv(arguments, families);
     }
     const bool json = arguments.Has("--json");
     const bool withSidecar = sidecar.mode != SidecarMode::Off;
