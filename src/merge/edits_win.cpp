@@ -225,8 +225,15 @@ void CarryEditedDates(const MetaHandle& handle, Exiv2::Image& target) {
             const std::string held = FirstText(handle.xmpData, xmpKey);
             if (held.empty() && FirstText(target.xmpData(), xmpKey).empty() && xmpKey != date.xmpKeys[0]) continue;
             const std::string offset = XmpDateOffset("T" + exifOffset).empty() ? XmpDateOffset(held) : exifOffset;
+            std::string carried = XmpDateFromExif(exifDate, subSeconds, offset);
+            // A twin that held a year, a month or a day alone keeps that
+            // precision: it dates the day, not the moment.
+            if (held.find('T') == std::string::npos &&
+                (held.size() == 4 || held.size() == 7 || held.size() == 10)) {
+                carried.resize(held.size());
+            }
             EraseFromTarget(target, xmpKey);
-            target.xmpData()[xmpKey] = XmpDateFromExif(exifDate, subSeconds, offset);
+            target.xmpData()[xmpKey] = carried;
         }
     }
 }

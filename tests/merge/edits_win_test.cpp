@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <functional>
 
 namespace lumenmeta {
@@ -98,6 +100,18 @@ TEST(EditsWin, AnEditedDateAndItsSubSecondsReachTheTwinsTheFileHolds) {
            Set({{kDate, u"2004:06:21 23:37:53"}}),
            {"Exif.Photo.DateTimeOriginal=2004:06:21 23:37:53", "Xmp.exif.DateTimeOriginal=2004-06-21T23:37:53+02:00",
             "Xmp.photoshop.DateCreated=2004-06-21T23:37:53+02:00"}});
+    // A twin that dates the day, the month or the year alone keeps that
+    // precision.
+    for (const char* held : {"2001-02-03", "2001-02", "2001"}) {
+        const std::string expected = std::string("2004-06-21").substr(0, std::strlen(held));
+        Check({held, {"Exif.Photo.DateTimeOriginal=2001:02:03 04:05:06"},
+               {"Xmp.exif.DateTimeOriginal=2001-02-03T04:05:06+02:00",
+                (std::string("Xmp.photoshop.DateCreated=") + held).c_str()},
+               Set({{kDate, u"2004:06:21 23:37:53"}}),
+               {"Exif.Photo.DateTimeOriginal=2004:06:21 23:37:53",
+                "Xmp.exif.DateTimeOriginal=2004-06-21T23:37:53+02:00",
+                "Xmp.photoshop.DateCreated=" + expected}});
+    }
 }
 
 }  // namespace
