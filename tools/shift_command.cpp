@@ -106,6 +106,9 @@ std::string DayOf(const std::string& exifDate) {
     return day;
 }
 
+// Whether `text` is an Exif date and time "YYYY:MM:DD HH:MM:SS".
+bool IsValidExifDate(const std::string& text) { return !DayOf(text).empty(); }
+
 // A day without a time that its Exif twin places on the same day moves
 // with that twin's moment: that is the day the twin lands on. By a whole
 // number of days, or without such a twin, it moves by the days alone.
@@ -122,6 +125,20 @@ std::string ShiftDayWithTwin(MetaHandle* handle, const DateKey& date, const std:
     return dashes ? moved : moved.substr(0, 4) + moved.substr(5, 2) + moved.substr(8, 2);
 }
 
+// A day alone in XMP whose Exif twin moves is left to the write, which
+// carries the moved Exif date into it at the day's own precision; set as
+// well, the day would win over the Exif date and take its time away.
+bool CarriedByWrite(MetaHandle* handle, const DateKey& date, const std::string& value) {
+    return date.form == Form::Xmp && value.size() == 10 && date.exifTwin &&
+           IsValidExifDate(Stored(handle, date.exifTwin));
+}
+
+// The XMP date the library keeps alike with an IPTC date and time.
+const char* XmpTwinOfIptc(const DateKey& date) {
+    if (date.form != Form::IptcPair) return nullptr;
+    return date.event == Event::Original ? "Xmp.photoshop.DateCreated" : "Xmp.xmp.CreateDate";
+}
+
 Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) {
     Plan plan;
     const auto moved = [&](const std::string& key, const std::string& before,
@@ -134,6 +151,7 @@ Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) 
         if (date.form == Form::Exif) {
             moved(date.key, value, ShiftExifDate(value, shift));
         } else if (date.form == Form::Xmp) {
+            if (CarriedByWrite(handle, date, value)) continue;
             moved(date.key, value,
                   value.size() == 10 ? ShiftDayWithTwin(handle, date, value, shift)
                                      : ShiftXmpDate(value, shift));
@@ -141,6 +159,14 @@ Plan PlanOf(MetaHandle* handle, const Shift& shift, const Selection& selection) 
             const std::string partner = Stored(handle, date.partner);
             std::string day = value, time = partner;
             if (day.empty() && time.empty()) continue;
+            // An IPTC date whose XMP twin is a day alone stands for that day:
+            // its time is the placeholder written with it, and the date moves
+            // as the XMP day does, so that the two stay twins.
+            const char* xmpTwin = XmpTwinOfIptc(date);
+            if (xmpTwin && Stored(handle, xmpTwin).size() == 10 && !day.empty()) {
+                moved(date.key, value, ShiftDayWithTwin(handle, date, day, shift));
+                continue;
+            }
             const bool read = date.form == Form::IptcPair ? ShiftIptcDateTime(day, time, shift)
                               : !time.empty()            ? ShiftGpsStamp(day, time, shift)
                                                          : false;
@@ -168,7 +194,7 @@ std::vector<std::string> CheckedKeys(MetaHandle* handle) {
         if (key && !Stored(handle, key).empty()) keys.push_back(key);
     };
     for (const DateKey& date : kDateKeys) {
-        held(date.key);
+        if (!CarriedByWrite(handle, date, Stored(handle, date.key))) held(date.key);
         held(date.partner);
     }
     for (const char* key : kCompanions) held(key);
