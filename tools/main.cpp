@@ -23,7 +23,7 @@ int Dispatch(const std::string& command, const Words& words) {
         {"show", RunShow},       {"get", RunGet},           {"set", RunSet},
         {"clear", RunClear},     {"copy", RunCopy},         {"copy-value", RunCopyValue},
         {"sidecar", RunSidecar}, {"vars", RunVars},         {"thumbnail", RunThumbnail},
-        {"diff", RunDiff},
+        {"diff", RunDiff},       {"names", RunNames},
     };
     if (command == "demo") {
         for (const std::string& word : words) {
@@ -70,8 +70,10 @@ int main(int argc, char** argv) {
     try {
         return Dispatch(command, words);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "lumenmeta %s: %s\n\n%s", Shown(command).c_str(),
-                     Shown(error.what()).c_str(), page ? page : OverviewHelp());
+        // One line, and where the whole story is.
+        std::fprintf(stderr, "lumenmeta %s: %s; see `lumenmeta %s--help`\n",
+                     Shown(command).c_str(), Shown(error.what()).c_str(),
+                     page ? (Shown(command) + " ").c_str() : "");
         return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "lumenmeta %s: %s\n", Shown(command).c_str(),
