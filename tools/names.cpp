@@ -182,19 +182,18 @@ std::string LineEndsMadeOne(const std::string& text) {
 
 bool ItemsAgree(NameKind kind, const std::string& a, const std::string& b) {
     switch (kind) {
-    case NameKind::Date: {
-        // Digits of the shorter form lead the longer one: "2024-05-01"
-        // agrees with "2024:05:01 10:00:00" and with "2024-05-01T10:00:00+02:00".
-        const std::string x = Digits(a), y = Digits(b);
-        const std::string& shorter = x.size() < y.size() ? x : y;
-        const std::string& longer = x.size() < y.size() ? y : x;
-        return !shorter.empty() && longer.compare(0, shorter.size(), shorter) == 0;
-    }
+    case NameKind::Date:
     case NameKind::Time: {
+        // A date: the digits of the shorter form lead the longer one
+        // ("2024-05-01" agrees with "2024:05:01 10:00:00" and with
+        // "2024-05-01T10:00:00+02:00"). A time of day (Exif's "10:20:30")
+        // stands anywhere in the other form ("2024-05-01T10:20:30Z").
         const std::string x = Digits(a), y = Digits(b);
         const std::string& shorter = x.size() < y.size() ? x : y;
         const std::string& longer = x.size() < y.size() ? y : x;
-        return !shorter.empty() && longer.find(shorter.substr(0, 6)) != std::string::npos;
+        if (shorter.empty()) return false;
+        return kind == NameKind::Date ? longer.compare(0, shorter.size(), shorter) == 0
+                                      : longer.find(shorter.substr(0, 6)) != std::string::npos;
     }
     case NameKind::Number:
     case NameKind::Coordinate: {

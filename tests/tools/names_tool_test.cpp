@@ -159,6 +159,21 @@ TEST(ToolNames, NamesReadAgreeingAndDisagreeingFamiliesAndSetEveryFamily) {
     ASSERT_EQ(listed.items.size(), 1u);
     EXPECT_EQ(listed.items[0]["keys"].items.size(), 2u);
     EXPECT_EQ(RunTool({"names", "Nonsense"}).exitCode, 2);
+    // Every key of every name is a key Exiv2 knows, and in one name only.
+    const test::JsonValue all = test::ParseJson(RunTool({"names", "--json"}).out);
+    EXPECT_GT(all.items.size(), 100u);
+    Texts seen;
+    for (const test::JsonValue& name : all.items) {
+        for (const test::JsonValue& key : name["keys"].items) {
+            const std::string& k = key.text;
+            EXPECT_NO_THROW(k[0] == 'E'   ? Exiv2::ExifKey(k).tag()
+                            : k[0] == 'I' ? Exiv2::IptcKey(k).tag()
+                                          : static_cast<uint16_t>(Exiv2::XmpKey(k).key().size()))
+                << k;
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), k), 0) << k;
+            seen.push_back(k);
+        }
+    }
 }
 
 TEST(ToolNames, ClearTakesPatternsGroupsAndGpsAndLeavesNoPositionBehind) {
