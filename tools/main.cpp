@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     // library's default sink).
     SetExiv2LogLevel(std::find(argv + 1, argv + argc, std::string("--verbose")) != argv + argc ? 2 : 4);
     if (argc < 2) {
-        std::fputs(OverviewHelp(), stderr);
+        std::fputs("Usage: lumenmeta COMMAND [ARGUMENTS]; see `lumenmeta --help`\n", stderr);
         return 2;
     }
     const std::string command = argv[1];

@@ -249,6 +249,9 @@ TEST(ToolNames, ExitCodesAndMessagesSayWhatHappened) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_NE(run.err.find("see `lumenmeta get --help`"), npos) << run.err;
+    run = RunTool({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "Usage: lumenmeta COMMAND [ARGUMENTS]; see `lumenmeta --help`\n");
     run = RunTool({"frobnicate"});
     EXPECT_EQ(run.err, "lumenmeta frobnicate: unknown command frobnicate; see `lumenmeta --help`\n");
 
