@@ -143,7 +143,8 @@ const Page kPages[] = {
      READ_BACK
      "\n"
      "  --gps            every GPS key: position, altitude, direction, GPS time\n"
-     "                   and the rest, in Exif (Exif.GPSInfo.*) and XMP (Xmp.exif.GPS*)\n"
+     "                   and the rest, in Exif (Exif.GPSInfo.*) and XMP (Xmp.exif.GPS*,\n"
+     "                   Xmp.exifEX.GPS*)\n"
      "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
      WRITE_OPTIONS SIDECAR_WRITE BATCH_OPTIONS
      "\n"

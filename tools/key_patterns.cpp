@@ -37,7 +37,8 @@ std::vector<std::string> MatchingKeys(const std::string& pattern,
 }
 
 bool IsGpsKey(const std::string& key) {
-    return key.compare(0, 13, "Exif.GPSInfo.") == 0 || key.compare(0, 12, "Xmp.exif.GPS") == 0;
+    return key.compare(0, 13, "Exif.GPSInfo.") == 0 || key.compare(0, 12, "Xmp.exif.GPS") == 0 ||
+           key.compare(0, 14, "Xmp.exifEX.GPS") == 0;
 }
 
 }  // namespace lumenmeta_tool

@@ -20,7 +20,8 @@ std::vector<std::string> MatchingKeys(const std::string& pattern,
 
 // Whether `key` records where the photo was taken or where the camera
 // pointed: every Exif GPS tag (position, altitude, direction, speed, GPS
-// time and date stamps, ...) and their XMP twins (Xmp.exif.GPS*).
+// time and date stamps, ...), their XMP twins (Xmp.exif.GPS*) and the GPS
+// properties of XMP's Exif 2.3 namespace (Xmp.exifEX.GPSHPositioningError).
 bool IsGpsKey(const std::string& key);
 
 }  // namespace lumenmeta_tool

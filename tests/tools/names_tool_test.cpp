@@ -35,7 +35,9 @@ Texts GpsKeysOnDisk(const std::string& path) {
         if (datum.groupName() == "GPSInfo") keys.push_back(datum.key());
     }
     for (const auto& datum : disk.xmp) {
-        if (datum.key().rfind("Xmp.exif.GPS", 0) == 0) keys.push_back(datum.key());
+        if (datum.key().rfind("Xmp.exif.GPS", 0) == 0 || datum.key().rfind("Xmp.exifEX.GPS", 0) == 0) {
+            keys.push_back(datum.key());
+        }
     }
     return keys;
 }
@@ -76,6 +78,7 @@ test::FixtureImage GpsFixture() {
     image.xmp["Xmp.exif.GPSTimeStamp"] = "2024-05-01T10:20:30Z";
     image.xmp["Xmp.exif.GPSVersionID"] = "2.2.0.0";
     image.xmp["Xmp.exif.GPSMapDatum"] = "WGS-84";
+    image.xmp["Xmp.exifEX.GPSHPositioningError"] = "5/1";
     image.xmp["Xmp.dc.title"] = "lang=x-default Harbour";
     image.xmp["Xmp.xmpMM.DocumentID"] = "uuid:1234";
     image.xmp["Xmp.xmpMM.InstanceID"] = "uuid:5678";
@@ -182,7 +185,7 @@ TEST(ToolNames, ClearTakesPatternsGroupsAndGpsAndLeavesNoPositionBehind) {
     const std::string gps = GpsFixture().WriteTo(dir.File("gps.jpg"));
     const std::string glob = GpsFixture().WriteTo(dir.File("glob.jpg"));
     const std::string group = GpsFixture().WriteTo(dir.File("group.jpg"));
-    ASSERT_GE(GpsKeysOnDisk(gps).size(), 15u);
+    ASSERT_GE(GpsKeysOnDisk(gps).size(), 16u);
 
     // --gps: nothing positional left in Exif or in XMP; the rest kept.
     test::ToolRun run = RunTool({"clear", "--gps", gps});
@@ -193,7 +196,8 @@ TEST(ToolNames, ClearTakesPatternsGroupsAndGpsAndLeavesNoPositionBehind) {
     EXPECT_EQ(Disk(gps, "Xmp.xmpMM.DocumentID"), Texts{"uuid:1234"});
 
     // Globs over the keys the file holds: Exif and XMP GPS, and xmpMM.
-    run = RunTool({"clear", glob, "Exif.GPSInfo.*", "Xmp.exif.GPS*", "Xmp.xmpMM.*"});
+    run = RunTool({"clear", glob, "Exif.GPSInfo.*", "Xmp.exif.GPS*", "Xmp.exifEX.GPS?Pos*",
+                   "Xmp.xmpMM.*"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(GpsKeysOnDisk(glob), Texts{});
     EXPECT_TRUE(Disk(glob, "Xmp.xmpMM.DocumentID").empty());
