@@ -88,9 +88,10 @@ FileOutcome WriteImage(const std::string& path, const WriteJob& job, std::string
         }
     }
 
+    const std::vector<std::string> keys = job.keysIn ? job.keysIn(handle.get()) : job.keys;
     reason = job.edit(handle.get());
     if (!reason.empty()) return FileOutcome::Failed(reason + "; nothing written");
-    const Asked asked = AskedOf(handle.get(), job.keys);
+    const Asked asked = AskedOf(handle.get(), keys);
 
     std::vector<unsigned char> image;  // a dry run's result; outlives `after`
     Handle after;
@@ -165,9 +166,10 @@ FileOutcome WriteSidecar(const std::string& path, const WriteJob& job, const std
     const Snapshot before = job.json || job.dryRun ? TakeSnapshot(handle.get()) : Snapshot();
 
     if (job.seed) job.seed(handle.get(), image.get());
+    const std::vector<std::string> keys = job.keysIn ? job.keysIn(handle.get()) : job.keys;
     reason = job.edit(handle.get());
     if (!reason.empty()) return FileOutcome::Failed(reason + "; nothing written");
-    const Asked asked = AskedOf(handle.get(), job.keys);
+    const Asked asked = AskedOf(handle.get(), keys);
 
     std::vector<unsigned char> written;  // a dry run's result; outlives `after`
     Handle after;

@@ -20,6 +20,9 @@ namespace lumenmeta_tool {
 
 struct WriteJob {
     std::vector<std::string> keys;                  // the keys set or cleared
+    // Where set, the keys set or cleared in one file instead, found in its
+    // handle before the edit (keys named by pattern).
+    std::function<std::vector<std::string>(MetaHandle*)> keysIn;
     std::function<std::string(MetaHandle*)> edit;   // "" done, else the reason
     // For a write into a sidecar, run on the sidecar's handle before the
     // edit, with the image's handle: brings in from the image what the edit

@@ -24,6 +24,7 @@ int RunVars(const Words& words);
 int RunThumbnail(const Words& words);
 int RunDiff(const Words& words);
 int RunShift(const Words& words);
+int RunNames(const Words& words);
 
 // Shared by the batch commands: the files named (directories expanded, with
 // -r recursively), and the jobs: the number from -j (the cores by default),

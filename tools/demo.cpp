@@ -6,6 +6,9 @@
 #include "sample_image.h"
 #include "text.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -76,6 +79,28 @@ const std::pair<const char*, const char*> kEdits[] = {
     {"Iptc.Application2.City", "Lumenport"},
 };
 
+// The demo's temporary folder, removed with all the demo put in it when the
+// demo ends, however it ends.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::string path) : path_(std::move(path)) {}
+    ~ScratchFolder() {
+        if (DIR* folder = opendir(path_.c_str())) {
+            while (const dirent* entry = readdir(folder)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != "..") unlink((path_ + "/" + name).c_str());
+            }
+            closedir(folder);
+        }
+        rmdir(path_.c_str());
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+private:
+    std::string path_;
+};
+
 }  // namespace
 
 int RunDemo() {
@@ -85,6 +110,7 @@ int RunDemo() {
         std::fprintf(stderr, "lumenmeta demo: cannot make a temporary folder\n");
         return 1;
     }
+    const ScratchFolder scratch(folder);
     const std::string path = folder + "/sample.jpg";
     const std::vector<unsigned char> sample = SampleJpeg();
     if (!WriteFile(path, sample)) {
@@ -123,9 +149,9 @@ int RunDemo() {
     std::printf("4. The file before and after (* marks a change; the write also mirrors\n"
                 "   texts between Exif, IPTC and XMP):\n");
     PrintSideBySide(before, ReadValues(path));
-    std::printf("\nThe sample stays in %s for you to look at, e.g. with\n"
-                "  lumenmeta show %s\n",
-                folder.c_str(), path.c_str());
+    std::printf("\nThe temporary folder %s is removed again. The same on a copy of\n"
+                "one of your photos: lumenmeta show copy.jpg, lumenmeta set copy.jpg Artist=...\n",
+                folder.c_str());
     return 0;
 }
 

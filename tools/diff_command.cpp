@@ -26,7 +26,7 @@ int RunDiff(const Words& words) {
         if (!OpenOverlaid(arguments.positional[i], sidecar.mode != SidecarMode::Off,
                           sidecar.fullName, image, reason)) {
             ReportFailure(arguments.positional[i], reason);
-            return 1;
+            return 2;
         }
         snapshots[i] = SnapshotOf(image.AllEntries());
     }
@@ -37,9 +37,11 @@ int RunDiff(const Words& words) {
                   ChangesAsJson(changes) + "}\n"
             : Shown(a) + " → " + Shown(b) + "\n" + ChangesAsText(changes, "  no difference\n");
     if (std::fputs(out.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
-        throw std::runtime_error("could not write to standard output");
+        std::fputs("lumenmeta diff: could not write to standard output\n", stderr);
+        return 2;
     }
-    return 0;
+    // As diff(1): 1 when the files differ, 0 when they do not.
+    return changes.empty() ? 0 : 1;
 }
 
 }  // namespace lumenmeta_tool

@@ -5,11 +5,14 @@
 #include "commands.h"
 #include "csv_commands.h"
 #include "image_file.h"
+#include "key_patterns.h"
+#include "names.h"
 #include "read_back.h"
 #include "sidecar.h"
 #include "text.h"
 #include "values.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -19,7 +22,8 @@ namespace {
 
 struct Assignment {
     std::string key, value;
-    bool add;  // --add: appended to what the key holds
+    bool add;          // --add or KEY+=VALUE: appended to what the key holds
+    std::string word;  // the key or name as given
 };
 
 // What a key is given by one command: its values in order, and whether they
@@ -62,9 +66,26 @@ std::string SetIptcItems(MetaHandle* handle, const std::string& key,
     return "";
 }
 
-std::string ApplyEdit(MetaHandle* handle, const std::string& key, const KeyEdit& edit) {
+// The items --add appends that the key does not hold yet, each once.
+std::vector<std::string> NewItems(const std::vector<std::string>& held,
+                                  const std::vector<std::string>& values) {
+    std::vector<std::string> fresh;
+    for (const std::string& value : values) {
+        if (std::find(held.begin(), held.end(), value) == held.end() &&
+            std::find(fresh.begin(), fresh.end(), value) == fresh.end()) {
+            fresh.push_back(value);
+        }
+    }
+    return fresh;
+}
+
+std::string ApplyEdit(MetaHandle* handle, const std::string& key, KeyEdit edit) {
     const std::string family = FamilyName(key.substr(0, key.find('.')));
     const std::vector<std::string> held = ItemsOf(handle, key);
+    if (!edit.replace) {
+        edit.values = NewItems(held, edit.values);
+        if (edit.values.empty()) return "";
+    }
     std::vector<std::string> items = edit.replace ? std::vector<std::string>() : held;
     items.insert(items.end(), edit.values.begin(), edit.values.end());
     if (family == "Exif" && items.size() > 1) return HoldsOne(key, items.size());
@@ -85,18 +106,67 @@ std::string ApplyEdit(MetaHandle* handle, const std::string& key, const KeyEdit&
     return "";
 }
 
+// What stands before "=" (or "+=") in an assignment; "" when there is none.
+std::string AssignedWord(const std::string& word) {
+    const size_t equals = word.find('=');
+    if (equals == std::string::npos) return "";
+    return word.substr(0, equals > 0 && word[equals - 1] == '+' ? equals - 1 : equals);
+}
+
+// KEY=VALUE, NAME=VALUE, or with "+=" an item to append. A name is set on
+// its lead key (see LeadKey); the write carries it into the other families.
 Assignment ParseAssignment(const std::string& word, bool add) {
     const size_t equals = word.find('=');
-    const std::string key = word.substr(0, equals);
-    if (equals == std::string::npos || !LooksLikeKey(key)) {
+    const std::string given = AssignedWord(word);
+    const bool plus = equals != std::string::npos && given.size() < equals;
+    std::string value = equals == std::string::npos ? "" : word.substr(equals + 1);
+    if (equals == std::string::npos || (plus && add)) {
         throw UsageError("malformed KEY=VALUE: \"" + word + "\"");
     }
-    return {key, word.substr(equals + 1), add};
+    if (const Name* name = FindName(given)) {
+        const std::string key = LeadKey(*name, value);
+        if (name->kind == NameKind::Coordinate && key.compare(0, 4, "Xmp.") == 0) {
+            const std::string xmp =
+                CoordinateForXmp(value, name->name.find("Latitude") != std::string::npos);
+            if (!xmp.empty()) value = xmp;
+        }
+        return {key, value, add || plus, given};
+    }
+    if (!LooksLikeKey(given)) throw UsageError("malformed KEY=VALUE: \"" + word + "\"");
+    return {given, value, add || plus, given};
 }
 
 bool IsKeyLike(const std::string& word) {
     const size_t dot = word.find('.');
     return dot != std::string::npos && !FamilyName(word.substr(0, dot)).empty();
+}
+
+bool IsAssignment(const std::string& word) {
+    return !FileExists(word) && (IsKeyLike(word) || IsName(AssignedWord(word)));
+}
+
+// Twins given different values in one command: the write would keep only
+// one of them, so nothing is written.
+void RefuseDifferingTwins(const std::vector<std::string>& keys,
+                          const std::map<std::string, KeyEdit>& edits,
+                          const std::map<std::string, std::string>& givenAs) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const Name* name = NameOfKey(keys[i]);
+        const KeyEdit& a = edits.at(keys[i]);
+        if (!name || !a.replace) continue;
+        for (size_t j = i + 1; j < keys.size(); ++j) {
+            const KeyEdit& b = edits.at(keys[j]);
+            if (NameOfKey(keys[j]) != name || !b.replace || ValuesAgree(name->kind, a.values, b.values)) {
+                continue;
+            }
+            const auto shown = [&](const std::string& key) {
+                const std::string& word = givenAs.at(key);
+                return word == key ? key : word + " (" + key + ")";
+            };
+            throw UsageError(shown(keys[i]) + " and " + shown(keys[j]) +
+                             " are twins and were given different values; nothing written");
+        }
+    }
 }
 
 int RunWrites(const Arguments& arguments, const std::vector<std::string>& inputs, WriteJob job) {
@@ -134,7 +204,7 @@ int RunSet(const Words& words) {
             assignments.push_back(ParseAssignment(word, true));
         } else if (!option.empty()) {
             continue;
-        } else if (FileExists(word) || !IsKeyLike(word)) {
+        } else if (!IsAssignment(word)) {
             // A file that exists is a file, even when it is named like a key.
             inputs.push_back(word);
         } else {
@@ -147,12 +217,15 @@ int RunSet(const Words& words) {
     }
     std::vector<std::string> keys;
     std::map<std::string, KeyEdit> edits;
+    std::map<std::string, std::string> givenAs;
     for (const Assignment& assignment : assignments) {
         if (!edits.count(assignment.key)) keys.push_back(assignment.key);
         KeyEdit& edit = edits[assignment.key];
         if (!assignment.value.empty()) edit.values.push_back(assignment.value);
         edit.replace = edit.replace || !assignment.add;
+        givenAs.emplace(assignment.key, assignment.word);
     }
+    RefuseDifferingTwins(keys, edits, givenAs);
     WriteJob job;
     job.keys = keys;
     job.edit = [&](MetaHandle* handle) -> std::string {
@@ -177,23 +250,50 @@ int RunSet(const Words& words) {
 }
 
 int RunClear(const Words& words) {
-    KnownOptions known{{"--to"}, {"--dry-run", "--json"}};
+    KnownOptions known{{"--to"}, {"--dry-run", "--json", "--gps"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
-    std::vector<std::string> inputs, keys;
+    std::vector<std::string> inputs, asked;
     for (const std::string& word : arguments.positional) {
-        (IsKeyLike(word) && !FileExists(word) ? keys : inputs).push_back(word);
+        const bool key = !FileExists(word) && (IsKeyLike(word) || IsName(word));
+        (key ? asked : inputs).push_back(word);
     }
-    if (keys.empty()) throw UsageError("clear needs at least one KEY");
-    for (const std::string& key : keys) {
-        if (!LooksLikeKey(key)) {
-            throw UsageError("\"" + key + "\" is not a key like Exif.Image.Artist");
+    const bool gps = arguments.Has("--gps");
+    if (asked.empty() && !gps) throw UsageError("clear needs at least one KEY, or --gps");
+    // Keys, names and patterns; the patterns are matched in each file.
+    std::vector<std::string> keys, patterns;
+    for (const std::string& word : asked) {
+        if (const Name* name = FindName(word)) {
+            keys.insert(keys.end(), name->keys.begin(), name->keys.end());
+            keys.insert(keys.end(), name->companions.begin(), name->companions.end());
+        } else if (IsKeyPattern(word)) {
+            patterns.push_back(word);
+        } else if (LooksLikeKey(word)) {
+            keys.push_back(word);
+        } else {
+            throw UsageError("\"" + word + "\" is not a key like Exif.Image.Artist, a name like "
+                             "Artist or a pattern like 'Exif.GPSInfo.*'");
         }
     }
     WriteJob job;
     job.keys = keys;
-    job.edit = [&](MetaHandle* handle) -> std::string {
-        for (const std::string& key : keys) {
+    if (gps || !patterns.empty()) {
+        job.keysIn = [keys, patterns, gps](MetaHandle* handle) {
+            std::vector<std::string> all = keys;
+            const std::vector<std::string> held = KeysOf(handle, nullptr);
+            for (const std::string& pattern : patterns) {
+                for (std::string& key : MatchingKeys(pattern, held)) all.push_back(std::move(key));
+            }
+            for (const std::string& key : held) {
+                if (gps && IsGpsKey(key)) all.push_back(key);
+            }
+            std::sort(all.begin(), all.end());
+            all.erase(std::unique(all.begin(), all.end()), all.end());
+            return all;
+        };
+    }
+    job.edit = [&job](MetaHandle* handle) -> std::string {
+        for (const std::string& key : job.keysIn ? job.keysIn(handle) : job.keys) {
             if (ClearMetaData(handle, key.c_str()) < 0) return "unknown key " + key;
         }
         return "";

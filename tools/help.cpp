@@ -86,11 +86,21 @@ const Page kPages[] = {
      "  lumenmeta show --csv -r shoot/ Exif.Image.Artist Xmp.dc.subject > shoot.csv\n"
      "  lumenmeta show --where Xmp.xmp.Rating=5 -r ~/Pictures\n"},
     {"get",
-     "Usage: lumenmeta get FILE... KEY [--index N | --all [--separator S]] [-n | --decimal]\n"
-     "                    [--sidecar]\n"
+     "Usage: lumenmeta get FILE... KEY... [--index N | --all [--separator S]] [-n | --decimal]\n"
+     "                    [--json] [--strict] [--sidecar]\n"
      "\n"
-     "Prints one value of KEY (the first, or occurrence N), or all its values joined.\n"
+     "Prints one value of each KEY (the first, or occurrence N), or all its values\n"
+     "joined; with several keys, each line starts with \"KEY: \". A KEY may be a name\n"
+     "such as Artist, Keywords or DateTimeOriginal (`lumenmeta names` lists them):\n"
+     "it reads the value its keys in Exif, IPTC and XMP agree on, and where they\n"
+     "disagree, each one's value after \"[families differ]\"; a list such as\n"
+     "Keywords reads whole unless --index asks for an item. A file without the\n"
+     "key prints nothing for it and is no failure.\n"
      "\n"
+     "  --json           one JSON object per file and line: {\"file\", \"values\"},\n"
+     "                   each KEY's value a text, null when the file lacks it, or\n"
+     "                   for a name whose families disagree an object of KEY: text\n"
+     "  --strict         a file without a value for a KEY fails (exit code 1)\n"
      "  --index N        occurrence N (0-based) of a repeated IPTC key or XMP bag\n"
      "  --all            every value, joined by \"; \" or by --separator S\n"
      "  -n               the value as stored (\"2 2 0 0\"), not as read (\"2.2.0.0\")\n"
@@ -100,6 +110,7 @@ const Page kPages[] = {
      "\n"
      "Examples:\n"
      "  lumenmeta get photo.jpg Exif.Image.Artist\n"
+     "  lumenmeta get photo.jpg Artist Keywords --all\n"
      "  lumenmeta get photo.jpg Iptc.Application2.Keywords --all --separator ,\n"},
     {"set",
      "Usage: lumenmeta set FILE... KEY=VALUE... [--add KEY=VALUE]... [--to TARGET]\n"
@@ -112,9 +123,14 @@ const Page kPages[] = {
      "several times gets those values as items, in order. A FILE that exists is a\n"
      "file, even when it is named like a key. With --dry-run and no KEY=VALUE:\n"
      "what a plain rewrite would change.\n"
+     "A KEY may be a name such as Artist (`lumenmeta names`): the value goes into\n"
+     "every family the name lives in. KEY+=VALUE is --add KEY=VALUE. Twins (keys\n"
+     "of one name) given different values are refused before anything is\n"
+     "written (exit code 2).\n"
      READ_BACK
      "\n"
-     "  --add KEY=VALUE  append VALUE to what KEY holds (an XMP array, IPTC keywords)\n"
+     "  --add KEY=VALUE  append VALUE to what KEY holds (an XMP array, IPTC keywords),\n"
+     "                   unless it holds it already\n"
      "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
      "  --xmp-mode N     1 drop XMP unless the file had it, 2 drop all XMP,\n"
      "                   3 compact packet (for sidecars)\n"
@@ -129,6 +145,7 @@ const Page kPages[] = {
      "\n"
      "Examples:\n"
      "  lumenmeta set photo.jpg Exif.Image.Artist='Zoë Lumen' Xmp.dc.title='Harbour'\n"
+     "  lumenmeta set photo.jpg Artist=Ann 'Keywords+=harbour' Rating=4\n"
      "  lumenmeta set --sidecar=auto -r ~/Pictures Xmp.xmp.Rating=5\n"
      "  lumenmeta set photo.jpg Xmp.dc.subject=harbour Xmp.dc.subject=dawn\n"
      "  lumenmeta set photo.jpg --add Iptc.Application2.Keywords=boats\n"
@@ -136,18 +153,26 @@ const Page kPages[] = {
      "  lumenmeta set -r -j 4 shoot/ Iptc.Application2.City=Lumenport\n"
      "  lumenmeta set --csv shoot.csv\n"},
     {"clear",
-     "Usage: lumenmeta clear FILE... KEY... [--to TARGET] [--dry-run] [--json]\n"
+     "Usage: lumenmeta clear FILE... KEY... [--gps] [--to TARGET] [--dry-run] [--json]\n"
      "                      [--sidecar[=auto]] [--sidecar-name full]\n"
      "\n"
-     "Removes every value of each KEY and writes each file in place. A key cleared\n"
+     "Removes every value of each KEY and writes each file in place. A KEY may be a\n"
+     "name such as Artist (every family's key, `lumenmeta names`), a group such as\n"
+     "Exif.GPSInfo or Xmp.xmpMM (each of its keys the file holds), or a pattern\n"
+     "with * and ? such as 'Exif.GPSInfo.*' or 'Xmp.exif.GPS*' (quote it). A key cleared\n"
      "in a sidecar that the image's own XMP holds fails the file: read together,\n"
      "the image's value shows again.\n"
      READ_BACK
      "\n"
+     "  --gps            every GPS key: position, altitude, direction, GPS time\n"
+     "                   and the rest, in Exif (Exif.GPSInfo.*) and XMP (Xmp.exif.GPS*,\n"
+     "                   Xmp.exifEX.GPS*)\n"
      "  --to TARGET      write into the existing file TARGET instead (one FILE only)\n"
      WRITE_OPTIONS SIDECAR_WRITE BATCH_OPTIONS
      "\n"
-     "Example:\n"
+     "Examples:\n"
+     "  lumenmeta clear --gps -r ~/Pictures/to-publish\n"
+     "  lumenmeta clear photo.jpg 'Xmp.xmpMM.*' Artist\n"
      "  lumenmeta clear photo.jpg Exif.GPSInfo.GPSLatitude Exif.GPSInfo.GPSLongitude\n"},
     {"copy",
      "Usage: lumenmeta copy SOURCE TARGET [--read-target] [--dry-run] [--json]\n"
@@ -244,19 +269,33 @@ const Page kPages[] = {
      "\n"
      "Compares the metadata of two images key by key: the keys only B has (added),\n"
      "those only A has (removed) and those whose values differ (changed, A → B).\n"
-     "Tags that only hold offsets into the file are not compared. Exit code 0 when\n"
-     "both could be read, whatever they hold.\n"
+     "Tags that only hold offsets into the file are not compared. Exit code, as\n"
+     "diff(1): 0 when they hold the same, 1 when they differ, 2 on trouble.\n"
      "\n"
      "  --json           one JSON object: \"added\", \"changed\" and \"removed\" lists\n"
      SIDECAR_READ
      "\n"
      "Example:\n"
      "  lumenmeta diff photo.jpg backup/photo.jpg\n"},
+    {"names",
+     "Usage: lumenmeta names [NAME...] [--json]\n"
+     "\n"
+     "Lists the names the commands take wherever they take a key, and the keys of\n"
+     "each: the keys of Exif, IPTC and XMP that the library keeps in step with each\n"
+     "other. Reading a name gives the value they agree on (where they disagree,\n"
+     "each one's); setting it sets every family; clearing it clears every family.\n"
+     "Names are matched in any case.\n"
+     "\n"
+     "  --json           one JSON array of {\"name\", \"keys\", \"aliases\"}\n"
+     "\n"
+     "Examples:\n"
+     "  lumenmeta names\n"
+     "  lumenmeta names Artist DateTimeOriginal\n"},
     {"demo",
      "Usage: lumenmeta demo\n"
      "\n"
      "Makes a sample JPEG with Exif, IPTC and XMP in a temporary folder, shows it,\n"
-     "edits a few values, writes them and shows both sides.\n"
+     "edits a few values, writes them and shows both sides; then removes the folder.\n"
      "\n"
      "Example:\n"
      "  lumenmeta demo\n"},
@@ -281,6 +320,7 @@ const char* OverviewHelp() {
            "  thumbnail   extract or set the Exif thumbnail\n"
            "  diff        the keys that differ between two images\n"
            "  shift       move the dates of every family by some hours or days\n"
+           "  names       the short names (Artist, Keywords, ...) and their keys\n"
            "  demo        try it all on a sample image it makes itself\n"
            "\n"
            "Files may be directories (with -r, recursively); -j N works on N at a time.\n"
@@ -289,7 +329,10 @@ const char* OverviewHelp() {
            "writes into the image's XMP sidecar, and reads the two together;\n"
            "--sidecar=auto writes there only what cannot be written in place (HEIF,\n"
            "AVIF, CR3).\n"
-           "Exit code: 0 every file done, 1 some failed, 2 a usage mistake.\n"
+           "Where a command takes a KEY it also takes a name such as Artist, Keywords or\n"
+           "DateTimeOriginal, which stands for its keys in every family.\n"
+           "Exit code: 0 every file done, 1 some failed, 2 a usage mistake (diff: 0 the\n"
+           "same, 1 different, 2 trouble). A file without a key is no failure for get.\n"
            "\n"
            "  --help      this help; `lumenmeta COMMAND --help` for a command\n"
            "  --version   the versions of the tool, the library and Exiv2\n"
@@ -297,7 +340,8 @@ const char* OverviewHelp() {
            "Examples:\n"
            "  lumenmeta demo\n"
            "  lumenmeta show photo.jpg\n"
-           "  lumenmeta set photo.jpg Exif.Image.Artist='Zoë Lumen'\n";
+           "  lumenmeta set photo.jpg Exif.Image.Artist='Zoë Lumen'\n"
+           "  lumenmeta get photo.jpg Artist Keywords\n";
 }
 
 const char* CommandHelp(const std::string& command) {

@@ -24,8 +24,7 @@ int Dispatch(const std::string& command, const Words& words) {
         {"show", RunShow},       {"get", RunGet},           {"set", RunSet},
         {"clear", RunClear},     {"copy", RunCopy},         {"copy-value", RunCopyValue},
         {"sidecar", RunSidecar}, {"vars", RunVars},         {"thumbnail", RunThumbnail},
-        {"diff", RunDiff},
-        {"shift", RunShift},
+        {"diff", RunDiff},       {"names", RunNames},       {"shift", RunShift},
     };
     if (command == "demo") {
         for (const std::string& word : words) {
@@ -53,7 +52,7 @@ int main(int argc, char** argv) {
     // library's default sink).
     SetExiv2LogLevel(std::find(argv + 1, argv + argc, std::string("--verbose")) != argv + argc ? 2 : 4);
     if (argc < 2) {
-        std::fputs(OverviewHelp(), stderr);
+        std::fputs("Usage: lumenmeta COMMAND [ARGUMENTS]; see `lumenmeta --help`\n", stderr);
         return 2;
     }
     const std::string command = argv[1];
@@ -79,8 +78,10 @@ int main(int argc, char** argv) {
     try {
         return Dispatch(command, words);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "lumenmeta %s: %s\n\n%s", Shown(command).c_str(),
-                     Shown(error.what()).c_str(), page ? page : OverviewHelp());
+        // One line, and where the whole story is.
+        std::fprintf(stderr, "lumenmeta %s: %s; see `lumenmeta %s--help`\n",
+                     Shown(command).c_str(), Shown(error.what()).c_str(),
+                     page ? (Shown(command) + " ").c_str() : "");
         return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "lumenmeta %s: %s\n", Shown(command).c_str(),

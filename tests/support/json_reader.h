@@ -1,6 +1,6 @@
 // A small, strict JSON reader for checking the tool's `--json` output: objects,
-// arrays, strings, integers and true/false (as 1 and 0), which is all the
-// tool writes. Anything else,
+// arrays, strings, integers, true/false (as 1 and 0) and null, which is all
+// the tool writes. Anything else,
 // and anything that is not valid JSON, throws std::runtime_error.
 #pragma once
 
@@ -15,6 +15,7 @@ namespace lumenmeta::test {
 
 struct JsonValue {
     double number = 0;
+    bool null = false;
     std::string text;  // UTF-8, escapes decoded
     std::vector<JsonValue> items;
     std::map<std::string, JsonValue> members;
@@ -58,6 +59,9 @@ struct JsonParser {
         } else if (text.compare(at, 4, "true") == 0 || text.compare(at, 5, "false") == 0) {
             value.number = text[at] == 't';
             at += text[at] == 't' ? 4 : 5;
+        } else if (text.compare(at, 4, "null") == 0) {
+            value.null = true;
+            at += 4;
         } else {
             const size_t start = at;
             Take('-');

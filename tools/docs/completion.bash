@@ -1,7 +1,7 @@
 # The completion itself, over the tables above: the commands, each command's
 # options, the words an option takes, image files, and the keys of the first
-# image named on the line (read with `lumenmeta show --json`), or the three
-# families' prefixes when none is named yet.
+# image named on the line (read with `lumenmeta show --json`) with the short
+# names, or the three families' prefixes when none is named yet.
 
 # Adds to COMPREPLY the keys that start with $1, each followed by $2.
 _lumenmeta_keys() {
@@ -21,6 +21,8 @@ _lumenmeta_keys() {
         compopt -o nospace 2>/dev/null
         return 0
     fi
+    # The short names (Artist, Keywords, ...) stand for keys too.
+    keys+=" $("${COMP_WORDS[0]}" names 2>/dev/null | awk '{ print $1 }')"
     COMPREPLY+=($(compgen -W "$keys" -S "$suffix" -- "$cur"))
     [[ -z $suffix ]] || compopt -o nospace 2>/dev/null
     return 0
