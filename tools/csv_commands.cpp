@@ -6,6 +6,7 @@
 #include "csv.h"
 #include "filters.h"
 #include "image_file.h"
+#include "names.h"
 #include "values.h"
 
 #include <cctype>
@@ -36,10 +37,15 @@ void Summary(size_t done, size_t failed, const std::string& more = "") {
 
 }  // namespace
 
-bool IsColumnKey(const std::string& header) { return LooksLikeKey(header); }
+bool IsColumnKey(const std::string& header) { return LooksLikeKey(header) || IsName(header); }
 
+// A key's values, joined; for a name, those of the first of its keys that
+// holds any (a write of the name carries it into the others).
 bool ReadColumn(MetaHandle* handle, const std::string& key, std::string& cell) {
-    return ReadAllForms(handle, key, true, kItemSeparator, cell);
+    for (const std::string& twin : KeysForName(key)) {
+        if (ReadAllForms(handle, twin, true, kItemSeparator, cell)) return true;
+    }
+    return false;
 }
 
 int ShowCsv(const Arguments& arguments, const std::vector<const char*>& families) {

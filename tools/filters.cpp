@@ -1,5 +1,6 @@
 #include "filters.h"
 
+#include "names.h"
 #include "overlay.h"
 #include "sidecar.h"
 #include "values.h"
@@ -35,8 +36,9 @@ std::vector<Condition> ConditionsOf(const Arguments& arguments) {
         } else {
             continue;
         }
-        if (!LooksLikeKey(condition.key)) {
-            throw UsageError("\"" + condition.key + "\" is not a key like Exif.Image.Artist");
+        if (!LooksLikeKey(condition.key) && !IsName(condition.key)) {
+            throw UsageError("\"" + condition.key +
+                             "\" is not a key like Exif.Image.Artist or a name like Artist");
         }
         conditions.push_back(std::move(condition));
     }
@@ -85,7 +87,13 @@ bool MeetsAll(const std::vector<Condition>& conditions, const std::string& path,
         return true;
     }
     return std::all_of(conditions.begin(), conditions.end(), [&](const Condition& condition) {
-        return Meets(condition, ValuesOf(image, condition.key));
+        // A name is met where any of its keys, in any family, meets it.
+        std::vector<std::string> values;
+        for (const std::string& key : KeysForName(condition.key)) {
+            const std::vector<std::string> more = ValuesOf(image, key);
+            values.insert(values.end(), more.begin(), more.end());
+        }
+        return Meets(condition, values);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "date_shift.h"
 #include "image_file.h"
+#include "names.h"
 #include "text.h"
 #include "values.h"
 
@@ -72,12 +73,16 @@ Selection SelectionOf(const Arguments& arguments) {
     for (size_t start = 0; start < list.size();) {
         const size_t end = std::min(list.find(',', start), list.size());
         const std::string key = list.substr(start, end - start);
-        const auto date = std::find_if(std::begin(kDateKeys), std::end(kDateKeys),
-                                       [&](const DateKey& known) { return Names(known, key); });
-        if (date == std::end(kDateKeys)) {
-            throw UsageError("--keys: " + key + " is no date that shift moves");
+        // A full key, or a name such as DateTimeOriginal for its keys.
+        bool known = false;
+        for (const std::string& twin : KeysForName(key)) {
+            const auto date = std::find_if(std::begin(kDateKeys), std::end(kDateKeys),
+                                           [&](const DateKey& d) { return Names(d, twin); });
+            if (date == std::end(kDateKeys)) continue;
+            selection.events.insert(date->event);
+            known = true;
         }
-        selection.events.insert(date->event);
+        if (!known) throw UsageError("--keys: " + key + " is no date that shift moves");
         start = end + 1;
     }
     if (arguments.HasValue("--keys") && selection.events.empty()) {

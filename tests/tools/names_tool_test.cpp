@@ -179,6 +179,42 @@ TEST(ToolNames, NamesReadAgreeingAndDisagreeingFamiliesAndSetEveryFamily) {
     }
 }
 
+// Names stand for their keys in sheets, filters and shifts too.
+TEST(ToolNames, NamesWorkInSheetsFiltersAndShifts) {
+    if (!*test::ToolPath()) GTEST_SKIP() << "the tool is not built";
+    test::TempDir dir;
+    const std::string ann = NamesFixture().WriteTo(dir.File("ann.jpg"));
+    const std::string other = NamesFixture().WriteTo(dir.File("other.jpg"));
+    ASSERT_EQ(RunTool({"set", other, "Artist=Bo Other"}).exitCode, 0);
+
+    // A sheet with name columns: out, one cell edited, in.
+    test::ToolRun run = RunTool({"show", "--csv", ann, other, "Artist", "Keywords"});
+    EXPECT_EQ(run.out, "File,Artist,Keywords\r\n" + ann + ",Ann Example,dawn; harbour\r\n" + other +
+                           ",Bo Other,dawn; harbour\r\n");
+    std::string sheet = run.out;
+    sheet.replace(sheet.find("Bo Other"), 8, "Cy Sheet");
+    const std::string sheetPath = dir.File("sheet.csv");
+    test::WriteBytes(sheetPath, std::vector<unsigned char>(sheet.begin(), sheet.end()));
+    run = RunTool({"set", "--csv", sheetPath});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Disk(other, "Exif.Image.Artist"), Texts{"Cy Sheet"});
+    EXPECT_EQ(Disk(other, "Iptc.Application2.Byline"), Texts{"Cy Sheet"});
+    EXPECT_EQ(Disk(ann, "Exif.Image.Artist"), Texts{"Ann Example"});
+
+    // A filter on a name meets any of its keys.
+    run = RunTool({"get", "--where", "Artist=Cy Sheet", ann, other, "Exif.Image.Artist"});
+    EXPECT_EQ(run.out, "Cy Sheet\n");  // one file left: printed as for one file named
+    run = RunTool({"get", "--where", "Keywords~^har", ann, other, "Exif.Image.Artist"});
+    EXPECT_EQ(run.out, ann + ": Ann Example\n" + other + ": Cy Sheet\n");
+    EXPECT_EQ(RunTool({"get", "--where", "Nosuchname=x", ann, "Artist"}).exitCode, 2);
+
+    // shift --keys takes a name for the dates of its group.
+    run = RunTool({"shift", "--keys", "DateTimeOriginal", ann, "+1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Disk(ann, "Exif.Photo.DateTimeOriginal"), Texts{"2024:05:01 11:20:30"});
+    EXPECT_EQ(Disk(ann, "Xmp.photoshop.DateCreated"), Texts{"2024-05-01T11:20:30+02:00"});
+}
+
 TEST(ToolNames, ClearTakesPatternsGroupsAndGpsAndLeavesNoPositionBehind) {
     if (!*test::ToolPath()) GTEST_SKIP() << "the tool is not built";
     test::TempDir dir;
