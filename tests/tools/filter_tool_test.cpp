@@ -60,7 +60,7 @@ TEST(ToolWhere, SelectsTheFilesACommandActsOn) {
     EXPECT_EQ(test::ReadBytes(b), bBytes);
 
     // Conditions that are none: usage mistakes.
-    for (const char* bad : {"Xmp.xmp.Rating", "Rating=5", "Exif.Image.Model~(", "=5"}) {
+    for (const char* bad : {"Xmp.xmp.Rating", "Ratings=5", "Exif.Image.Model~(", "=5"}) {
         EXPECT_EQ(RunTool({"show", a, "--where", bad}).exitCode, 2) << bad;
     }
 }
