@@ -240,7 +240,7 @@ bool ShiftGpsStamp(std::string& date, std::string& time, const Shift& shift) {
         std::sscanf(time.c_str(), "%31s %31s %31s %c", hours, minutes, seconds, &extra) != 3) {
         return false;
     }
-    int64_t hn, hd, mn, md, sn, sd;
+    int64_t hn = 0, hd = 1, mn = 0, md = 1, sn = 0, sd = 1;
     if (!ReadRational(hours, hn, hd) || !ReadRational(minutes, mn, md) ||
         !ReadRational(seconds, sn, sd) || hn % hd != 0 || mn % md != 0) {
         return false;
