@@ -1,8 +1,9 @@
 // Batch work in forked worker processes. Exiv2's XMP toolkit takes one lock
 // per process, so only separate processes parse and serialise XMP on every
-// core at once. Each worker is handed one file index at a time over its own
-// socket and sends the file's outcome back as one record; a worker that dies
-// fails only the file it held, and a new one takes its place.
+// core at once. Each worker is handed file indexes over its own socket, the
+// next one while it works on one, and sends each file's outcome back as one
+// record; a worker that dies fails only the file it was on (the next goes to
+// another), and a new one takes its place.
 #pragma once
 
 #include "batch.h"
