@@ -6,6 +6,7 @@ import concurrent.futures
 import itertools
 import multiprocessing
 import os
+import threading
 import warnings
 from concurrent.futures.process import BrokenProcessPool
 from typing import Any, Dict, Iterable, Iterator, List, Optional, Sequence
@@ -66,11 +67,18 @@ def _quiet_worker():
     warnings.simplefilter("ignore", Exiv2Warning)
 
 
+def _start_method() -> str:
+    """Forked straight from the caller while it runs one thread alone: then
+    no other thread can hold a lock of the library's (or Python's) that the
+    workers would inherit held, and starting them costs little. Otherwise
+    forked from a clean server process, at the price of each worker
+    importing the package anew."""
+    return "fork" if threading.active_count() == 1 else "forkserver"
+
+
 class _Pool:
-    """Worker processes, started again when one of them dies. They are
-    forked from a clean server process, never from the caller, so that
-    nothing the caller has open in the library (an image, a lock Exiv2 holds
-    on another thread) is copied into them."""
+    """Worker processes, started again when one of them dies (see
+    _start_method for how)."""
 
     def __init__(self, jobs: int) -> None:
         self._jobs = jobs
@@ -78,7 +86,7 @@ class _Pool:
 
     def _start(self):
         return concurrent.futures.ProcessPoolExecutor(
-            self._jobs, mp_context=multiprocessing.get_context("forkserver"),
+            self._jobs, mp_context=multiprocessing.get_context(_start_method()),
             initializer=_quiet_worker)
 
     def submit(self, paths, keys):
@@ -158,8 +166,9 @@ def catalogue(paths, keys: Optional[Iterable[str]] = None,
     the batch goes on.
 
     The files are read by `jobs` worker processes (default: one per core),
-    started from a clean server process (multiprocessing's "forkserver"), so
-    a script that calls this with jobs above 1 guards its top level with
+    forked from the caller while it runs one thread alone, else from a clean
+    server process (multiprocessing's "forkserver"); a script that calls this
+    with jobs above 1 guards its top level with
     ``if __name__ == "__main__":``, as any use of multiprocessing does. With
     ``jobs=1`` the files are read in the calling process. The rows are
     produced lazily, a few chunks of files ahead of the caller; a worker that
