@@ -1,5 +1,4 @@
 #include "checked_write.h"
-#include "walked_folder.h"
 
 #include "image_file.h"
 #include "json.h"
@@ -7,6 +6,7 @@
 #include "text.h"
 #include "trace_capture.h"
 #include "values.h"
+#include "walked_folder.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,16 +1,17 @@
 // `lumenmeta copy`, `lumenmeta copy-value` and `lumenmeta sidecar`: metadata
 // from one file into another.
 #include "batch.h"
-#include "walked_folder.h"
 #include "changes.h"
 #include "checked_write.h"
 #include "commands.h"
+#include "filters.h"
 #include "image_file.h"
 #include "read_back.h"
 #include "sidecar.h"
 #include "sidecar_write.h"
 #include "text.h"
 #include "values.h"
+#include "walked_folder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -172,6 +173,7 @@ int RunCopy(const Words& words) {
     KnownOptions known{{}, {"--read-target", "--dry-run", "--json"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
+    RefuseFilters(arguments, "copy");
     if (arguments.positional.size() != 2) throw UsageError("copy needs SOURCE and TARGET");
     CopyJob job;
     job.source = arguments.positional[0];
@@ -194,6 +196,7 @@ int RunCopyValue(const Words& words) {
     KnownOptions known{{}, {"--dry-run", "--json"}};
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
+    RefuseFilters(arguments, "copy-value");
     if (arguments.positional.size() != 3) {
         throw UsageError("copy-value needs SOURCE, TARGET and KEY");
     }

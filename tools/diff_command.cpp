@@ -2,9 +2,10 @@
 #include "batch.h"
 #include "changes.h"
 #include "commands.h"
+#include "filters.h"
+#include "json.h"
 #include "overlay.h"
 #include "sidecar.h"
-#include "json.h"
 #include "text.h"
 
 #include <cstdio>
@@ -16,6 +17,7 @@ int RunDiff(const Words& words) {
     AddSidecarOptions(known);
     const Arguments arguments = ParseArguments(words, known);
     const SidecarOptions sidecar = SidecarOptionsOf(arguments);
+    RefuseFilters(arguments, "diff");
     if (arguments.positional.size() != 2) throw UsageError("diff needs two files");
     const std::string& a = arguments.positional[0];
     const std::string& b = arguments.positional[1];

@@ -99,6 +99,15 @@ bool MeetsAll(const std::vector<Condition>& conditions, const std::string& path,
 
 }  // namespace
 
+void RefuseFilters(const Arguments& arguments, const std::string& command) {
+    for (const auto& given : arguments.given) {
+        if (given.first == "--where" || given.first == "--where-missing") {
+            throw UsageError(command + " works on the files it names; " + given.first +
+                             " selects among the files of a batch");
+        }
+    }
+}
+
 std::vector<std::string> FilterFiles(const Arguments& arguments,
                                      const std::vector<std::string>& files) {
     const std::vector<Condition> conditions = ConditionsOf(arguments);

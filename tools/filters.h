@@ -31,6 +31,10 @@ std::vector<Condition> ConditionsOf(const Arguments& arguments);
 // found in one, --where-missing when there is none.
 bool Meets(const Condition& condition, const std::vector<std::string>& values);
 
+// For a command that works on named files, not a batch: UsageError when
+// --where or --where-missing was given, which it could only ignore.
+void RefuseFilters(const Arguments& arguments, const std::string& command);
+
 // The files among `files` that meet every condition (with --sidecar, read
 // with their sidecars). A file that cannot be read is kept, so that the
 // command reports why. Prints on stderr how many were left out, when any.

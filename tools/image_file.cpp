@@ -1,4 +1,5 @@
 #include "image_file.h"
+
 #include "walked_folder.h"
 
 #include <cerrno>

@@ -1,4 +1,5 @@
 #include "sidecar_write.h"
+
 #include "walked_folder.h"
 
 #include "lumenmeta.h"

@@ -63,6 +63,16 @@ TEST(ToolWhere, SelectsTheFilesACommandActsOn) {
     for (const char* bad : {"Xmp.xmp.Rating", "Ratings=5", "Exif.Image.Model~(", "=5"}) {
         EXPECT_EQ(RunTool({"show", a, "--where", bad}).exitCode, 2) << bad;
     }
+    // Commands on the files they name have no batch to select from.
+    for (const Words& words : {Words{"copy", a, b}, Words{"copy-value", a, b, "Exif.Image.Artist"},
+                               Words{"diff", a, b}}) {
+        Words filtered = words;
+        filtered.insert(filtered.begin() + 1, {"--where", "Artist=Kept"});
+        const test::ToolRun run = RunTool(filtered);
+        EXPECT_EQ(run.exitCode, 2) << words[0];
+        EXPECT_NE(run.err.find("selects among the files of a batch"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(test::ReadBytes(b), bBytes);
 }
 
 }  // namespace
