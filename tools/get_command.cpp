@@ -69,6 +69,15 @@ Answer Ask(const Overlaid& image, const std::string& word, const Form& form) {
     for (const HeldValue& held : reading.held) {
         std::string text;
         if (!whole.Read(image.For(held.key), held.key, text)) continue;
+        // An Exif coordinate is unsigned: its hemisphere is in the reference
+        // beside it (the XMP form and --decimal carry their own).
+        std::string reference;
+        if (name->kind == NameKind::Coordinate && !form.decimal &&
+            held.key.rfind("Exif.GPSInfo.", 0) == 0 &&
+            ReadForm(image.For(held.key), held.key + "Ref", 0, true, reference) &&
+            !reference.empty()) {
+            text += " " + reference;
+        }
         if (!answer.found) answer.value = text;
         answer.found = true;
         if (!reading.agree) answer.differing.emplace_back(held.key, text);

@@ -208,6 +208,13 @@ TEST(ToolNames, NamesWorkInSheetsFiltersAndShifts) {
     EXPECT_EQ(run.out, ann + ": Ann Example\n" + other + ": Cy Sheet\n");
     EXPECT_EQ(RunTool({"get", "--where", "Nosuchname=x", ann, "Artist"}).exitCode, 2);
 
+    // A coordinate set as a signed number reads back with its hemisphere.
+    ASSERT_EQ(RunTool({"set", ann, "GPSLatitude=-33.8568", "GPSLongitude=151.2153"}).exitCode, 0);
+    EXPECT_EQ(RunTool({"get", ann, "GPSLatitude"}).out, "33deg 51' 24\" S\n");
+    EXPECT_EQ(RunTool({"get", "--decimal", ann, "GPSLatitude", "GPSLongitude"}).out,
+              "GPSLatitude: -33.856800\nGPSLongitude: 151.215300\n");
+    EXPECT_EQ(Disk(ann, "Exif.GPSInfo.GPSLatitudeRef"), Texts{"S"});
+
     // shift --keys takes a name for the dates of its group.
     run = RunTool({"shift", "--keys", "DateTimeOriginal", ann, "+1"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
