@@ -40,8 +40,19 @@ void Summary(size_t done, size_t failed, const std::string& more = "") {
 bool IsColumnKey(const std::string& header) { return LooksLikeKey(header) || IsName(header); }
 
 // A key's values, joined; for a name, those of the first of its keys that
-// holds any (a write of the name carries it into the others).
+// holds any (a write of the name carries it into the others). A GPS
+// coordinate by name is its signed decimal degrees: the Exif form alone has
+// no hemisphere, and the decimal is what `set` takes for the name.
 bool ReadColumn(MetaHandle* handle, const std::string& key, std::string& cell) {
+    const Name* name = FindName(key);
+    double degrees = 0;
+    if (name && name->kind == NameKind::Coordinate &&
+        GetGpsDecimal(handle, name->keys.front().c_str(), &degrees)) {
+        char digits[64];
+        std::snprintf(digits, sizeof digits, "%.6f", degrees);
+        cell = digits;
+        return true;
+    }
     for (const std::string& twin : KeysForName(key)) {
         if (ReadAllForms(handle, twin, true, kItemSeparator, cell)) return true;
     }

@@ -214,6 +214,13 @@ TEST(ToolNames, NamesWorkInSheetsFiltersAndShifts) {
     EXPECT_EQ(RunTool({"get", "--decimal", ann, "GPSLatitude", "GPSLongitude"}).out,
               "GPSLatitude: -33.856800\nGPSLongitude: 151.215300\n");
     EXPECT_EQ(Disk(ann, "Exif.GPSInfo.GPSLatitudeRef"), Texts{"S"});
+    // In a sheet too, and an edited decimal there moves it.
+    run = RunTool({"show", "--csv", ann, "GPSLatitude"});
+    EXPECT_EQ(run.out, "File,GPSLatitude\r\n" + ann + ",-33.856800\r\n");
+    const std::string moved = "File,GPSLatitude\r\n" + ann + ",-34.5\r\n";
+    test::WriteBytes(sheetPath, std::vector<unsigned char>(moved.begin(), moved.end()));
+    EXPECT_EQ(RunTool({"set", "--csv", sheetPath}).exitCode, 0);
+    EXPECT_EQ(RunTool({"get", "--decimal", ann, "GPSLatitude"}).out, "-34.500000\n");
 
     // shift --keys takes a name for the dates of its group.
     run = RunTool({"shift", "--keys", "DateTimeOriginal", ann, "+1"});
