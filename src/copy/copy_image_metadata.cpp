@@ -63,7 +63,7 @@ int CopyMetadata(const char* sourcePath, const char* targetPath, int readTarget)
         // Refused before the write: Exiv2 would return without error, and without
         // writing, for some of these formats (a CR3 opened as QuickTime).
         RefuseUnwritableFormat(*image, target);
-        WriteImageMetadata(*image);
+        WriteImageFile(*image);
     } catch (const Exiv2::AnyError&) {
         TracePiece("Could not write metadata to: ");
         TracePiece(target);

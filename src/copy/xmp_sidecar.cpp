@@ -30,7 +30,7 @@ int CreateSidecar(const char* path, bool overwrite) {
         return 0;
     }
     try {
-        WriteImageMetadata(*sidecar);
+        WriteImageFile(*sidecar);
     } catch (...) {
         TracePiece("CreateXmpSidecar: Could not write metadata to: ");
         TracePiece(path);

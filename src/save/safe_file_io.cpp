@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <random>
 #include <string>
 #include <vector>
@@ -533,7 +534,16 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     // threads may use the toolkit while this one writes and flushes.
     XmpToolkitPause pause;
     const bool wasOpen = isopen();
-    close();
+    {
+        // The new content supersedes an edit made in a mapping of the old.
+        struct Transferring {
+            explicit Transferring(bool& flag) : flag_(flag) { flag_ = true; }
+            ~Transferring() { flag_ = false; }
+            bool& flag_;
+        } transferring(transferring_);
+        edited_ = Mapping();
+        close();
+    }
     if (src.open() != 0) {
         throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, src.path(), Exiv2::strError());
     }
@@ -543,11 +553,34 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
         // the source releases a mapping a file source would have made.
         Exiv2::IoCloser closer(src);
         const size_t size = src.size();
-        Exiv2::byte* data = size != 0 ? src.mmap(true) : nullptr;
-        if (data) RefreshIptcDigest(data, size);
-        const Target target{folder_.get(), name_, path(), true, info(), descriptor()};
-        ReplaceContent(target, data, size);
+        Store(size != 0 ? src.mmap(true) : nullptr, size);
     }
+    if (wasOpen && open() != 0) {
+        throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
+    }
+}
+
+int SafeFileIo::munmap() {
+    // Exiv2's TIFF-based writers edit values of the same size in the
+    // mapping and store nothing else: the edited copy is kept for
+    // StoreEdits(). An edit left by a writer that failed is dropped.
+    if (HasWritableMapping() && !transferring_ && std::uncaught_exceptions() == 0) {
+        edited_ = TakeMapping();
+        return 0;
+    }
+    return RegularFileIo::munmap();
+}
+
+void SafeFileIo::StoreEdits() {
+    if (!edited_.data) return;
+    const Mapping edited = std::move(edited_);
+    Store(edited.data, edited.size);
+}
+
+void SafeFileIo::Store(Exiv2::byte* data, size_t size) {
+    if (data) RefreshIptcDigest(data, size);
+    const Target target{folder_.get(), name_, path(), true, info(), descriptor()};
+    ReplaceContent(target, data, size);
     // From here on the I/O reads the new file (the name may have been
     // replaced, or the file overwritten in place).
     struct stat now {};
@@ -556,9 +589,11 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     } catch (const Exiv2::AnyError&) {
         // Gone again already: the write itself succeeded.
     }
-    if (wasOpen && open("rb") != 0) {
-        throw Exiv2::Error(Exiv2::kerFileOpenFailed, path(), "rb", Exiv2::strError());
-    }
+}
+
+void WriteImageFile(Exiv2::Image& image) {
+    WriteImageMetadata(image);
+    if (auto* file = dynamic_cast<SafeFileIo*>(&image.io())) file->StoreEdits();
 }
 
 namespace {

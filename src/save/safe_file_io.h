@@ -53,16 +53,29 @@ public:
                                               const std::string& shownPath,
                                               const std::string& resolvedPath);
     void transfer(Exiv2::BasicIo& src) override;
+    int munmap() override;
+    // Stores, as transfer() stores new content, an edit Exiv2 made in a
+    // writable mapping of the file and left there; nothing when it made none.
+    void StoreEdits();
 
 private:
     SafeFileIo(FileDescriptor folder, const std::string& name, FileDescriptor file,
                const struct stat& info, const std::string& shownPath,
                const std::string& resolvedPath);
+    // Replaces the file's content with `size` bytes at `data` and reads the
+    // new file from then on.
+    void Store(Exiv2::byte* data, size_t size);
     FileDescriptor folder_;
     std::string name_;
+    bool transferring_ = false;
+    Mapping edited_;  // an edit made in the mapping, not yet stored
 };
 
-// Opens the image at `path` through a SafeFileIo, so that writeMetadata()
+// Writes the image's metadata (WriteImageMetadata) and, on a SafeFileIo,
+// stores an edit Exiv2 left in its mapping of the file (StoreEdits).
+void WriteImageFile(Exiv2::Image& image);
+
+// Opens the image at `path` through a SafeFileIo, so that WriteImageFile()
 // replaces it crash-safely. Throws as Exiv2::ImageFactory::open(path) does,
 // and NotRegularFile.
 std::unique_ptr<Exiv2::Image> OpenImageForWriting(const std::string& path);

@@ -90,7 +90,7 @@ void WriteToTarget(const MetaHandle& handle, const char* targetPath, int xmpMode
     ImagePtr source;
     if (!handle.filePath.empty()) source = ReadSourceFile(handle.filePath);
     MergeForWrite(handle, *target, source.get(), xmpMode);
-    WriteImageMetadata(*target);  // replaces the file crash-safely
+    WriteImageFile(*target);  // replaces the file crash-safely
 }
 
 // The handle's own file is target and source at once: read once, brought in
@@ -100,7 +100,7 @@ void WriteInPlace(const MetaHandle& handle, int xmpMode) {
     RefuseUnwritableFormat(*target, handle.filePath);
     ReadImageMetadata(*target);
     MergeForWrite(handle, *target, target.get(), xmpMode);
-    WriteImageMetadata(*target);  // replaces the file crash-safely
+    WriteImageFile(*target);  // replaces the file crash-safely
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // at once, with a trace line, and none of them is read or replaced.
 #include "lumenmeta.h"
 
+#include "platform/regular_file.h"
+
 #include "support/child_process.h"
 #include "support/fixture_image.h"
 #include "support/handles.h"
@@ -15,7 +17,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <numeric>
+#include <random>
 
 namespace lumenmeta {
 namespace {
@@ -121,6 +126,80 @@ TEST(RegularFiles, FoldersDevicesAndFifosAreRefusedAtOnceAndLeftAsTheyAre) {
     EXPECT_TRUE(stat(sidecar.c_str(), &info) == 0 && S_ISCHR(info.st_mode));
     EXPECT_TRUE(lstat(sidecar.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
     EXPECT_TRUE(stat("/dev/null", &info) == 0 && S_ISCHR(info.st_mode));
+}
+
+// The same steps on Exiv2's own file I/O and on ours, each step's outcome
+// written down: they must read alike, at the edges of the read-ahead and the
+// file as well.
+std::string Steps(Exiv2::BasicIo& io, unsigned seed, long fileSize) {
+    std::mt19937 random(seed);
+    std::string log = std::to_string(io.open()) + " ";
+    const long sizes[] = {0, 1, 2, 7, 4096, 32767, 32768, 40000, 200000};
+    std::vector<Exiv2::byte> buffer(200000);
+    for (int step = 0; step < 400; ++step) {
+        switch (random() % 5) {
+            case 0: {
+                const long size = sizes[random() % std::size(sizes)];
+                const long got = io.read(buffer.data(), size);
+                log += "r" + std::to_string(got) + ":" +
+                       std::to_string(std::accumulate(buffer.begin(), buffer.begin() + got, 0L));
+                break;
+            }
+            case 1: {
+                const long offset = static_cast<long>(random() % (fileSize + 100)) - 50;
+                const auto from = static_cast<Exiv2::BasicIo::Position>(random() % 3);
+                log += "s" + std::to_string(io.seek(offset, from) != 0);
+                break;
+            }
+            case 2: log += "g" + std::to_string(io.getb()); break;
+            case 3: log += "D" + std::to_string(io.read(sizes[random() % 6]).size_); break;
+            default: log += "t" + std::to_string(io.tell()); break;
+        }
+        log += io.eof() ? "e" : "";
+        log += io.error() ? "!" : "";
+        log += " ";
+    }
+    return log + std::to_string(io.size()) + " " + std::to_string(io.close());
+}
+
+TEST(RegularFiles, ReadsGoToTheOpenedFileAndMatchExiv2sOwnFileIo) {
+    test::TempDir dir;
+    std::vector<unsigned char> bytes(150000);
+    std::mt19937 random(7);
+    for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(random());
+    const std::string path = dir.File("bytes.bin");
+    test::WriteBytes(path, bytes);
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        Exiv2::FileIo theirs(path);
+        const std::unique_ptr<RegularFileIo> ours = RegularFileIo::Open(path);
+        EXPECT_EQ(Steps(*ours, seed, 150000), Steps(theirs, seed, 150000)) << "seed " << seed;
+    }
+    // Another file put under the name after the open is not what is read.
+    const std::string image = test::SampleFixture().WriteTo(dir.File("image.jpg"));
+    test::FixtureImage other = test::SampleFixture();
+    other.exif["Exif.Image.Artist"] = "Someone else";
+    const std::string replacement = other.WriteTo(dir.File("other.jpg"));
+    Exiv2::BasicIo::AutoPtr opened(RegularFileIo::Open(image).release());
+    ASSERT_EQ(std::rename(replacement.c_str(), image.c_str()), 0);
+    std::unique_ptr<Exiv2::Image> read(Exiv2::ImageFactory::open(opened).release());
+    ASSERT_TRUE(read);
+    read->readMetadata();
+    EXPECT_EQ(read->exifData()["Exif.Image.Artist"].toString(),
+              test::SampleFixture().exif["Exif.Image.Artist"].toString());
+    EXPECT_EQ(read->io().path(), image);  // messages name the path as given
+
+    // A mapping shows the file; a writable one is a copy of it.
+    const std::unique_ptr<RegularFileIo> io = RegularFileIo::Open(path);
+    ASSERT_EQ(io->open(), 0);
+    Exiv2::byte* mapped = io->mmap(true);
+    ASSERT_NE(mapped, nullptr);
+    EXPECT_EQ(std::memcmp(mapped, bytes.data(), bytes.size()), 0);
+    mapped[0] ^= 0xff;
+    EXPECT_EQ(io->close(), 0);
+    EXPECT_EQ(test::ReadBytes(path), bytes);
+    ASSERT_EQ(io->open(), 0);
+    EXPECT_THROW(io->read(static_cast<long>(bytes.size()) + 1), Exiv2::AnyError);
+    EXPECT_THROW(io->transfer(*io), Exiv2::AnyError);  // it only reads
 }
 
 }  // namespace

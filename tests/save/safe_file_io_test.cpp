@@ -73,5 +73,49 @@ TEST(SafeFileIo, SetIdAndStickyBitsSurviveAWriteInPlace) {
     }
 }
 
+// Makes every fsync fail with EIO while alive.
+class FailingFsync {
+public:
+    FailingFsync() { fileCalls.fsync = [](int) { errno = EIO; return -1; }; }
+    ~FailingFsync() { fileCalls = SystemFileCalls(); }
+    FailingFsync(const FailingFsync&) = delete;
+    FailingFsync& operator=(const FailingFsync&) = delete;
+};
+
+// Exiv2 writes a value of the same size into a TIFF in place, in a writable
+// mapping of the file, and stores nothing else: that edit too is made
+// durable in a new file before it is put in place, and a failure leaves the
+// file as it was.
+TEST(SafeFileIo, AnEditExiv2MakesInATiffsMappingIsStoredLikeAnyNewContent) {
+    TempDir dir;
+    FixtureImage fixture;
+    fixture.exif["Exif.Image.Orientation"] = uint16_t(1);
+    fixture.exif["Exif.Image.Make"] = "Maker";
+    const std::string path = fixture.WriteTiffTo(dir.File("photo.tif"));
+    const auto setOrientation = [&](const char16_t* value) {
+        HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+        EXPECT_EQ(AddMetaDataW(handle.get(), "Exif.Image.Orientation", MakeBstr(value).get()), 1);
+        return WriteData(handle.get(), nullptr, 0, 0);
+    };
+    // The first writes add what the library adds to any file (the XMP twin,
+    // then its packet's padding); the next only changes the value.
+    ASSERT_EQ(setOrientation(u"6"), 1);
+    ASSERT_EQ(setOrientation(u"1"), 1);
+    const std::vector<unsigned char> before = ReadBytes(path);
+    {
+        FailingFsync failing;
+        EXPECT_EQ(setOrientation(u"3"), 0);
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+
+    struct stat held {}, after {};
+    ASSERT_EQ(stat(path.c_str(), &held), 0);
+    EXPECT_EQ(setOrientation(u"3"), 1);
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, held.st_ino);  // a new file, put in place
+    EXPECT_EQ(ReadBytes(path).size(), before.size());  // the edit was made in place
+    EXPECT_EQ(ValuesOf(ReadBack(path).exif, "Exif.Image.Orientation"), Texts{"3"});
+}
+
 }  // namespace
 }  // namespace lumenmeta

@@ -26,21 +26,13 @@ void AddHistory(Exiv2::XmpData& xmp, int items) {
     }
 }
 
-// A TIFF structure holding only a few IFD0 tags, which Exiv2 reads and
-// writes as a TIFF image.
+// A TIFF of a few IFD0 tags and `xmp`, which Exiv2 reads and writes as a
+// TIFF image.
 std::string WriteTiff(const std::string& path, const Exiv2::XmpData& xmp) {
-    Exiv2::ExifData exif;
-    exif["Exif.Image.ImageWidth"] = uint32_t(1);
-    exif["Exif.Image.ImageLength"] = uint32_t(1);
-    exif["Exif.Image.Make"] = "Maker";
-    Exiv2::Blob blob;
-    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
-    WriteBytes(path, std::vector<unsigned char>(blob.begin(), blob.end()));
-    std::unique_ptr<Exiv2::Image> image(Exiv2::ImageFactory::open(path).release());
-    image->readMetadata();
-    image->setXmpData(xmp);
-    image->writeMetadata();
-    return path;
+    FixtureImage tiff;
+    tiff.exif["Exif.Image.Make"] = "Maker";
+    tiff.xmp = xmp;
+    return tiff.WriteTiffTo(path);
 }
 
 TEST(XmpPacket, AnArrayOfTwelveItemsEncodesInAJpegAndATiff) {

@@ -55,6 +55,21 @@ std::string FixtureImage::WriteTo(const std::string& path) const {
     return path;
 }
 
+std::string FixtureImage::WriteTiffTo(const std::string& path) const {
+    Exiv2::ExifData ifd0 = exif;
+    ifd0["Exif.Image.ImageWidth"] = uint32_t(1);
+    ifd0["Exif.Image.ImageLength"] = uint32_t(1);
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, ifd0);
+    WriteBytes(path, std::vector<unsigned char>(blob.begin(), blob.end()));
+    ImagePtr image(Exiv2::ImageFactory::open(path).release());
+    image->readMetadata();
+    image->setIptcData(iptc);
+    image->setXmpData(xmp);
+    image->writeMetadata();
+    return path;
+}
+
 FileMetadata ReadBack(const std::string& path) {
     ImagePtr image(Exiv2::ImageFactory::open(path).release());
     image->readMetadata();

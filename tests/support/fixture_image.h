@@ -19,6 +19,9 @@ struct FixtureImage {
     std::vector<unsigned char> Bytes() const;  // the minimal JPEG with this metadata
     std::vector<unsigned char> BytesOn(const std::vector<unsigned char>& base) const;
     std::string WriteTo(const std::string& path) const;  // writes Bytes(), returns `path`
+    // Writes a TIFF structure of this Exif (with a 1x1 size), IPTC and XMP,
+    // as Exiv2 writes a TIFF image; returns `path`.
+    std::string WriteTiffTo(const std::string& path) const;
 };
 
 // What Exiv2 reads from a file, with no code of the library involved.
