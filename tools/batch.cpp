@@ -69,7 +69,9 @@ int RunBatch(const std::vector<std::string>& files, const Jobs& jobs, const File
             // output when that goes to the terminal too.
             if (!done.ok || (!done.output.empty() && stdoutIsTerminal)) progress.Clear();
             std::fputs(done.output.c_str(), stdout);
-            std::fflush(stdout);
+            // On a terminal each file shows as it is done; elsewhere the
+            // output leaves in large writes, and always before a failure line.
+            if (stdoutIsTerminal || !done.ok) std::fflush(stdout);
             inPlace += done.went == Went::InPlace;
             sidecars += done.went == Went::Sidecar;
             if (!done.ok) {

@@ -55,9 +55,9 @@ bool IsUsableFile(const std::string& named, std::string& reason) {
 }
 
 Handle OpenImage(const std::string& path, std::string& reason) {
-    // Checked before the library opens it: reading a FIFO or a device
-    // would block or never end.
-    if (!IsUsableFile(path, reason)) return nullptr;
+    // The library opens nothing but a regular file (a FIFO or a device is
+    // refused before it is opened, a link at the name too where the walk
+    // found the file), so the reason is looked for only when it refuses.
     Handle handle(OpenMetaHandle(AccessPath(path).c_str(), 0));
     if (!handle) {
         reason = "out of memory";
@@ -66,7 +66,7 @@ Handle OpenImage(const std::string& path, std::string& reason) {
     // A handle whose image could not be read reports no size at all.
     int width = 0, height = 0;
     if (!GetImageSize(handle.get(), &width, &height)) {
-        reason = "not an image file the library can read";
+        if (IsUsableFile(path, reason)) reason = "not an image file the library can read";
         return nullptr;
     }
     return handle;
