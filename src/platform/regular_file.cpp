@@ -127,7 +127,7 @@ void RegularFileIo::Reattach(FileDescriptor fd, const struct stat& info) {
     if (fd_.get() >= 0 && ::dup3(fd.get(), fd_.get(), O_CLOEXEC) >= 0) {
         info_ = info;
         bufferStart_ = 0;
-        buffer_.clear();  // the bytes read ahead were the old file's
+        buffered_ = 0;  // the bytes read ahead were the old file's
     }
 }
 
@@ -154,10 +154,10 @@ int RegularFileIo::close() {
 }
 
 bool RegularFileIo::Fill() {
-    buffer_.resize(kReadAhead);
-    const ssize_t got = ReadAt(fd_.get(), buffer_.data(), kReadAhead, position_);
+    if (!buffer_) buffer_.reset(new Exiv2::byte[kReadAhead]);
+    const ssize_t got = ReadAt(fd_.get(), buffer_.get(), kReadAhead, position_);
     bufferStart_ = position_;
-    buffer_.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    buffered_ = got > 0 ? static_cast<size_t>(got) : 0;
     if (got < 0) error_ = true;
     return got > 0;
 }
@@ -168,10 +168,10 @@ long RegularFileIo::read(Exiv2::byte* buf, long rcount) {
     const size_t wanted = static_cast<size_t>(rcount);
     size_t done = 0;
     while (done < wanted) {
-        const int64_t end = bufferStart_ + static_cast<int64_t>(buffer_.size());
+        const int64_t end = bufferStart_ + static_cast<int64_t>(buffered_);
         if (position_ >= bufferStart_ && position_ < end) {
             const size_t piece = std::min(wanted - done, static_cast<size_t>(end - position_));
-            std::memcpy(buf + done, buffer_.data() + (position_ - bufferStart_), piece);
+            std::memcpy(buf + done, buffer_.get() + (position_ - bufferStart_), piece);
             done += piece;
             position_ += static_cast<int64_t>(piece);
         } else if (wanted - done >= kReadAhead) {

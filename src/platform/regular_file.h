@@ -154,7 +154,8 @@ private:
     bool eof_ = false;
     bool error_ = false;
     int64_t position_ = 0;
-    std::vector<Exiv2::byte> buffer_;  // the file's bytes from bufferStart_ on
+    std::unique_ptr<Exiv2::byte[]> buffer_;  // read ahead: the file's bytes from bufferStart_ on
+    size_t buffered_ = 0;
     int64_t bufferStart_ = 0;
     Mapping mapping_;
 };
