@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -15,6 +16,8 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace lumenmeta_tool {
 
@@ -67,16 +70,24 @@ bool SendOutcome(int socket, const FileOutcome& outcome) {
     return SendAll(socket, record.data(), record.size());
 }
 
-bool ReceiveOutcome(int socket, FileOutcome& outcome) {
+// What TakeOutcome found at the start of the bytes received.
+enum class Taken { kNothing, kOutcome, kDamaged };
+
+// Takes one whole outcome from `bytes` at `used`, moving `used` past it.
+Taken TakeOutcome(const std::string& bytes, size_t& used, FileOutcome& outcome) {
     RecordHead head{};
-    if (!ReceiveAll(socket, reinterpret_cast<char*>(&head), sizeof head)) return false;
+    if (bytes.size() - used < sizeof head) return Taken::kNothing;
+    std::memcpy(&head, bytes.data() + used, sizeof head);
+    if (head.went > static_cast<uint64_t>(Went::Sidecar)) return Taken::kDamaged;
+    const size_t body = bytes.size() - used - sizeof head;
+    if (head.outputSize > body || head.reasonSize > body - head.outputSize) return Taken::kNothing;
+    const char* at = bytes.data() + used + sizeof head;
     outcome.ok = head.ok != 0;
-    if (head.went > static_cast<uint64_t>(Went::Sidecar)) return false;
     outcome.went = static_cast<Went>(head.went);
-    outcome.output.resize(head.outputSize);
-    outcome.reason.resize(head.reasonSize);
-    return ReceiveAll(socket, outcome.output.data(), outcome.output.size()) &&
-           ReceiveAll(socket, outcome.reason.data(), outcome.reason.size());
+    outcome.output.assign(at, head.outputSize);
+    outcome.reason.assign(at + head.outputSize, head.reasonSize);
+    used += sizeof head + head.outputSize + head.reasonSize;
+    return Taken::kOutcome;
 }
 
 std::string AbnormalEnd(int status) {
@@ -86,16 +97,17 @@ std::string AbnormalEnd(int status) {
     return "the worker ended abnormally (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
-// Files a worker holds at once: the one it works on, and the next, already
-// in its socket, so that it goes on without waiting for this process to
-// read its answer and hand it another.
-constexpr size_t kInFlight = 2;
+// Files a worker holds at once: the one it works on, and the next ones,
+// already in its socket, so that it goes on without waiting for this
+// process to read its answers and hand it more.
+constexpr size_t kInFlight = 4;
 
 struct Worker {
     pid_t pid = -1;
     int socket = -1;
     std::deque<size_t> files;      // the indexes it holds; it works on the first
     Clock::time_point deadline{};  // when the first one's time is up
+    std::string received;          // the start of an outcome not yet whole
 };
 
 class Pool {
@@ -251,27 +263,52 @@ private:
         if (worker.files.empty()) Retire(worker);
     }
 
+    // Takes every outcome the worker has sent so far: a worker that finishes
+    // files quickly wakes this process once for several.
     void Collect(Worker& worker) {
-        const size_t file = worker.files.front();
+        bool ended = false;
+        char chunk[1 << 16];
+        for (;;) {
+            const ssize_t got = recv(worker.socket, chunk, sizeof chunk, MSG_DONTWAIT);
+            if (got > 0) {
+                worker.received.append(chunk, static_cast<size_t>(got));
+                continue;
+            }
+            if (got < 0 && errno == EINTR) continue;
+            ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            break;
+        }
+        std::vector<std::pair<size_t, FileOutcome>> done;
+        size_t used = 0;
         FileOutcome outcome;
-        if (ReceiveOutcome(worker.socket, outcome)) {
-            // The next one it holds starts now.
+        while (!worker.files.empty()) {
+            const Taken taken = TakeOutcome(worker.received, used, outcome);
+            if (taken == Taken::kDamaged) ended = true;
+            if (taken != Taken::kOutcome) break;
+            done.emplace_back(worker.files.front(), std::move(outcome));
             worker.files.pop_front();
+            // The next one it holds starts now.
             worker.deadline = Clock::now() + timeout_;
+        }
+        worker.received.erase(0, used);
+        if (!ended) {
             Fill(worker);
-            finished_(file, std::move(outcome));
-            return;
+        } else if (worker.files.empty()) {
+            Retire(worker);
+        } else {
+            // The worker ended before it answered: its file fails, a new
+            // worker takes its place while files are left.
+            const size_t file = worker.files.front();
+            GiveBack(worker);
+            close(worker.socket);
+            int status = 0;
+            while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            worker = Worker();
+            if (HasWork() && Start(worker)) Fill(worker);
+            done.emplace_back(file, FileOutcome::Failed(AbnormalEnd(status)));
         }
-        // The worker ended before it answered: its file fails, a new worker
-        // takes its place while files are left.
-        GiveBack(worker);
-        close(worker.socket);
-        int status = 0;
-        while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        worker = Worker();
-        if (HasWork() && Start(worker)) Fill(worker);
-        finished_(file, FileOutcome::Failed(AbnormalEnd(status)));
+        for (auto& [file, result] : done) finished_(file, std::move(result));
     }
 
     // Kills a worker whose file has taken too long: the file fails, and a
