@@ -1,8 +1,10 @@
 #include "batch.h"
 
+#include "entries.h"
 #include "file_list.h"
 #include "image_file.h"
 #include "progress.h"
+#include "sample_image.h"
 #include "text.h"
 #include "walked_folder.h"
 #include "worker_pool.h"
@@ -40,6 +42,17 @@ FileOutcome RunGuarded(const FileTask& task, const std::string& path) {
     } catch (...) {
         return FileOutcome::Failed("unexpected error");
     }
+}
+
+// Reads the sample image in memory once, as each file of a batch is read,
+// before the workers are forked: Exiv2's and the C++ library's first-use
+// setup (tables, locales, symbols bound on first call) is then done once,
+// here, not again in every worker.
+void WarmUp() {
+    const std::vector<unsigned char> sample = SampleJpeg();
+    MetaHandle* handle = OpenMemImage(sample.data(), static_cast<int32_t>(sample.size()));
+    for (const char* family : {"Exif", "Iptc", "Xmp"}) FamilyEntries(handle, family);
+    CloseMetaHandle(handle);
 }
 
 }  // namespace
@@ -85,6 +98,7 @@ int RunBatch(const std::vector<std::string>& files, const Jobs& jobs, const File
     const auto guarded = [&](const std::string& path) { return RunGuarded(task, path); };
     const size_t workers = std::min(count, static_cast<size_t>(std::max(jobs.count, 1)));
     if (workers > 1) {
+        WarmUp();
         RunInWorkers(files, workers, jobs.timeoutSeconds, guarded, finished);
     } else {
         for (size_t i = 0; i < count; ++i) finished(i, guarded(files[i]));

@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
+#include <sys/mman.h>
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -38,6 +41,20 @@ int Dispatch(const std::string& command, const Words& words) {
     return it->second(words);
 }
 
+// Grows the heap now, by the top pad set above, and lets the kernel back it
+// with huge pages: a worker forked for a batch then faults its fresh memory
+// in 2 MiB at a time, not 4 KiB, and tears down far fewer page-table
+// entries when it ends. Only the whole 2 MiB stretches of the heap qualify.
+void UseHugePagesForTheHeap() {
+    void* grown = std::malloc(1 << 20);
+    const uintptr_t from = reinterpret_cast<uintptr_t>(grown);
+    std::free(grown);
+    const uintptr_t huge = uintptr_t{2} << 20;
+    const uintptr_t start = (from + huge - 1) & ~(huge - 1);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(sbrk(0)) & ~uintptr_t{4095};
+    if (from != 0 && start < end) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +65,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
     mallopt(M_TOP_PAD, 16 << 20);
+    UseHugePagesForTheHeap();
     // Output that goes to a file or a pipe leaves in large writes: a batch
     // prints several kilobytes per file.
     static char output[1 << 16];
