@@ -128,7 +128,9 @@ LUMENMETA_API uint32_t SysStringLen(BSTR text);
 /* Opens the image at `path` (narrow, passed to the file system byte for byte)
  * and reads its metadata into a new handle. With `startEmpty` non-zero, or a
  * NULL path, the handle starts from a new empty JPEG held in memory; the path
- * is only remembered, the file is not touched.
+ * is only remembered, the file is not touched. The file is opened once and
+ * read through that descriptor only (its name is not looked up again while
+ * it is read), and not held open once its metadata is read.
  * Result: a new handle, owned by the caller and released with
  * CloseMetaHandle. A file that cannot be opened or read still gives a handle,
  * marked invalid: reads find nothing in it and writers refuse it. NULL only
