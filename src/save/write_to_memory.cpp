@@ -4,6 +4,7 @@
 #include "lumenmeta.h"
 #include "platform/debug_trace.h"
 #include "platform/regular_file.h"
+#include "save/caller_bytes_io.h"
 #include "save/write_merge.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
@@ -11,8 +12,10 @@
 #include "save/xmp_mode.h"
 #include "handle/xmp_toolkit.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace lumenmeta {
 
@@ -26,7 +29,8 @@ struct WrittenImage {
 
 WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, int32_t size,
                           int xmpMode) {
-    ImagePtr target = OpenImageBytes(data, size);
+    CallerBytesIo* bytes = nullptr;
+    ImagePtr target = OpenImageOnCallerBytes(data, size, bytes);
     RefuseUnwritableFormat(*target, "");
     ReadImageMetadata(*target);
     SortByKey(target->iptcData());
@@ -44,14 +48,19 @@ WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, i
     WriteImageMetadata(*target);
 
     Exiv2::BasicIo& io = target->io();
-    const long written = io.size();
+    const std::vector<Exiv2::byte>* edited = bytes->Edited();
+    const long written = edited ? static_cast<long>(edited->size()) : static_cast<long>(io.size());
     if (written <= 0 || written > INT32_MAX) throw Exiv2::Error(Exiv2::kerImageWriteFailed);
     WrittenImage image;
     image.size = static_cast<int32_t>(written);
     image.bytes.reset(new unsigned char[static_cast<size_t>(written)]);
-    io.seek(0, Exiv2::BasicIo::beg);
-    if (io.read(image.bytes.get(), written) != written) {
-        throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+    if (edited) {
+        std::copy(edited->begin(), edited->end(), image.bytes.get());
+    } else {
+        io.seek(0, Exiv2::BasicIo::beg);
+        if (io.read(image.bytes.get(), written) != written) {
+            throw Exiv2::Error(Exiv2::kerImageWriteFailed);
+        }
     }
     RefreshIptcDigest(image.bytes.get(), static_cast<size_t>(written));
     return image;

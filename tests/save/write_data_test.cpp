@@ -238,5 +238,31 @@ TEST_F(WriteDataTest, ToMemoryTheResultIsABufferTheHandleOwnsAndAFailureKeepsIt)
     EXPECT_EQ(Bytes(second, second + secondSize), secondBytes);
 }
 
+// Exiv2 writes a value of the same size into a TIFF in place, in a writable
+// mapping: in memory that mapping is a copy, the caller's bytes stay as they
+// were, and the edited copy is the result.
+TEST_F(WriteDataTest, ToMemoryATiffEditedInPlaceLeavesTheCallersBytesAsTheyWere) {
+    test::FixtureImage fixture;
+    fixture.exif["Exif.Image.Orientation"] = uint16_t(1);
+    const std::string path = fixture.WriteTiffTo(dir.File("photo.tif"));
+    HandlePtr handle(OpenMetaHandle(path.c_str(), 0));
+    // Written twice first, the file holds all a write adds (the XMP twin, its
+    // packet's padding); the write to memory then only changes the value.
+    for (const char16_t* settle : {u"6", u"1"}) {
+        ASSERT_EQ(AddMetaDataW(handle.get(), "Exif.Image.Orientation", test::MakeBstr(settle).get()), 1);
+        ASSERT_EQ(WriteData(handle.get(), nullptr, 0, 0), 1);
+    }
+    const Bytes input = test::ReadBytes(path);
+    ASSERT_EQ(AddMetaDataW(handle.get(), "Exif.Image.Orientation", test::MakeBstr(u"3").get()), 1);
+    int32_t size = static_cast<int32_t>(input.size());
+    const Bytes lent = input;
+    unsigned char* written = WriteDataToMem(handle.get(), lent.data(), &size, 0);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(lent, input);
+    EXPECT_EQ(size, static_cast<int32_t>(input.size()));  // edited in place
+    test::WriteBytes(dir.File("memory.tif"), Bytes(written, written + size));
+    ExpectOnDisk(dir.File("memory.tif"), {"Exif.Image.Orientation=3"});
+}
+
 }  // namespace
 }  // namespace lumenmeta
