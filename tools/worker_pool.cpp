@@ -44,16 +44,32 @@ bool SendAll(int socket, const char* data, size_t size) {
     return true;
 }
 
-bool ReceiveAll(int socket, char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t got = read(socket, data, size);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        data += got;
-        size -= static_cast<size_t>(got);
+// The worker's reading of the file indexes handed to it: whatever the
+// socket holds comes in one read, and the indexes are taken from there.
+class IndexReader {
+public:
+    explicit IndexReader(int socket) : socket_(socket) {}
+    // The next index; false once the parent has closed the socket.
+    bool Next(uint64_t& index) {
+        while (filled_ - taken_ < sizeof index) {
+            std::memmove(bytes_, bytes_ + taken_, filled_ - taken_);
+            filled_ -= taken_;
+            taken_ = 0;
+            const ssize_t got = read(socket_, bytes_ + filled_, sizeof bytes_ - filled_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            filled_ += static_cast<size_t>(got);
+        }
+        std::memcpy(&index, bytes_ + taken_, sizeof index);
+        taken_ += sizeof index;
+        return true;
     }
-    return true;
-}
+
+private:
+    int socket_;
+    char bytes_[256];
+    size_t filled_ = 0, taken_ = 0;
+};
 
 // One file's outcome on the wire: whether it succeeded, where its write
 // went, the lengths of its output and of its reason, then their bytes.
@@ -233,12 +249,13 @@ private:
     }
 
     // The worker's side: take an index, do the file, send its outcome, until
-    // the parent closes the socket. It leaves by _exit, so no exit handler
-    // or stdio buffer of the parent runs twice.
+    // the parent closes the socket. The indexes it holds come in one read.
+    // It leaves by _exit, so no exit handler or stdio buffer of the parent
+    // runs twice.
     [[noreturn]] void Serve(int socket) {
+        IndexReader indexes(socket);
         uint64_t index = 0;
-        while (ReceiveAll(socket, reinterpret_cast<char*>(&index), sizeof index) &&
-               index < files_.size()) {
+        while (indexes.Next(index) && index < files_.size()) {
             if (!crashOn_.empty() && files_[index] == crashOn_) {
                 const rlimit noCore{0, 0};
                 setrlimit(RLIMIT_CORE, &noCore);
@@ -254,11 +271,16 @@ private:
     // it holds none and none is left. A worker that died meanwhile is found
     // when its answer does not come.
     void Fill(Worker& worker, size_t upTo = kInFlight) {
-        while (worker.files.size() < upTo && HasWork()) {
+        uint64_t handed[kInFlight];
+        size_t count = 0;
+        while (worker.files.size() < upTo && HasWork() && count < kInFlight) {
             const uint64_t index = TakeNext();
             if (worker.files.empty()) worker.deadline = Clock::now() + timeout_;
             worker.files.push_back(index);
-            SendAll(worker.socket, reinterpret_cast<const char*>(&index), sizeof index);
+            handed[count++] = index;
+        }
+        if (count > 0) {
+            SendAll(worker.socket, reinterpret_cast<const char*>(handed), count * sizeof handed[0]);
         }
         if (worker.files.empty()) Retire(worker);
     }
@@ -272,6 +294,9 @@ private:
             const ssize_t got = recv(worker.socket, chunk, sizeof chunk, MSG_DONTWAIT);
             if (got > 0) {
                 worker.received.append(chunk, static_cast<size_t>(got));
+                // Less than asked for: the socket is empty (an end comes
+                // with the next wake).
+                if (static_cast<size_t>(got) < sizeof chunk) break;
                 continue;
             }
             if (got < 0 && errno == EINTR) continue;
