@@ -534,16 +534,12 @@ void SafeFileIo::transfer(Exiv2::BasicIo& src) {
     // threads may use the toolkit while this one writes and flushes.
     XmpToolkitPause pause;
     const bool wasOpen = isopen();
-    {
-        // The new content supersedes an edit made in a mapping of the old.
-        struct Transferring {
-            explicit Transferring(bool& flag) : flag_(flag) { flag_ = true; }
-            ~Transferring() { flag_ = false; }
-            bool& flag_;
-        } transferring(transferring_);
-        edited_ = Mapping();
-        close();
-    }
+    // The new content supersedes an edit made in a mapping of the old, so
+    // closing drops that mapping (closing the descriptor's I/O cannot throw).
+    edited_ = Mapping();
+    transferring_ = true;
+    close();
+    transferring_ = false;
     if (src.open() != 0) {
         throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, src.path(), Exiv2::strError());
     }
