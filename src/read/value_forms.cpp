@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 #include <string_view>
+#include <unordered_map>
 
 namespace lumenmeta {
 
@@ -64,6 +65,39 @@ std::string Printed(const Exiv2::Metadatum& datum, const Exiv2::ExifData* exif) 
     return stream.str();
 }
 
+// The print function Exiv2 gives a tag it does not know, which prints the
+// value as it is; null if its table cannot be read.
+Exiv2::PrintFct PlainPrinter() {
+    static const Exiv2::PrintFct plain = [] {
+        const Exiv2::TagInfo* list = Exiv2::ExifTags::tagList("Image");
+        if (!list) return Exiv2::PrintFct{};
+        while (list->tag_ != 0xffff) ++list;
+        return list->printFct_;
+    }();
+    return plain;
+}
+
+// Whether Exiv2 prints this value as it is, so that its readable text is its
+// stored text: an IPTC value always; an Exif tag whose entry in Exiv2's table
+// names the plain print function. Exiv2 takes the first entry with the tag's
+// number in its group's list. Each tag is looked up once per thread.
+bool PrintedAsStored(const Exiv2::Metadatum& datum) {
+    if (std::strcmp(datum.familyName(), "Iptc") == 0) return true;
+    const auto* exif = dynamic_cast<const Exiv2::Exifdatum*>(&datum);
+    if (!exif || !PlainPrinter()) return false;
+    thread_local std::unordered_map<uint32_t, bool> known;
+    const uint32_t id = static_cast<uint32_t>(exif->ifdId()) << 16 | exif->tag();
+    const auto found = known.find(id);
+    if (found != known.end()) return found->second;
+    bool plain = false;
+    if (const Exiv2::TagInfo* entry = Exiv2::ExifTags::tagList(exif->groupName())) {
+        while (entry->tag_ != 0xffff && entry->tag_ != exif->tag()) ++entry;
+        plain = entry->printFct_ == PlainPrinter();
+    }
+    known.emplace(id, plain);
+    return plain;
+}
+
 bool IsXmpArray(const Exiv2::Value& value) {
     return value.typeId() == Exiv2::xmpBag || value.typeId() == Exiv2::xmpSeq ||
            value.typeId() == Exiv2::xmpAlt;
@@ -119,9 +153,11 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
 std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
                          const Exiv2::ExifData* exif, const std::string& stored) {
     try {
-        // Items, empty values and the user comment (whose print keeps the
-        // character-set prefix) read as they are stored.
-        if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value())) {
+        // Items, empty values, the user comment (whose print keeps the
+        // character-set prefix) and values printed as they are read as they
+        // are stored.
+        if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value()) ||
+            PrintedAsStored(datum)) {
             return TrimTrailingBlanks(stored);
         }
         std::string printed = Printed(datum, exif);
