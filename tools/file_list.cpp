@@ -75,13 +75,18 @@ public:
         std::error_code error;
         for (fs::directory_iterator it(directory, error), end; !error && it != end;
              it.increment(error)) {
+            // The type comes with the folder's listing where the file system
+            // gives it: only a link, when links are followed, or an entry of
+            // unknown type costs a call of its own.
             std::error_code statusError;
-            const fs::file_status status =
-                followLinks_ ? it->status(statusError) : it->symlink_status(statusError);
+            const bool link = !followLinks_ && it->is_symlink(statusError);
+            if (statusError || link) continue;
+            const bool directory = it->is_directory(statusError);
             if (statusError) continue;
-            if (fs::is_directory(status)) {
+            if (directory) {
                 if (recurse_) folders.push_back(it->path());
-            } else if (fs::is_regular_file(status) && LooksLikeImageFile(it->path().string()) &&
+            } else if (it->is_regular_file(statusError) && !statusError &&
+                       LooksLikeImageFile(it->path().string()) &&
                        !(skipSidecars_ && LowerExtension(it->path().string()) == ".xmp") &&
                        (!followLinks_ || FirstVisit(it->path()))) {
                 files.push_back(it->path().string());
