@@ -2,7 +2,10 @@
 
 #include "text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace lumenmeta_tool {
 
@@ -23,6 +26,16 @@ struct ByteTable {
 };
 constexpr ByteTable kBytes;
 
+// Whether any of the eight bytes of `word` is not plain: a control
+// character, the quote, the backslash, or a byte from 0x80 on.
+bool AnyNotPlain(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const auto anyZero = [](uint64_t bytes) { return (bytes - kOnes) & ~bytes & kHighs; };
+    const uint64_t belowBlank = (word - kOnes * 0x20) & ~word & kHighs;
+    return (belowBlank | anyZero(word ^ (kOnes * '"')) | anyZero(word ^ (kOnes * '\\')) |
+            (word & kHighs)) != 0;
+}
+
 // Appends `text` quoted, with the characters JSON does not take as they are
 // escaped; runs of other characters are appended whole. Returns whether the
 // text is all ASCII.
@@ -32,26 +45,36 @@ bool AppendEscaped(std::string& out, const std::string& text) {
     bool ascii = true;
     size_t run = 0;  // the start of the characters not yet appended
     const char* const data = text.data();
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        const unsigned char kind = kBytes.kind[c];
-        if (kind == kPlain) continue;
-        if (kind == kNotAscii) {
-            ascii = false;
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        // Eight plain bytes at a time, then the eight that hold another one
+        // byte by byte.
+        uint64_t word;
+        if (size - i >= 8 && (std::memcpy(&word, data + i, 8), !AnyNotPlain(word))) {
+            i += 8;
             continue;
         }
-        out.append(text, run, i - run);
-        run = i + 1;
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
+        for (const size_t stop = std::min(size, i + 8); i < stop; ++i) {
+            const unsigned char c = static_cast<unsigned char>(data[i]);
+            const unsigned char kind = kBytes.kind[c];
+            if (kind == kPlain) continue;
+            if (kind == kNotAscii) {
+                ascii = false;
+                continue;
+            }
+            out.append(text, run, i - run);
+            run = i + 1;
+            switch (c) {
+                case '"': out += "\\\""; break;
+                case '\\': out += "\\\\"; break;
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                case '\t': out += "\\t"; break;
+                default: {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                }
             }
         }
     }
