@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 #include <string_view>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace lumenmeta {
@@ -83,8 +84,8 @@ Exiv2::PrintFct PlainPrinter() {
 // number in its group's list. Each tag is looked up once per thread.
 bool PrintedAsStored(const Exiv2::Metadatum& datum) {
     if (std::strcmp(datum.familyName(), "Iptc") == 0) return true;
-    const auto* exif = dynamic_cast<const Exiv2::Exifdatum*>(&datum);
-    if (!exif || !PlainPrinter()) return false;
+    if (typeid(datum) != typeid(Exiv2::Exifdatum) || !PlainPrinter()) return false;
+    const auto* exif = static_cast<const Exiv2::Exifdatum*>(&datum);
     thread_local std::unordered_map<uint32_t, bool> known;
     const uint32_t id = static_cast<uint32_t>(exif->ifdId()) << 16 | exif->tag();
     const auto found = known.find(id);
@@ -139,7 +140,21 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
         return found == alternative->value_.end() ? "" : found->second;
     }
     if (IsXmpArray(value)) return item.item >= 0 && item.item < value.count() ? value.toString(item.item) : "";
+    // Text values are their string, which is what Exiv2 writes of them: an
+    // XMP text outside an array or struct, IPTC and Exif strings (whose
+    // trailing zeros Exiv2 drops, as the cut at the first zero does). The
+    // class is compared exactly: a dynamic_cast costs more than the stream.
+    if (typeid(value) == typeid(Exiv2::XmpTextValue)) {
+        const auto& text = static_cast<const Exiv2::XmpTextValue&>(value);
+        if (text.xmpArrayType() == Exiv2::XmpValue::xaNone &&
+            text.xmpStruct() == Exiv2::XmpValue::xsNone) {
+            return text.value_;
+        }
+    }
     if (std::strcmp(datum.familyName(), "Xmp") == 0) return WholeText(value);
+    if (typeid(value) == typeid(Exiv2::AsciiValue) || typeid(value) == typeid(Exiv2::StringValue)) {
+        return Utf8UpToZero(static_cast<const Exiv2::StringValueBase&>(value).value_);
+    }
     if (value.typeId() == Exiv2::unsignedByte && IsXpTag(datum)) {
         return CodePageFromWide(TextFromUtf16LeBytes(value), kCodePageUtf8);
     }
