@@ -24,7 +24,7 @@ std::string ReachablePath(int fd, const std::string& fallbackPath) {
 
 // Bytes read ahead at once: Exiv2 reads a file's metadata in many small
 // pieces (a marker, a length, a segment).
-constexpr size_t kReadAhead = 32 * 1024;
+constexpr size_t kReadAhead = 16 * 1024;
 
 // pread until `size` bytes or the end of the file; -1 on a failed read.
 ssize_t ReadAt(int fd, Exiv2::byte* data, size_t size, int64_t offset) {
