@@ -4,11 +4,12 @@
 
 #include "read/value_listing.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lumenmeta {
@@ -25,19 +26,11 @@ struct EntryTexts {
     std::string text;
 };
 
-// Numbers the values of each key in container order: positions sorted by
-// key and position, then counted within each run of one key.
+// Numbers the values of each key in container order.
 void AssignIndexes(std::vector<EntryTexts>& entries) {
-    std::vector<size_t> order(entries.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
-        const int order = entries[a].key.compare(entries[b].key);
-        return order != 0 ? order < 0 : a < b;
-    });
-    for (size_t i = 0; i < order.size(); ++i) {
-        const bool sameKey = i > 0 && entries[order[i]].key == entries[order[i - 1]].key;
-        entries[order[i]].index = sameKey ? entries[order[i - 1]].index + 1 : 0;
-    }
+    std::unordered_map<std::string_view, int32_t> seen;
+    seen.reserve(entries.size());
+    for (EntryTexts& entry : entries) entry.index = seen[entry.key]++;
 }
 
 // The entries' array followed by all their strings, in one block.
