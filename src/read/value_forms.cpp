@@ -3,9 +3,11 @@
 #include "platform/code_page.h"
 #include "read/render.h"
 
+#include <charconv>
 #include <cstring>
 #include <sstream>
 #include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <unordered_map>
 
@@ -99,6 +101,27 @@ bool PrintedAsStored(const Exiv2::Metadatum& datum) {
     return plain;
 }
 
+// The text Exiv2 writes of an integer or rational value, without a stream:
+// each component in decimal (a rational as numerator/denominator), blank
+// separated. False, and `text` untouched, for a value of another class.
+template <typename T>
+bool NumbersText(const Exiv2::Value& value, std::string& text) {
+    if (typeid(value) != typeid(Exiv2::ValueType<T>)) return false;
+    const auto& components = static_cast<const Exiv2::ValueType<T>&>(value).value_;
+    char piece[32];  // two 32-bit numbers and a slash at most
+    for (auto it = components.begin(); it != components.end(); ++it) {
+        if (it != components.begin()) text += ' ';
+        if constexpr (std::is_integral_v<T>) {
+            text.append(piece, std::to_chars(piece, piece + sizeof piece, *it).ptr);
+        } else {
+            char* at = std::to_chars(piece, piece + 12, it->first).ptr;
+            *at++ = '/';
+            text.append(piece, std::to_chars(at, piece + sizeof piece, it->second).ptr);
+        }
+    }
+    return true;
+}
+
 bool IsXmpArray(const Exiv2::Value& value) {
     return value.typeId() == Exiv2::xmpBag || value.typeId() == Exiv2::xmpSeq ||
            value.typeId() == Exiv2::xmpAlt;
@@ -161,6 +184,12 @@ std::string StoredText(const Exiv2::Metadatum& datum, const ValueItem& item) {
     if (const Exiv2::CommentValue* comment = AsComment(value)) {
         // Exiv2 drops the character-set header and converts UCS-2 to UTF-8.
         return Utf8UpToZero(comment->comment());
+    }
+    std::string numbers;
+    if (NumbersText<uint16_t>(value, numbers) || NumbersText<uint32_t>(value, numbers) ||
+        NumbersText<int16_t>(value, numbers) || NumbersText<int32_t>(value, numbers) ||
+        NumbersText<Exiv2::URational>(value, numbers) || NumbersText<Exiv2::Rational>(value, numbers)) {
+        return numbers;
     }
     return Utf8UpToZero(WholeText(value));
 }
