@@ -155,6 +155,35 @@ TEST(ValueForms, EveryTagOfTheMainGroupsReadsAsExiv2PrintsIt) {
     EXPECT_GT(tags, 1200u);
 }
 
+TEST(ValueForms, NumbersAndTextAreStoredAsExiv2WritesThem) {
+    // Each number type at its limits and with several components, and text
+    // with trailing zeros, against Exiv2's own text of the value.
+    HandlePtr handle = EmptyHandle();
+    MetaHandle* h = handle.get();
+    const std::vector<std::pair<Exiv2::TypeId, const char*>> values = {
+        {Exiv2::unsignedShort, "0 65535 7"},
+        {Exiv2::unsignedLong, "4294967295 0 1"},
+        {Exiv2::signedShort, "-32768 32767"},
+        {Exiv2::signedLong, "-2147483648 2147483647 -1"},
+        {Exiv2::unsignedRational, "4294967295/1 0/0 1/4294967295"},
+        {Exiv2::signedRational, "-2147483648/-1 7/-3 0/1"},
+        {Exiv2::asciiString, std::string("Kodak\0\0", 7).c_str()},
+        {Exiv2::undefined, "0 1 255"},
+    };
+    for (const auto& [type, text] : values) {
+        h->exifData.clear();
+        auto value = Exiv2::Value::create(type);
+        value->read(text);
+        h->exifData.add(Exiv2::ExifKey("Exif.Image.ImageNumber"), value.get());
+        EXPECT_EQ(std::get<1>(Stored(h, "Exif.Image.ImageNumber")), value->toString()) << text;
+    }
+    Exiv2::AsciiValue zeros;
+    zeros.read(std::string("Lens\0\0\0", 7));
+    h->exifData.clear();
+    h->exifData.add(Exiv2::ExifKey("Exif.Photo.LensModel"), &zeros);
+    EXPECT_EQ(Stored(h, "Exif.Photo.LensModel"), Read(2, "Lens"));
+}
+
 TEST(GetMetaDataEntries, ListsEveryValueWithBothFormsInOneBlock) {
     TempDir dir;
     HandlePtr handle = OpenFixture(dir);
