@@ -35,7 +35,11 @@ bool DescriptorPathsWork() {
 PinnedFolder::PinnedFolder(const std::string& path) {
     const FoundFile* found = FoundEntry(path);
     if (!found || found->root < 0) return;
-    int current = dup(found->root);
+    // A file of the named folder itself is reached through the descriptor
+    // the walk holds; one further down through a descriptor of its own
+    // folder, opened step by step from there.
+    owned_ = !found->below.empty();
+    int current = owned_ ? dup(found->root) : found->root;
     size_t start = 0;
     while (current >= 0 && start < found->below.size()) {
         const size_t end = std::min(found->below.find('/', start), found->below.size());
@@ -67,7 +71,7 @@ PinnedFolder::PinnedFolder(const std::string& path) {
 PinnedFolder::~PinnedFolder() {
     if (fd_ < 0) return;
     pinned = Pinned();
-    close(fd_);
+    if (owned_) close(fd_);
 }
 
 std::string AccessPath(const std::string& path) {

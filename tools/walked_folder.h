@@ -24,6 +24,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool owned_ = false;  // fd_ is this object's, not the walk's
     std::string reason_;
 };
 
