@@ -167,7 +167,7 @@ TEST(ValueForms, NumbersAndTextAreStoredAsExiv2WritesThem) {
         {Exiv2::signedLong, "-2147483648 2147483647 -1"},
         {Exiv2::unsignedRational, "4294967295/1 0/0 1/4294967295"},
         {Exiv2::signedRational, "-2147483648/-1 7/-3 0/1"},
-        {Exiv2::asciiString, std::string("Kodak\0\0", 7).c_str()},
+        {Exiv2::asciiString, "Kodak"},
         {Exiv2::undefined, "0 1 255"},
     };
     for (const auto& [type, text] : values) {
