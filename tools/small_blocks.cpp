@@ -10,8 +10,9 @@
 // class, so that delete finds its list; larger blocks are malloc's, marked so.
 //
 // A freed small block waits for the next request of its size and is never
-// given back to malloc. The tool does one file at a time in each process, so
-// its memory is that of the largest file's working set, as before.
+// given back to malloc, nor used for another size. The tool does one file at
+// a time in each process, so what it keeps is each size's peak over single
+// files: a little more than the largest file's working set.
 //
 // Under AddressSanitizer or ThreadSanitizer the sanitizer's own allocator is
 // left in place, so that it still sees every block.

@@ -198,8 +198,8 @@ std::string ReadableText(const Exiv2::Metadatum& datum, const ValueItem& item,
                          const Exiv2::ExifData* exif, const std::string& stored) {
     try {
         // Items, empty values, the user comment (whose print keeps the
-        // character-set prefix) and values printed as they are read as they
-        // are stored.
+        // character-set prefix) and values Exiv2 prints unchanged: their
+        // readable text is their stored text.
         if (item.item >= 0 || datum.count() == 0 || AsComment(datum.value()) ||
             PrintedAsStored(datum)) {
             return TrimTrailingBlanks(stored);
