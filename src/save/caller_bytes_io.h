@@ -3,7 +3,6 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <memory>
 #include <vector>
 
 namespace lumenmeta {
@@ -26,10 +25,5 @@ private:
     std::vector<Exiv2::byte> copy_;
     bool edited_ = false;
 };
-
-// Opens an image on the caller's `size` bytes at `data` (not yet read), set
-// in `io`. Raises Exiv2's error when the bytes are not an image Exiv2 knows.
-std::unique_ptr<Exiv2::Image> OpenImageOnCallerBytes(const unsigned char* data, long size,
-                                                     CallerBytesIo*& io);
 
 }  // namespace lumenmeta

@@ -1,6 +1,8 @@
 // Opening the images a write works on.
 #pragma once
 
+#include "save/caller_bytes_io.h"
+
 #include <exiv2/exiv2.hpp>
 
 #include <memory>
@@ -16,8 +18,9 @@ using ImagePtr = std::unique_ptr<Exiv2::Image>;
 // that names a folder, device, FIFO or socket.
 ImagePtr OpenImageFile(const std::string& path);
 
-// Opens an image on `size` bytes at `data`, read in place (not yet read).
-// Raises Exiv2's error when the bytes are not an image Exiv2 knows.
-ImagePtr OpenImageBytes(const unsigned char* data, long size);
+// Opens an image on the caller's `size` bytes at `data`, read in place and
+// never changed (not yet read); its I/O is set in `io`. Raises Exiv2's error
+// when the bytes are not an image Exiv2 knows.
+ImagePtr OpenImageBytes(const unsigned char* data, long size, CallerBytesIo*& io);
 
 }  // namespace lumenmeta

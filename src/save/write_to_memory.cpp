@@ -4,7 +4,6 @@
 #include "lumenmeta.h"
 #include "platform/debug_trace.h"
 #include "platform/regular_file.h"
-#include "save/caller_bytes_io.h"
 #include "save/write_merge.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
@@ -30,7 +29,7 @@ struct WrittenImage {
 WrittenImage WriteToBytes(const MetaHandle& handle, const unsigned char* data, int32_t size,
                           int xmpMode) {
     CallerBytesIo* bytes = nullptr;
-    ImagePtr target = OpenImageOnCallerBytes(data, size, bytes);
+    ImagePtr target = OpenImageBytes(data, size, bytes);
     RefuseUnwritableFormat(*target, "");
     ReadImageMetadata(*target);
     SortByKey(target->iptcData());
