@@ -10,7 +10,6 @@ namespace lumenmeta_tool {
 // U+DC00 + byte (0xFF as "\udcff"), which JSON's grammar admits and which
 // gives the bytes back (Python: os.fsencode of the decoded text).
 std::string JsonString(const std::string& raw);
-std::string JsonString(const std::string& raw);
 
 // Appends JsonString(raw) to `out`, without a string of its own.
 void AppendJsonString(std::string& out, const std::string& raw);
