@@ -39,7 +39,7 @@ bool AnyNotPlain(uint64_t word) {
 // Appends `text` quoted, with the characters JSON does not take as they are
 // escaped; runs of other characters are appended whole. Returns whether the
 // text is all ASCII.
-bool AppendEscaped(std::string& out, const std::string& text) {
+bool AppendEscaped(std::string& out, std::string_view text) {
     out.reserve(out.size() + text.size() + 2);
     out += '"';
     bool ascii = true;
@@ -62,7 +62,7 @@ bool AppendEscaped(std::string& out, const std::string& text) {
                 ascii = false;
                 continue;
             }
-            out.append(text, run, i - run);
+            out.append(data + run, i - run);
             run = i + 1;
             switch (c) {
                 case '"': out += "\\\""; break;
@@ -78,7 +78,7 @@ bool AppendEscaped(std::string& out, const std::string& text) {
             }
         }
     }
-    out.append(text, run, std::string::npos);
+    out.append(data + run, size - run);
     out += '"';
     return ascii;
 }
@@ -118,11 +118,13 @@ void AppendSurrogateEscaped(std::string& out, const std::string& raw) {
 
 }  // namespace
 
-void AppendJsonString(std::string& out, const std::string& raw) {
+void AppendJsonString(std::string& out, std::string_view raw) {
     const size_t start = out.size();
-    if (AppendEscaped(out, raw) || IsValidUtf8(raw)) return;
+    if (AppendEscaped(out, raw)) return;
+    const std::string bytes(raw);
+    if (IsValidUtf8(bytes)) return;
     out.resize(start);
-    AppendSurrogateEscaped(out, raw);
+    AppendSurrogateEscaped(out, bytes);
 }
 
 std::string JsonString(const std::string& raw) {

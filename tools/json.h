@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace lumenmeta_tool {
 
@@ -12,6 +13,6 @@ namespace lumenmeta_tool {
 std::string JsonString(const std::string& raw);
 
 // Appends JsonString(raw) to `out`, without a string of its own.
-void AppendJsonString(std::string& out, const std::string& raw);
+void AppendJsonString(std::string& out, std::string_view raw);
 
 }  // namespace lumenmeta_tool
