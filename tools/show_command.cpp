@@ -116,7 +116,8 @@ std::string AsJson(const std::string& path, const std::vector<const char*>& fami
             first = false;
             AppendEntry(out, entry.key, entry.type, entry.index, entry.language, entry.value,
                         entry.text);
-            out += entry.fromSidecar ? ",\"origin\":\"sidecar\"}" : ",\"origin\":\"image\"}";
+            if (sidecarMode) out += entry.fromSidecar ? ",\"origin\":\"sidecar\"" : ",\"origin\":\"image\"";
+            out += "}";
         }
         out += "]";
     }
