@@ -1,6 +1,7 @@
 #include "save/open_image.h"
 
 #include "platform/regular_file.h"
+#include "save/caller_bytes_io.h"
 
 namespace lumenmeta {
 

@@ -1,14 +1,14 @@
 // Opening the images a write works on.
 #pragma once
 
-#include "save/caller_bytes_io.h"
-
 #include <exiv2/exiv2.hpp>
 
 #include <memory>
 #include <string>
 
 namespace lumenmeta {
+
+class CallerBytesIo;
 
 using ImagePtr = std::unique_ptr<Exiv2::Image>;
 

@@ -4,6 +4,7 @@
 #include "lumenmeta.h"
 #include "platform/debug_trace.h"
 #include "platform/regular_file.h"
+#include "save/caller_bytes_io.h"
 #include "save/write_merge.h"
 #include "save/iptc_digest.h"
 #include "save/open_image.h"
