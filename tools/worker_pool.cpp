@@ -1,6 +1,7 @@
 #include "worker_pool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -9,8 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
+#include <new>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -24,18 +26,60 @@ namespace lumenmeta_tool {
 
 namespace {
 
-// For the tool's own tests: a worker handed the file named by this variable
-// aborts, as a crash inside Exiv2 would end it.
+// For the tool's own tests: a worker that takes the file named by this
+// variable aborts, as a crash inside Exiv2 would end it.
 constexpr const char* kCrashOnVariable = "LUMENMETA_TEST_CRASH_WORKER_ON";
-// And one handed a file whose name holds this text never finishes it, as a
-// file that takes the library hours would hold it.
+// And one that takes a file whose name holds this text never finishes it, as
+// a file that takes the library hours would hold it.
 constexpr const char* kHangOnVariable = "LUMENMETA_TEST_HANG_WORKER_ON";
 
 using Clock = std::chrono::steady_clock;
 
+static_assert(std::atomic<uint64_t>::is_always_lock_free &&
+                  std::atomic<int64_t>::is_always_lock_free,
+              "the shared counters must work across processes");
+
+// What a worker shows this process of its work: the file it is on (its
+// index + 1, 0 while on none) and since when, in steady-clock ticks, which
+// every process on the machine reads alike.
+struct Slot {
+    std::atomic<uint64_t> file{0};
+    std::atomic<int64_t> since{0};
+};
+
+// Memory shared by this process and its workers: the index of the next file
+// to take, then a slot for each worker. Mapped before the workers are
+// forked, so each sees the same pages.
+class Board {
+public:
+    explicit Board(size_t workers) : size_(sizeof(Slot) * (workers + 1)) {
+        void* memory = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) return;
+        memory_ = memory;
+        next_ = new (memory) std::atomic<uint64_t>(0);
+        slots_ = reinterpret_cast<Slot*>(static_cast<char*>(memory) + sizeof(Slot));
+        for (size_t i = 0; i < workers; ++i) new (slots_ + i) Slot();
+    }
+    ~Board() {
+        if (memory_) munmap(memory_, size_);
+    }
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    bool ok() const { return memory_ != nullptr; }
+    std::atomic<uint64_t>& next() { return *next_; }
+    Slot& slot(size_t worker) { return slots_[worker]; }
+
+private:
+    size_t size_;
+    void* memory_ = nullptr;
+    std::atomic<uint64_t>* next_ = nullptr;
+    Slot* slots_ = nullptr;
+};
+
 bool SendAll(int socket, const char* data, size_t size) {
     while (size > 0) {
-        // A worker that died gives EPIPE here, not a SIGPIPE that ends the tool.
+        // A closed socket gives EPIPE here, not a SIGPIPE that ends the worker.
         const ssize_t sent = send(socket, data, size, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
         if (sent <= 0) return false;
@@ -45,41 +89,15 @@ bool SendAll(int socket, const char* data, size_t size) {
     return true;
 }
 
-// The worker's reading of the file indexes handed to it: whatever the
-// socket holds comes in one read, and the indexes are taken from there.
-class IndexReader {
-public:
-    explicit IndexReader(int socket) : socket_(socket) {}
-    // The next index; false once the parent has closed the socket.
-    bool Next(uint64_t& index) {
-        while (filled_ - taken_ < sizeof index) {
-            std::memmove(bytes_, bytes_ + taken_, filled_ - taken_);
-            filled_ -= taken_;
-            taken_ = 0;
-            const ssize_t got = read(socket_, bytes_ + filled_, sizeof bytes_ - filled_);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            filled_ += static_cast<size_t>(got);
-        }
-        std::memcpy(&index, bytes_ + taken_, sizeof index);
-        taken_ += sizeof index;
-        return true;
-    }
-
-private:
-    int socket_;
-    char bytes_[256];
-    size_t filled_ = 0, taken_ = 0;
-};
-
-// One file's outcome on the wire: whether it succeeded, where its write
-// went, the lengths of its output and of its reason, then their bytes.
+// One file's outcome on the wire: the file's index, whether it succeeded,
+// where its write went, the lengths of its output and of its reason, then
+// their bytes.
 struct RecordHead {
-    uint64_t ok, went, outputSize, reasonSize;
+    uint64_t file, ok, went, outputSize, reasonSize;
 };
 
-bool SendOutcome(int socket, const FileOutcome& outcome) {
-    const RecordHead head{outcome.ok ? 1u : 0u, static_cast<uint64_t>(outcome.went),
+bool SendOutcome(int socket, uint64_t file, const FileOutcome& outcome) {
+    const RecordHead head{file, outcome.ok ? 1u : 0u, static_cast<uint64_t>(outcome.went),
                           outcome.output.size(), outcome.reason.size()};
     std::string record(reinterpret_cast<const char*>(&head), sizeof head);
     record += outcome.output;
@@ -91,14 +109,18 @@ bool SendOutcome(int socket, const FileOutcome& outcome) {
 enum class Taken { kNothing, kOutcome, kDamaged };
 
 // Takes one whole outcome from `bytes` at `used`, moving `used` past it.
-Taken TakeOutcome(const std::string& bytes, size_t& used, FileOutcome& outcome) {
+Taken TakeOutcome(const std::string& bytes, size_t files, size_t& used, uint64_t& file,
+                  FileOutcome& outcome) {
     RecordHead head{};
     if (bytes.size() - used < sizeof head) return Taken::kNothing;
     std::memcpy(&head, bytes.data() + used, sizeof head);
-    if (head.went > static_cast<uint64_t>(Went::Sidecar)) return Taken::kDamaged;
+    if (head.file >= files || head.went > static_cast<uint64_t>(Went::Sidecar)) {
+        return Taken::kDamaged;
+    }
     const size_t body = bytes.size() - used - sizeof head;
     if (head.outputSize > body || head.reasonSize > body - head.outputSize) return Taken::kNothing;
     const char* at = bytes.data() + used + sizeof head;
+    file = head.file;
     outcome.ok = head.ok != 0;
     outcome.went = static_cast<Went>(head.went);
     outcome.output.assign(at, head.outputSize);
@@ -114,22 +136,16 @@ std::string AbnormalEnd(int status) {
     return "the worker ended abnormally (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
-// Files a worker holds at once: the one it works on, and the next ones,
-// already in its socket, so that it goes on without waiting for this
-// process to read its answers and hand it more.
-constexpr size_t kInFlight = 8;
-
-// How long this process lets answers gather while every worker has files in
-// hand: woken once for several files, it takes less of the processors the
-// workers run on. Output leaves at most this much later.
-constexpr auto kGather = std::chrono::milliseconds(1);
+// How long this process lets answers gather while files are left to take:
+// woken once for several files, it takes less of the processors the workers
+// run on. The workers never wait for it; output leaves at most this much
+// later.
+constexpr auto kGather = std::chrono::milliseconds(2);
 
 struct Worker {
     pid_t pid = -1;
     int socket = -1;
-    std::deque<size_t> files;      // the indexes it holds; it works on the first
-    Clock::time_point deadline{};  // when the first one's time is up
-    std::string received;          // the start of an outcome not yet whole
+    std::string received;  // the start of an outcome not yet whole
 };
 
 class Pool {
@@ -142,6 +158,8 @@ public:
           guarded_(guarded),
           finished_(finished),
           workers_(workers),
+          board_(workers),
+          done_(files.size(), false),
           timeout_(std::chrono::seconds(timeoutSeconds)),
           timeoutSeconds_(timeoutSeconds) {
         const char* crashOn = std::getenv(kCrashOnVariable);
@@ -150,89 +168,100 @@ public:
         if (hangOn) hangOn_ = hangOn;
     }
 
+    // Only when Run is left by an exception are workers still running here.
     ~Pool() {
-        for (Worker& worker : workers_) Retire(worker);
-        for (pid_t pid : retired_) waitpid(pid, nullptr, 0);
+        for (Worker& worker : workers_) {
+            if (worker.socket < 0) continue;
+            kill(worker.pid, SIGKILL);
+            close(worker.socket);
+            while (waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
     }
 
     void Run() {
-        // One file to each worker first, then the next to each: the first
-        // files are spread over all workers.
-        for (Worker& worker : workers_) {
-            if (Start(worker)) Fill(worker, 1);
+        if (board_.ok()) {
+            for (size_t i = 0; i < workers_.size(); ++i) Start(i);
+            Serve();
         }
-        for (Worker& worker : workers_) {
-            if (worker.socket >= 0) Fill(worker);
-        }
-        std::vector<pollfd> ready;
-        std::vector<Worker*> owners;
-        for (;;) {
-            ready.clear();
-            owners.clear();
-            for (Worker& worker : workers_) {
-                if (worker.files.empty()) continue;
-                ready.push_back({worker.socket, POLLIN, 0});
-                owners.push_back(&worker);
-            }
-            if (ready.empty()) break;
-            Clock::time_point first = Clock::time_point::max();
-            for (const Worker* worker : owners) first = std::min(first, worker->deadline);
-            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-                first - Clock::now() + std::chrono::milliseconds(1));
-            const int got = poll(ready.data(), ready.size(),
-                                 static_cast<int>(std::clamp<int64_t>(wait.count(), 0, INT32_MAX)));
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                break;
-            }
-            bool collected = false;
-            for (size_t i = 0; i < ready.size(); ++i) {
-                if (ready[i].revents != 0) {
-                    Collect(*owners[i]);
-                    collected = true;
-                } else if (Clock::now() >= owners[i]->deadline) {
-                    Stop(*owners[i]);
-                }
-            }
-            if (collected && AllHaveFilesWaiting()) std::this_thread::sleep_for(kGather);
-        }
-        // Only when poll itself failed: the files a worker was on are not
-        // heard of again; those it had not begun are done here.
-        for (Worker& worker : workers_) {
-            if (worker.files.empty()) continue;
-            const size_t file = worker.files.front();
-            GiveBack(worker);
-            Retire(worker);
-            finished_(file, FileOutcome::Failed("lost touch with the worker"));
-        }
-        // Files no worker could be started for.
-        while (HasWork()) {
-            const size_t file = TakeNext();
-            finished_(file, guarded_(files_[file]));
+        // Files no worker took, or that a worker took and was lost with
+        // before it said so (only when poll itself failed): done here.
+        for (size_t file = 0; file < files_.size(); ++file) {
+            if (!done_[file]) Finish(file, guarded_(files_[file]));
         }
     }
 
 private:
-    bool HasWork() const { return !returned_.empty() || next_ < files_.size(); }
-
-    // Whether each worker holds a file beyond the one it is on.
-    bool AllHaveFilesWaiting() const {
-        return std::all_of(workers_.begin(), workers_.end(),
-                           [](const Worker& worker) { return worker.files.size() >= 2; });
-    }
-
-    // The next file to hand out: one a lost worker held but had not begun,
-    // else the next in order.
-    size_t TakeNext() {
-        if (!returned_.empty()) {
-            const size_t file = returned_.front();
-            returned_.pop_front();
-            return file;
+    // This process's side: takes the workers' outcomes until every worker
+    // has ended, stopping any that is on one file too long.
+    void Serve() {
+        std::vector<pollfd> ready;
+        std::vector<size_t> owners;
+        for (;;) {
+            ready.clear();
+            owners.clear();
+            for (size_t i = 0; i < workers_.size(); ++i) {
+                if (workers_[i].socket < 0) continue;
+                ready.push_back({workers_[i].socket, POLLIN, 0});
+                owners.push_back(i);
+            }
+            if (ready.empty()) return;
+            const int got = poll(ready.data(), ready.size(), WaitMilliseconds());
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                // The workers can no longer be heard: each is stopped, and
+                // the file it was on fails.
+                for (size_t i : owners) End(i, "lost touch with the worker", false);
+                return;
+            }
+            bool collected = false;
+            for (size_t k = 0; k < ready.size(); ++k) {
+                if (ready[k].revents != 0) collected |= Collect(owners[k]);
+            }
+            const Clock::time_point now = Clock::now();
+            for (size_t i : owners) {
+                if (workers_[i].socket >= 0 && OnOneFileSince(i) + timeout_ <= now) {
+                    End(i, "not done after " + std::to_string(timeoutSeconds_) +
+                               " s (--timeout); its worker was stopped");
+                }
+            }
+            if (collected && FilesLeft()) std::this_thread::sleep_for(kGather);
         }
-        return next_++;
     }
 
-    bool Start(Worker& worker) {
+    bool FilesLeft() { return board_.next().load() < files_.size(); }
+
+    // When the worker took the file it is on; the far future while it is on
+    // none.
+    Clock::time_point OnOneFileSince(size_t worker) {
+        Slot& slot = board_.slot(worker);
+        if (slot.file.load() == 0) return Clock::time_point::max() - timeout_;
+        return Clock::time_point(Clock::duration(slot.since.load()));
+    }
+
+    // Until the first worker's time on its file is up, for poll.
+    int WaitMilliseconds() {
+        Clock::time_point first = Clock::time_point::max() - timeout_;
+        for (size_t i = 0; i < workers_.size(); ++i) {
+            if (workers_[i].socket >= 0) first = std::min(first, OnOneFileSince(i));
+        }
+        // A worker on no file now may take one at once: it is looked at again
+        // within the time limit.
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point until = std::min(first + timeout_, now + timeout_);
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            until - now + std::chrono::milliseconds(1));
+        return static_cast<int>(std::clamp<int64_t>(wait.count(), 0, INT32_MAX));
+    }
+
+    void Finish(size_t file, FileOutcome outcome) {
+        if (done_[file]) return;
+        done_[file] = true;
+        finished_(file, std::move(outcome));
+    }
+
+    bool Start(size_t index) {
+        Worker& worker = workers_[index];
         int sockets[2];
         if (socketpair(AF_UNIX, SOCK_STREAM, 0, sockets) != 0) return false;
         // Nothing buffered here may be written twice, once by the child.
@@ -254,7 +283,7 @@ private:
             for (const Worker& other : workers_) {
                 if (other.socket >= 0) close(other.socket);
             }
-            Serve(sockets[1]);
+            Work(board_.slot(index), sockets[1]);
         }
         close(sockets[1]);
         worker = Worker();
@@ -263,46 +292,34 @@ private:
         return true;
     }
 
-    // The worker's side: take an index, do the file, send its outcome, until
-    // the parent closes the socket. The indexes it holds come in one read.
-    // It leaves by _exit, so no exit handler or stdio buffer of the parent
-    // runs twice.
-    [[noreturn]] void Serve(int socket) {
-        IndexReader indexes(socket);
-        uint64_t index = 0;
-        while (indexes.Next(index) && index < files_.size()) {
-            if (!crashOn_.empty() && files_[index] == crashOn_) {
+    // The worker's side: take the next file, do it, send its outcome, until
+    // no file is left. It leaves by _exit, so no exit handler or stdio buffer
+    // of the parent runs twice.
+    [[noreturn]] void Work(Slot& slot, int socket) {
+        for (;;) {
+            const uint64_t file = board_.next().fetch_add(1);
+            if (file >= files_.size()) break;
+            // The time first: this process reads the file, then the time.
+            slot.since.store(Clock::now().time_since_epoch().count());
+            slot.file.store(file + 1);
+            if (!crashOn_.empty() && files_[file] == crashOn_) {
                 const rlimit noCore{0, 0};
                 setrlimit(RLIMIT_CORE, &noCore);
                 std::abort();
             }
-            while (!hangOn_.empty() && files_[index].find(hangOn_) != std::string::npos) pause();
-            if (!SendOutcome(socket, guarded_(files_[index]))) break;
+            while (!hangOn_.empty() && files_[file].find(hangOn_) != std::string::npos) pause();
+            if (!SendOutcome(socket, file, guarded_(files_[file]))) break;
+            slot.file.store(0);
         }
         _exit(0);
     }
 
-    // Hands the worker files until it holds `upTo`, or lets it go when
-    // it holds none and none is left. A worker that died meanwhile is found
-    // when its answer does not come.
-    void Fill(Worker& worker, size_t upTo = kInFlight) {
-        uint64_t handed[kInFlight];
-        size_t count = 0;
-        while (worker.files.size() < upTo && HasWork() && count < kInFlight) {
-            const uint64_t index = TakeNext();
-            if (worker.files.empty()) worker.deadline = Clock::now() + timeout_;
-            worker.files.push_back(index);
-            handed[count++] = index;
-        }
-        if (count > 0) {
-            SendAll(worker.socket, reinterpret_cast<const char*>(handed), count * sizeof handed[0]);
-        }
-        if (worker.files.empty()) Retire(worker);
-    }
-
     // Takes every outcome the worker has sent so far: a worker that finishes
-    // files quickly wakes this process once for several.
-    void Collect(Worker& worker) {
+    // files quickly wakes this process once for several. A worker found
+    // ended is waited for, and replaced while files are left. Whether an
+    // outcome was taken.
+    bool Collect(size_t index) {
+        Worker& worker = workers_[index];
         bool ended = false;
         char chunk[1 << 16];
         for (;;) {
@@ -318,78 +335,69 @@ private:
             ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
             break;
         }
-        std::vector<std::pair<size_t, FileOutcome>> done;
+        const bool collected = TakeOutcomes(worker, ended);
+        if (ended) End(index, "");
+        return collected;
+    }
+
+    // Hands on each whole outcome received; sets `damaged` for bytes that
+    // are no outcome.
+    bool TakeOutcomes(Worker& worker, bool& damaged) {
         size_t used = 0;
+        uint64_t file = 0;
         FileOutcome outcome;
-        while (!worker.files.empty()) {
-            const Taken taken = TakeOutcome(worker.received, used, outcome);
-            if (taken == Taken::kDamaged) ended = true;
-            if (taken != Taken::kOutcome) break;
-            done.emplace_back(worker.files.front(), std::move(outcome));
-            worker.files.pop_front();
-            // The next one it holds starts now.
-            worker.deadline = Clock::now() + timeout_;
+        bool taken = false;
+        for (;;) {
+            const Taken what = TakeOutcome(worker.received, files_.size(), used, file, outcome);
+            if (what == Taken::kDamaged) damaged = true;
+            if (what != Taken::kOutcome) break;
+            Finish(file, std::move(outcome));
+            taken = true;
         }
         worker.received.erase(0, used);
-        if (!ended) {
-            Fill(worker);
-        } else if (worker.files.empty()) {
-            Retire(worker);
-        } else {
-            // The worker ended before it answered: its file fails, a new
-            // worker takes its place while files are left.
-            const size_t file = worker.files.front();
-            GiveBack(worker);
-            close(worker.socket);
-            int status = 0;
-            while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            worker = Worker();
-            if (HasWork() && Start(worker)) Fill(worker);
-            done.emplace_back(file, FileOutcome::Failed(AbnormalEnd(status)));
+        return taken;
+    }
+
+    // Ends the worker: stops it if it still runs, takes what it sent before
+    // it ended, and fails the file it was on with `reason` (an empty one
+    // names how it ended). A new worker takes its place while files are
+    // left, unless `replace` is false.
+    void End(size_t index, const std::string& reason, bool replace = true) {
+        Worker& worker = workers_[index];
+        kill(worker.pid, SIGKILL);  // of no effect on one that has ended
+        // It can send nothing more: whatever is left in the socket is read
+        // to its end.
+        char chunk[1 << 16];
+        for (;;) {
+            const ssize_t got = recv(worker.socket, chunk, sizeof chunk, 0);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            worker.received.append(chunk, static_cast<size_t>(got));
         }
-        for (auto& [file, result] : done) finished_(file, std::move(result));
-    }
-
-    // Kills a worker whose file has taken too long: the file fails, and a
-    // new worker takes its place while files are left.
-    void Stop(Worker& worker) {
-        const size_t file = worker.files.front();
-        GiveBack(worker);
-        kill(worker.pid, SIGKILL);
+        bool damaged = false;
+        TakeOutcomes(worker, damaged);
         close(worker.socket);
-        while (waitpid(worker.pid, nullptr, 0) < 0 && errno == EINTR) {
+        int status = 0;
+        while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
         }
+        Slot& slot = board_.slot(index);
+        const uint64_t on = slot.file.exchange(0);
         worker = Worker();
-        if (HasWork() && Start(worker)) Fill(worker);
-        finished_(file, FileOutcome::Failed("not done after " + std::to_string(timeoutSeconds_) +
-                                            " s (--timeout); its worker was stopped"));
-    }
-
-    // The files a lost worker held but had not begun go back, first in line.
-    void GiveBack(Worker& worker) {
-        returned_.insert(returned_.begin(), worker.files.begin() + 1, worker.files.end());
-        worker.files.clear();
-    }
-
-    // Closes the worker's socket, which ends it; it is waited for at the end.
-    void Retire(Worker& worker) {
-        if (worker.socket < 0) return;
-        close(worker.socket);
-        retired_.push_back(worker.pid);
-        worker = Worker();
+        if (on != 0 && on <= files_.size()) {
+            Finish(on - 1, FileOutcome::Failed(reason.empty() ? AbnormalEnd(status) : reason));
+        }
+        if (replace && FilesLeft()) Start(index);
     }
 
     const std::vector<std::string>& files_;
     const std::function<FileOutcome(const std::string&)>& guarded_;
     const std::function<void(size_t, FileOutcome)>& finished_;
     std::vector<Worker> workers_;
-    std::vector<pid_t> retired_;
-    std::deque<size_t> returned_;
+    Board board_;
+    std::vector<bool> done_;
     Clock::duration timeout_;
     int timeoutSeconds_;
     std::string crashOn_, hangOn_;
-    size_t next_ = 0;
 };
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Batch work in forked worker processes. Exiv2's XMP toolkit takes one lock
 // per process, so only separate processes parse and serialise XMP on every
-// core at once. Each worker is handed file indexes over its own socket, the
-// next one while it works on one, and sends each file's outcome back as one
-// record; a worker that dies fails only the file it was on (the next goes to
-// another), and a new one takes its place.
+// core at once. Each worker takes the next file from a counter it shares
+// with the others, so none waits to be handed work, and sends each file's
+// outcome back over its own socket as one record; a worker that dies fails
+// only the file it was on, and a new one takes its place.
 #pragma once
 
 #include "batch.h"
