@@ -1,5 +1,7 @@
 #include "copy/variable_groups.h"
 
+#include "platform/ascii.h"
+
 #include <array>
 
 namespace lumenmeta {
@@ -15,10 +17,6 @@ constexpr std::array<std::string_view, 7> kSystemKeys = {
     "Xmp.Lumenframe.Filter2",     "Xmp.Lumenframe.RawSettings", "Xmp.Lumenframe.RawVersion",
     "Xmp.Lumenframe.Dir",
 };
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
 
 }  // namespace
 

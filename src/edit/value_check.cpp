@@ -127,7 +127,7 @@ bool CheckRationals(std::string& text, bool isSigned) {
     return true;
 }
 
-constexpr const char* kExifDateKeys[] = {
+constexpr const char* kCheckedExifDateKeys[] = {
     "Exif.Image.DateTime", "Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
 };
 
@@ -161,7 +161,7 @@ bool CheckTypedText(Exiv2::TypeId type, std::string& text, std::string& reason) 
 
 bool CheckExifText(const std::string& key, Exiv2::TypeId type, std::string& text, std::string& reason) {
     if (!CheckTypedText(type, text, reason)) return false;
-    for (const char* dateKey : kExifDateKeys) {
+    for (const char* dateKey : kCheckedExifDateKeys) {
         if (key != dateKey) continue;
         const bool blank = text.find_first_not_of(" :") == std::string::npos;
         if (!blank && !IsValidExifDateTime(text)) {

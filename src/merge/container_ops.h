@@ -32,6 +32,9 @@ int EraseEveryDatum(Container& container, const std::string& key);
 template <typename Container, typename Takes>
 void EraseEveryDatumOfKeys(Container& target, const Container& source, Takes takes);
 
+// The `takes` of a carry or merge that takes every key of the family.
+inline bool TakeEveryKey(const std::string&) { return true; }
+
 // Appends a datum with `key` and a copy of `value` at the end of the
 // container. The result code of IptcData::add and XmpData::add (a repeated
 // non-repeatable dataset, for instance) is not looked at.

@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kRemovedInvalidDate = "Removed invalid date: ";
 
-constexpr const char* kExifDateKeys[] = {
+constexpr const char* kExifDateAndTimeKeys[] = {
     "Exif.Image.DateTime",
     "Exif.Photo.DateTimeOriginal",
     "Exif.Photo.DateTimeDigitized",
@@ -35,7 +35,7 @@ constexpr const char* kXmpDateKeys[] = {
 constexpr const char* kGpsTimeStampKey = "Exif.GPSInfo.GPSTimeStamp";
 
 template <size_t N>
-bool IsOneOf(const std::string& key, const char* const (&list)[N]) {
+bool IsOneOfNoCase(const std::string& key, const char* const (&list)[N]) {
     for (const char* listed : list) {
         if (EqualNoCase(key.c_str(), listed)) return true;
     }
@@ -89,9 +89,9 @@ void CheckExifDates(Exiv2::ExifData& exif, bool traced) {
     for (auto datum = exif.begin(); datum != exif.end();) {
         const std::string key = datum->key();
         bool stays = true;
-        if (IsOneOf(key, kExifDateKeys)) {
+        if (IsOneOfNoCase(key, kExifDateAndTimeKeys)) {
             stays = PassesDateTest(*datum, traced);
-        } else if (IsOneOf(key, kExifSubSecondKeys) && datum->toString().empty()) {
+        } else if (IsOneOfNoCase(key, kExifSubSecondKeys) && datum->toString().empty()) {
             if (traced) TraceKeyValueLine(kRemovedInvalidDate, key, std::string());
             stays = false;
         }
@@ -101,7 +101,7 @@ void CheckExifDates(Exiv2::ExifData& exif, bool traced) {
 
 void CheckXmpDates(Exiv2::XmpData& xmp, bool traced) {
     for (auto datum = xmp.begin(); datum != xmp.end();) {
-        const bool stays = !IsOneOf(datum->key(), kXmpDateKeys) || PassesDateTest(*datum, traced);
+        const bool stays = !IsOneOfNoCase(datum->key(), kXmpDateKeys) || PassesDateTest(*datum, traced);
         datum = stays ? std::next(datum) : xmp.erase(datum);
     }
 }

@@ -23,8 +23,6 @@ constexpr FamilyTexts kExifTexts = {"Exif-Key: ", "Unable to write Exif-Key: "};
 constexpr FamilyTexts kIptcTexts = {"IPTC-Key: ", "Unable to write IPTC-Key: "};
 constexpr FamilyTexts kXmpTexts = {"XMP-Key: ", "Unable to write XMP-Key: "};
 
-bool TakeEveryKey(const std::string&) { return true; }
-
 // The text of a datum for the failure line; empty when even that cannot be
 // had, so that reporting one failed datum cannot end the merge.
 template <typename Datum>

@@ -16,14 +16,14 @@ namespace {
 
 // The family of a cleared key is the text before its first full stop,
 // compared exactly; a key without one belongs to none.
-std::string FamilyOf(const std::string& key) {
+std::string ClearedKeyFamily(const std::string& key) {
     const size_t stop = key.find('.');
     return stop == std::string::npos ? std::string() : key.substr(0, stop);
 }
 
 void RemoveClearedExifAndIptcKeys(const MetaHandle& handle, Exiv2::Image& target) {
     for (const std::string& key : handle.deletedKeys) {
-        const std::string family = FamilyOf(key);
+        const std::string family = ClearedKeyFamily(key);
         if (family == "Exif") {
             try {
                 EraseEveryDatum(target.exifData(), key);
@@ -41,7 +41,7 @@ void RemoveClearedExifAndIptcKeys(const MetaHandle& handle, Exiv2::Image& target
 
 void RemoveClearedXmpKeys(const MetaHandle& handle, Exiv2::Image& target) {
     for (const std::string& key : handle.deletedKeys) {
-        if (FamilyOf(key) != "Xmp") continue;
+        if (ClearedKeyFamily(key) != "Xmp") continue;
         try {
             EraseEveryDatum(target.xmpData(), key);
         } catch (const Exiv2::AnyError&) {

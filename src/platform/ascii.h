@@ -1,8 +1,10 @@
-// Case-insensitive comparisons of narrow text that fold ASCII letters only,
-// whatever the locale (the semantics of _stricmp and _strnicmp).
+// Comparisons of narrow text: case-insensitive ones that fold ASCII letters
+// only, whatever the locale (the semantics of _stricmp and _strnicmp), and
+// an exact prefix test.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace lumenmeta {
 
@@ -17,5 +19,10 @@ inline bool EqualNoCase(const char* a, const char* b) { return CompareNoCase(a, 
 
 // True when `text` begins with `prefix`, letters folded.
 bool StartsWithNoCase(const char* text, const char* prefix);
+
+// True when `text` begins with `prefix`, byte for byte.
+inline bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 }  // namespace lumenmeta

@@ -9,10 +9,6 @@ namespace lumenmeta {
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // Drops everything up to and including the first `marker` found at or after
 // `from`; false, with the text unchanged, when there is none.
 bool CutThrough(std::u16string& text, std::u16string_view marker, size_t from = 0) {

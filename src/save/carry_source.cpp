@@ -11,8 +11,6 @@ namespace lumenmeta {
 
 namespace {
 
-bool TakeEveryKey(const std::string&) { return true; }
-
 // Removes, then adds, so that keys the source holds several times arrive in
 // full and the target's former values for them are all gone.
 template <typename Container, typename Takes>
