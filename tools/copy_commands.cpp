@@ -7,6 +7,7 @@
 #include "filters.h"
 #include "image_file.h"
 #include "read_back.h"
+#include "scratch_folder.h"
 #include "sidecar.h"
 #include "sidecar_write.h"
 #include "text.h"
@@ -14,36 +15,13 @@
 #include "walked_folder.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 namespace lumenmeta_tool {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A new folder under $TMPDIR (or /tmp), removed with what is in it when the
-// object goes: where a dry run of `copy` writes, away from the user's files.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string folder = std::string(base && *base ? base : "/tmp") + "/lumenmeta-XXXXXX";
-        if (mkdtemp(folder.data())) path_ = folder;
-    }
-    ~ScratchFolder() {
-        std::error_code error;
-        if (!path_.empty()) fs::remove_all(path_, error);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     FILE* file = std::fopen(AccessPath(path).c_str(), "wb");
@@ -77,7 +55,7 @@ FileOutcome CopyAndCheck(const CopyJob& job, std::string& refusal) {
         if (Handle old = OpenImage(target, reason)) before = TakeSnapshot(old.get());
     }
     // A dry run copies into a copy of the target in a scratch folder.
-    const ScratchFolder scratch;
+    const ScratchFolder scratch("lumenmeta");
     std::string written = target;
     if (dryRun) {
         if (scratch.path().empty()) return FileOutcome::Failed("cannot make a scratch folder");

@@ -4,13 +4,11 @@
 #include "image_file.h"
 #include "lumenmeta.h"
 #include "sample_image.h"
+#include "scratch_folder.h"
 #include "text.h"
 
-#include <dirent.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -79,38 +77,15 @@ const std::pair<const char*, const char*> kEdits[] = {
     {"Iptc.Application2.City", "Lumenport"},
 };
 
-// The demo's temporary folder, removed with all the demo put in it when the
-// demo ends, however it ends.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(std::string path) : path_(std::move(path)) {}
-    ~ScratchFolder() {
-        if (DIR* folder = opendir(path_.c_str())) {
-            while (const dirent* entry = readdir(folder)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..") unlink((path_ + "/" + name).c_str());
-            }
-            closedir(folder);
-        }
-        rmdir(path_.c_str());
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-private:
-    std::string path_;
-};
-
 }  // namespace
 
 int RunDemo() {
-    const char* base = std::getenv("TMPDIR");
-    std::string folder = std::string(base && *base ? base : "/tmp") + "/lumenmeta-demo-XXXXXX";
-    if (!mkdtemp(folder.data())) {
+    const ScratchFolder scratch("lumenmeta-demo");
+    const std::string& folder = scratch.path();
+    if (folder.empty()) {
         std::fprintf(stderr, "lumenmeta demo: cannot make a temporary folder\n");
         return 1;
     }
-    const ScratchFolder scratch(folder);
     const std::string path = folder + "/sample.jpg";
     const std::vector<unsigned char> sample = SampleJpeg();
     if (!WriteFile(path, sample)) {
