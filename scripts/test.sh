@@ -10,12 +10,13 @@ scripts/setup.sh
 if [ "${1:-}" = "--thread" ]; then
   dir=build/thread
   scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENMETA_BUILD_TESTS=ON \
-    -DLUMENMETA_ONLY_THREAD_TESTS=ON -DLUMENMETA_BUILD_TOOLS=OFF -DLUMENMETA_SANITIZE=thread
+    -DLUMENMETA_ONLY_THREAD_TESTS=ON -DLUMENMETA_BUILD_TOOLS=OFF -DLUMENMETA_SANITIZE=thread \
+    -DLUMENMETA_UNITY_BUILD=ON
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 elif [ "${1:-}" = "--sanitize" ]; then
   dir=build/sanitize
   scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMENMETA_BUILD_TESTS=ON \
-    -DLUMENMETA_SANITIZE=address,undefined
+    -DLUMENMETA_SANITIZE=address,undefined -DLUMENMETA_UNITY_BUILD=ON
   export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 else
