@@ -104,7 +104,7 @@ private:
 TEST(CrashSafety, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewImage) {
     test::TempDir dir;
     const std::string path = dir.File("large.jpg");
-    test::WriteBytes(path, test::SampleFixture().BytesOn(test::LargeJpeg(4 << 20, 3)));
+    test::WriteBytes(path, test::SampleFixture().BytesOn(test::LargeJpeg(2 << 20, 3)));
     const std::vector<unsigned char> original = test::ReadBytes(path);
     const long tail = 1 << 20;  // the last MB of the scan stands for the image data
     const auto start = std::chrono::steady_clock::now();
