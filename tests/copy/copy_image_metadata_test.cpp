@@ -16,7 +16,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // The image's comment, width and every datum as "key=type:value", sorted.
-Texts Listing(const std::string& path) {
+Texts KeysAndValues(const std::string& path) {
     const test::FileMetadata file = test::ReadBack(path);
     Texts listing;
     for (const Texts& entries : {test::TypedEntries(file.exif), test::TypedEntries(file.iptc),
@@ -48,10 +48,10 @@ TEST(CopyImageMetaData, TheTargetGetsExactlyTheSourcesMetadataAndCommentOrStaysA
                           Case{source, source, 0}}) {
         // The target's own metadata and comment are replaced, not merged.
         if (&c.to == &target) WithComment(test::ExistingTarget().WriteTo(target), "Target");
-        Texts expected = Listing(c.from);
+        Texts expected = KeysAndValues(c.from);
         if (&c.to == &fresh) expected[1] = "1";  // a new, blank JPEG
         EXPECT_EQ(CopyImageMetaData(c.from.c_str(), c.to.c_str(), c.readTarget), 1);
-        EXPECT_EQ(Listing(c.to), expected) << c.from << " to " << c.to << " " << c.readTarget;
+        EXPECT_EQ(KeysAndValues(c.to), expected) << c.from << " to " << c.to << " " << c.readTarget;
     }
     EXPECT_EQ(Exiv2::ImageFactory::getType(fresh), Exiv2::ImageType::jpeg);
 

@@ -23,14 +23,14 @@ protected:
     TempDir dir_;
 };
 
-struct Case {
+struct UntouchedCase {
     const char* what;
     Texts exif, iptc, xmp;
     std::function<void(MetaHandle*)> edit;
     Texts expected;  // "key=text|text"; no text: no datum
 };
 
-void Check(const TempDir& dir, const Case& c) {
+void CheckUntouched(const TempDir& dir, const UntouchedCase& c) {
     SCOPED_TRACE(c.what);
     FixtureImage fixture;
     Fill(fixture.exif, c.exif);
@@ -56,7 +56,7 @@ TEST_F(KeepUntouched, ValuesNobodyEditedKeepTheirBytesWhereTheFamiliesDisagree) 
         // A TIFF's image structure has no place in a JPEG's Exif.
         "Exif.Image.ImageWidth=", "Exif.Image.ImageLength=", "Exif.Image.Compression=",
         "Exif.Image.SamplesPerPixel=", "Exif.Image.PlanarConfiguration="};
-    const Case cases[] = {
+    const UntouchedCase cases[] = {
         {"stale XMP, no edit", resizedExif, {}, cameraXmp, nullptr, resizedKept},
         {"stale XMP, another edit", resizedExif, {}, cameraXmp, kLabel, resizedKept},
         {"a catalogue's dates: date-only DateCreated, UTC CreateDate, sub-seconds",
@@ -89,13 +89,13 @@ TEST_F(KeepUntouched, ValuesNobodyEditedKeepTheirBytesWhereTheFamiliesDisagree) 
          {"Exif.Image.Artist=Ann"}, {}, {"Xmp.xmp.Label=Blue"}, nullptr,
          {"Exif.Image.Artist=Ann", "Xmp.dc.creator=Ann", "Iptc.Application2.Byline=Ann"}},
     };
-    for (const Case& c : cases) Check(dir_, c);
+    for (const UntouchedCase& c : cases) CheckUntouched(dir_, c);
 }
 
 TEST_F(KeepUntouched, EditsStillReachTheirTwinsAndMirrorKeysWinInExif) {
     const Texts exif = {"Exif.Image.Artist=Old", "Exif.Image.Copyright=Old"};
     const Texts xmp = {"Xmp.dc.creator=Stale", "Xmp.xmp.ModifyDate=2004-01-01T09:00:00"};
-    const Case cases[] = {
+    const UntouchedCase cases[] = {
         {"an edit replaces its twins, and only them", exif, {}, xmp,
          [](MetaHandle* h) { Set(h, "Exif.Image.Artist", u"Ann"); },
          {"Exif.Image.Artist=Ann", "Xmp.dc.creator=Ann", "Iptc.Application2.Byline=Ann",
@@ -110,7 +110,7 @@ TEST_F(KeepUntouched, EditsStillReachTheirTwinsAndMirrorKeysWinInExif) {
          {"Exif.Image.Artist=Mirror", "Exif.Image.Copyright=Mirror rights",
           "Xmp.dc.rights=lang=\"x-default\" DC rights"}},
     };
-    for (const Case& c : cases) Check(dir_, c);
+    for (const UntouchedCase& c : cases) CheckUntouched(dir_, c);
 }
 
 TEST_F(KeepUntouched, AnExifBlockAWriteCreatesHoldsTheTagsTheStandardRequires) {

@@ -52,7 +52,7 @@ std::string Refusals(const std::string& path, const std::string& image) {
            Traced([&] { return CreateXmpSidecar(path.c_str(), true); });
 }
 
-std::string Expected(const std::string& path) {
+std::string Refusal(const std::string& path) {
     const std::string refused = "Not a regular file: " + path + "\n";
     return "0|" + refused + ";0|Writing into file: " + path + "\n|Unable to write into file: " +
            path + " Reason: " + path + ": not a regular file\n;0|" + refused + ";0|" + refused +
@@ -112,7 +112,7 @@ TEST(RegularFiles, FoldersDevicesAndFifosAreRefusedAtOnceAndLeftAsTheyAre) {
         return text;
     });
     const std::string onImage = "Not a regular file: " + image + "\n";
-    EXPECT_EQ(report, Expected(fifo) + "\n" + Expected(folder) + "\n" + Expected(sidecar) + "\n" +
+    EXPECT_EQ(report, Refusal(fifo) + "\n" + Refusal(folder) + "\n" + Refusal(sidecar) + "\n" +
                           "0|" + onImage + ";0|Writing into file: " + image +
                           "\n|Unable to write into file: " + image + " Reason: " + image +
                           ": not a regular file\n;\n" +

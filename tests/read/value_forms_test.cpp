@@ -13,35 +13,35 @@
 namespace lumenmeta::test {
 namespace {
 
-using Read = std::tuple<int, std::string>;  // the result and the text delivered
+using Delivered = std::tuple<int, std::string>;  // the result and the text delivered
 
-Read Form(int (*get)(MetaHandle*, const char*, int, char**), MetaHandle* h, const char* key,
+Delivered Form(int (*get)(MetaHandle*, const char*, int, char**), MetaHandle* h, const char* key,
           int index = 0) {
     char* text = nullptr;
     const int type = get(h, key, index, &text);
-    Read read{type, text ? text : "(untouched)"};
+    Delivered read{type, text ? text : "(untouched)"};
     FreeMetaDataText(text);
     return read;
 }
 
-Read Stored(MetaHandle* h, const char* key, int index = 0) {
+Delivered StoredForm(MetaHandle* h, const char* key, int index = 0) {
     return Form(GetMetaDataStored, h, key, index);
 }
-Read Readable(MetaHandle* h, const char* key, int index = 0) {
+Delivered ReadableForm(MetaHandle* h, const char* key, int index = 0) {
     return Form(GetMetaDataText, h, key, index);
 }
 
 // The fixture written to a file by Exiv2 and opened as a host would.
-HandlePtr OpenFixture(const TempDir& dir) {
+HandlePtr OpenFormsFixture(const TempDir& dir) {
     return HandlePtr(OpenMetaHandle(ValueFormsFixture().WriteTo(dir.File("forms.jpg")).c_str(), 0));
 }
 
 TEST(ValueForms, EveryExifTypeInBothForms) {
     TempDir dir;
-    HandlePtr handle = OpenFixture(dir);
+    HandlePtr handle = OpenFormsFixture(dir);
     for (const FormsRow& row : ValueFormsAnswers()) {
-        EXPECT_EQ(Stored(handle.get(), row.key.c_str()), Read(row.type, row.stored)) << row.key;
-        EXPECT_EQ(Readable(handle.get(), row.key.c_str()), Read(row.type, row.readable)) << row.key;
+        EXPECT_EQ(StoredForm(handle.get(), row.key.c_str()), Delivered(row.type, row.stored)) << row.key;
+        EXPECT_EQ(ReadableForm(handle.get(), row.key.c_str()), Delivered(row.type, row.readable)) << row.key;
     }
     // The reads change none of the family flags.
     EXPECT_EQ(HadIptcData(handle.get()), 0);
@@ -49,9 +49,9 @@ TEST(ValueForms, EveryExifTypeInBothForms) {
 
 TEST(ValueForms, RepeatedValuesItemsAndLanguagesAreCountedByIndex) {
     TempDir dir;
-    HandlePtr handle = OpenFixture(dir);
+    HandlePtr handle = OpenFormsFixture(dir);
     MetaHandle* h = handle.get();
-    const std::vector<std::tuple<const char*, int, Read, Read>> rows = {
+    const std::vector<std::tuple<const char*, int, Delivered, Delivered>> rows = {
         {"Iptc.Application2.Keywords", 0, {0x10000, "harbour"}, {0x10000, "harbour"}},
         {"Iptc.Application2.Keywords", 1, {0x10000, "boats"}, {0x10000, "boats"}},
         {"Xmp.dc.subject", 0, {0x10007, "harbour"}, {0x10007, "harbour"}},
@@ -61,18 +61,18 @@ TEST(ValueForms, RepeatedValuesItemsAndLanguagesAreCountedByIndex) {
         {"Xmp.tiff.Orientation", 0, {0x10005, "6"}, {0x10005, "right, top"}},
     };
     for (const auto& [key, index, stored, readable] : rows) {
-        EXPECT_EQ(Stored(h, key, index), stored) << key << " " << index;
-        EXPECT_EQ(Readable(h, key, index), readable) << key << " " << index;
+        EXPECT_EQ(StoredForm(h, key, index), stored) << key << " " << index;
+        EXPECT_EQ(ReadableForm(h, key, index), readable) << key << " " << index;
     }
     // Past the last value, a key not held, a misspelt family, bad arguments.
-    const Read none{0, "(untouched)"};
-    EXPECT_EQ(Stored(h, "Iptc.Application2.Keywords", 2), none);
-    EXPECT_EQ(Stored(h, "Exif.Image.Model", 1), none);
-    EXPECT_EQ(Stored(h, "Exif.Image.Model", -1), none);
-    EXPECT_EQ(Stored(h, "Exif.Image.Artist"), none);
-    EXPECT_EQ(Stored(h, "exif.Image.Model"), none);
-    EXPECT_EQ(Stored(nullptr, "Exif.Image.Model"), none);
-    EXPECT_EQ(Stored(h, nullptr), none);
+    const Delivered none{0, "(untouched)"};
+    EXPECT_EQ(StoredForm(h, "Iptc.Application2.Keywords", 2), none);
+    EXPECT_EQ(StoredForm(h, "Exif.Image.Model", 1), none);
+    EXPECT_EQ(StoredForm(h, "Exif.Image.Model", -1), none);
+    EXPECT_EQ(StoredForm(h, "Exif.Image.Artist"), none);
+    EXPECT_EQ(StoredForm(h, "exif.Image.Model"), none);
+    EXPECT_EQ(StoredForm(nullptr, "Exif.Image.Model"), none);
+    EXPECT_EQ(StoredForm(h, nullptr), none);
     EXPECT_EQ(GetMetaDataStored(h, "Exif.Image.Model", 0, nullptr), 0);
 }
 
@@ -85,12 +85,12 @@ TEST(ValueForms, CommentsBytesAndEmptyValues) {
     Exiv2::DataValue noise(Exiv2::undefined);
     noise.read("200 0 7");
     h->exifData.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &noise);
-    EXPECT_EQ(Stored(h, "Exif.Photo.UserComment"), Read(7, "Gr\xC3\xBC\xC3\x9F" "e"));
-    EXPECT_EQ(Readable(h, "Exif.Photo.UserComment"), Read(7, "Gr\xC3\xBC\xC3\x9F" "e"));
-    EXPECT_EQ(Stored(h, "Exif.Image.Artist"), Read(2, "Caf\xC3\xA9"));
-    EXPECT_EQ(Stored(h, "Exif.Image.Software"), Read(2, ""));
-    EXPECT_EQ(Readable(h, "Exif.Image.Software"), Read(2, ""));
-    EXPECT_EQ(Stored(h, "Exif.Photo.MakerNote"), Read(7, "200 0 7"));
+    EXPECT_EQ(StoredForm(h, "Exif.Photo.UserComment"), Delivered(7, "Gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_EQ(ReadableForm(h, "Exif.Photo.UserComment"), Delivered(7, "Gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_EQ(StoredForm(h, "Exif.Image.Artist"), Delivered(2, "Caf\xC3\xA9"));
+    EXPECT_EQ(StoredForm(h, "Exif.Image.Software"), Delivered(2, ""));
+    EXPECT_EQ(ReadableForm(h, "Exif.Image.Software"), Delivered(2, ""));
+    EXPECT_EQ(StoredForm(h, "Exif.Photo.MakerNote"), Delivered(7, "200 0 7"));
 }
 
 // Exiv2's own print of a datum, trailing blanks removed.
@@ -147,7 +147,7 @@ TEST(ValueForms, EveryTagOfTheMainGroupsReadsAsExiv2PrintsIt) {
                 } catch (...) {
                     continue;  // what Exiv2 cannot print reads as stored
                 }
-                EXPECT_EQ(std::get<1>(Readable(h, key.c_str())), expected) << key << " = " << text;
+                EXPECT_EQ(std::get<1>(ReadableForm(h, key.c_str())), expected) << key << " = " << text;
                 ++tags;
             }
         }
@@ -175,18 +175,18 @@ TEST(ValueForms, NumbersAndTextAreStoredAsExiv2WritesThem) {
         auto value = Exiv2::Value::create(type);
         value->read(text);
         h->exifData.add(Exiv2::ExifKey("Exif.Image.ImageNumber"), value.get());
-        EXPECT_EQ(std::get<1>(Stored(h, "Exif.Image.ImageNumber")), value->toString()) << text;
+        EXPECT_EQ(std::get<1>(StoredForm(h, "Exif.Image.ImageNumber")), value->toString()) << text;
     }
     Exiv2::AsciiValue zeros;
     zeros.read(std::string("Lens\0\0\0", 7));
     h->exifData.clear();
     h->exifData.add(Exiv2::ExifKey("Exif.Photo.LensModel"), &zeros);
-    EXPECT_EQ(Stored(h, "Exif.Photo.LensModel"), Read(2, "Lens"));
+    EXPECT_EQ(StoredForm(h, "Exif.Photo.LensModel"), Delivered(2, "Lens"));
 }
 
 TEST(GetMetaDataEntries, ListsEveryValueWithBothFormsInOneBlock) {
     TempDir dir;
-    HandlePtr handle = OpenFixture(dir);
+    HandlePtr handle = OpenFormsFixture(dir);
     MetaDataEntry* entries = nullptr;
     const int32_t count = GetMetaDataEntries(handle.get(), "Exif", &entries);
     // The answers in the image's order, and the two IFD pointers Exiv2's
@@ -239,7 +239,7 @@ TEST(GetMetaDataEntries, ListsEveryValueWithBothFormsInOneBlock) {
 
 TEST(GetGpsDecimal, SignedDegreesFromEachReferenceAndTheAltitude) {
     TempDir dir;
-    HandlePtr handle = OpenFixture(dir);
+    HandlePtr handle = OpenFormsFixture(dir);
     double value = 0;
     ASSERT_EQ(GetGpsDecimal(handle.get(), "Exif.GPSInfo.GPSLatitude", &value), 1);
     EXPECT_NEAR(value, 50.957, 1e-9);  // 50° 57' 25.2" N

@@ -41,7 +41,7 @@ long EntriesIn(const std::string& folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
-std::string Listing(const std::string& folder) {
+std::string FolderListing(const std::string& folder) {
     std::string names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         names += entry.path().filename().string() + " ";
@@ -141,7 +141,7 @@ TEST(CrashSafety, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewImage) {
         // Nothing beside it, except when the kill fell between linking the
         // complete new file in and renaming it over the old one: then that
         // one file, under its fixed name, which the next write removes.
-        const std::string listing = Listing(dir.path());
+        const std::string listing = FolderListing(dir.path());
         const std::string landing = R"(\.large\.jpg\.[0-9a-f]{16}\.lumenmeta-landing )";
         EXPECT_TRUE(std::regex_match(listing, std::regex("large\\.jpg (" + landing + ")?")) ||
                     std::regex_match(listing, std::regex(landing + "large\\.jpg ")))
@@ -150,7 +150,7 @@ TEST(CrashSafety, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewImage) {
     // Two thirds of the kills came after a completed write of their own.
     EXPECT_GE(states.size(), 30u);
     ASSERT_EQ(WriteMark(path, "After"), 1);
-    EXPECT_EQ(Listing(dir.path()), "large.jpg ");
+    EXPECT_EQ(FolderListing(dir.path()), "large.jpg ");
 }
 
 TEST(CrashSafety, AWriteThatRunsOutOfSpaceChangesNothing) {
@@ -344,7 +344,7 @@ TEST(CrashSafety, ANameTakenByAnotherFileBetweenReadAndReplaceIsNotWritten) {
         char target[64] = {};
         EXPECT_EQ(readlink(photo.c_str(), target, sizeof(target) - 1), 10);
         EXPECT_STREQ(target, "victim.jpg");
-        EXPECT_EQ(EntriesIn(dir.path()), 2 + c.hardLink) << Listing(dir.path());
+        EXPECT_EQ(EntriesIn(dir.path()), 2 + c.hardLink) << FolderListing(dir.path());
     }
 }
 

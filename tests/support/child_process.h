@@ -7,6 +7,9 @@
 
 namespace lumenmeta::test {
 
+// What a search of the tool's output finds when it finds nothing.
+inline constexpr size_t npos = std::string::npos;
+
 const char* ToolPath();  // "" when the tool is not built
 
 // Runs the tool as a user would: with `arguments` (no shell involved),

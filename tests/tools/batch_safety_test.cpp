@@ -26,7 +26,7 @@ namespace {
 
 using test::RunTool;
 using Words = std::vector<std::string>;
-constexpr size_t npos = std::string::npos;
+using test::npos;
 
 std::string TitleOf(const std::string& sidecar) {
     const Exiv2::XmpData xmp = test::ReadBack(sidecar).xmp;

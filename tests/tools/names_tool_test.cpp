@@ -17,7 +17,7 @@ namespace {
 
 using test::RunTool;
 using test::Texts;
-constexpr size_t npos = std::string::npos;
+using test::npos;
 
 // The values Exiv2 reads for `key` in the file at `path`.
 Texts Disk(const std::string& path, const std::string& key) {

@@ -21,7 +21,7 @@ using Words = std::vector<std::string>;
 // Every date, time, sub-second and offset datum of a file as Exiv2 reads
 // it, key to text. (A write may add what the library adds to any file it
 // writes: the XMP digests, the IPTC character set.)
-std::map<std::string, std::string> AllOnDisk(const std::string& path) {
+std::map<std::string, std::string> DatesOnDisk(const std::string& path) {
     const test::FileMetadata disk = test::ReadBack(path);
     std::map<std::string, std::string> all;
     const auto keep = [&](const std::string& key, const std::string& text) {
@@ -63,11 +63,11 @@ TEST(ToolShift, MovesEveryFamilysDatesAndBackExactly) {
     if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
     test::TempDir dir;
     const std::string photo = Dated().WriteTo(dir.File("photo.jpg"));
-    const auto before = AllOnDisk(photo);
+    const auto before = DatesOnDisk(photo);
 
     const test::ToolRun run = RunTool({"shift", photo, "+1 02:00:00"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    auto moved = AllOnDisk(photo);
+    auto moved = DatesOnDisk(photo);
     const std::map<std::string, std::string> expected = {
         {"Exif.Photo.DateTimeOriginal", "2024:01:02 01:30:00"},
         {"Exif.Photo.SubSecTimeOriginal", "45"},
@@ -92,24 +92,24 @@ TEST(ToolShift, MovesEveryFamilysDatesAndBackExactly) {
 
     // Back by the same amount: every datum as it was.
     ASSERT_EQ(RunTool({"shift", photo, "-1 02:00:00"}).exitCode, 0);
-    EXPECT_EQ(AllOnDisk(photo), before);
+    EXPECT_EQ(DatesOnDisk(photo), before);
 
     // With --gps-time the GPS stamps move too, across the year's end.
     ASSERT_EQ(RunTool({"shift", photo, "+3", "--gps-time"}).exitCode, 0);
-    moved = AllOnDisk(photo);
+    moved = DatesOnDisk(photo);
     EXPECT_EQ(moved["Exif.GPSInfo.GPSDateStamp"], "2024:01:01");
     EXPECT_EQ(moved["Exif.GPSInfo.GPSTimeStamp"], "0/1 30/1 0/1");
     EXPECT_EQ(moved["Xmp.exif.GPSTimeStamp"], "2024-01-01T00:30:00Z");
     EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], "2024:01:01 02:30:00");
     ASSERT_EQ(RunTool({"shift", photo, "-3", "--gps-time"}).exitCode, 0);
-    EXPECT_EQ(AllOnDisk(photo), before);
+    EXPECT_EQ(DatesOnDisk(photo), before);
 }
 
 TEST(ToolShift, KeysDryRunJsonAndAmounts) {
     if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
     test::TempDir dir;
     const std::string photo = Dated().WriteTo(dir.File("photo.jpg"));
-    const auto before = AllOnDisk(photo);
+    const auto before = DatesOnDisk(photo);
     const std::vector<unsigned char> bytes = test::ReadBytes(photo);
 
     // A dry run names each date it would move and writes nothing.
@@ -133,7 +133,7 @@ TEST(ToolShift, KeysDryRunJsonAndAmounts) {
     // --keys moves the dates it names with their twins, and no others.
     run = RunTool({"shift", photo, "+0:00:30", "--keys", "Xmp.xmp.ModifyDate"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    auto moved = AllOnDisk(photo);
+    auto moved = DatesOnDisk(photo);
     EXPECT_EQ(moved["Xmp.xmp.ModifyDate"], "2024-03-01T00:00:29");
     EXPECT_EQ(moved["Exif.Image.DateTime"], "2024:03:01 00:00:29");
     for (const auto& [key, value] : before) {
@@ -143,7 +143,7 @@ TEST(ToolShift, KeysDryRunJsonAndAmounts) {
     // An IPTC time moves with its date, across midnight.
     run = RunTool({"shift", photo, "+0:30", "--keys", "Iptc.Application2.TimeCreated"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    moved = AllOnDisk(photo);
+    moved = DatesOnDisk(photo);
     EXPECT_EQ(moved["Iptc.Application2.TimeCreated"], "00:00:00+02:00");
     EXPECT_EQ(moved["Iptc.Application2.DateCreated"], "2024-01-01");
     EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], "2024:01:01 00:00:00");
@@ -185,7 +185,7 @@ TEST(ToolShift, KeysDryRunJsonAndAmounts) {
                               "Exif.GPSInfo.GPSTimeStamp=23/1 59/1 5999/100"});
         const std::string file = one.WriteTo(dir.File("one.jpg"));
         ASSERT_EQ(RunTool({"shift", file, amount, "--gps-time"}).exitCode, 0) << date;
-        moved = AllOnDisk(file);
+        moved = DatesOnDisk(file);
         EXPECT_EQ(moved["Exif.Photo.DateTimeOriginal"], expected) << date << " " << amount;
         EXPECT_EQ(moved["Exif.GPSInfo.GPSTimeStamp"], gps) << date << " " << amount;
     }

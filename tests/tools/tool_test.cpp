@@ -24,7 +24,7 @@ namespace {
 
 using test::RunTool;
 using Words = std::vector<std::string>;
-constexpr size_t npos = std::string::npos;
+using test::npos;
 
 // "key=value" as Exiv2 reads it from a file, for the key of `entry` ("key=..."),
 // the values of a repeated key joined by ", ".
