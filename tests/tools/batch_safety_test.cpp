@@ -369,7 +369,7 @@ TEST(BatchSafety, ADryRunRefusesAFileTooLargeForMemoryBeforeReadingIt) {
     ASSERT_EQ(stat(path.c_str(), &before), 0);
     // Reading the 2 GiB would fail on 1 GiB of address space, with another
     // reason. (AddressSanitizer reserves more than that for itself.)
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(LUMENMETA_TESTS_UNDER_ADDRESS_SANITIZER)
     GTEST_SKIP() << "address space limits do not apply under AddressSanitizer";
 #endif
     rlimit limit {};
