@@ -120,6 +120,40 @@ TEST(BatchSafety, AFileThatTakesTooLongFailsAloneAfterTheTimeLimit) {
     EXPECT_EQ(RunTool({"get", "--timeout", "0", paths[0], "Exif.Image.Model"}).exitCode, 2);
 }
 
+// A file that holds its worker holds up no other: while the first file of a
+// folder keeps one worker, the other worker does every other file, long
+// before the time limit stops the held one.
+TEST(BatchSafety, AFileThatHoldsItsWorkerHoldsUpNoOtherFile) {
+    if (*test::ToolPath() == '\0') GTEST_SKIP() << "tool not built";
+    test::TempDir dir;
+    const std::string tree = dir.File("tree");
+    std::filesystem::create_directory(tree);
+    Words others;
+    test::SampleFixture().WriteTo(tree + "/a-hold.jpg");
+    for (int i = 0; i < 12; ++i) {
+        others.push_back(test::SampleFixture().WriteTo(tree + "/b" + std::to_string(10 + i) + ".jpg"));
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("LUMENMETA_TEST_HANG_WORKER_ON", "hold", 1);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(test::ToolPath(), "lumenmeta", "set", "-r", "-j", "2", "--timeout", "4", tree.c_str(),
+              "Xmp.dc.title=done", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    sleep(2);  // the held file has 2 s left
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the tool ended before the time limit";
+    for (const std::string& other : others) {
+        EXPECT_EQ(TitleOf(other), "lang=\"x-default\" done") << other;
+    }
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+}
+
 // A file the -r walk found that is a link by the time a worker takes it is
 // refused, not written through: two workers are held on the first two files
 // while the third is swapped for a link to a file outside the tree.
