@@ -7,7 +7,6 @@
 #include "scratch_folder.h"
 #include "text.h"
 
-
 #include <cstdio>
 #include <map>
 #include <string>

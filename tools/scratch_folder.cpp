@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace lumenmeta_tool {
 

@@ -299,7 +299,7 @@ private:
         for (;;) {
             const uint64_t file = board_.next().fetch_add(1);
             if (file >= files_.size()) break;
-            // The time first: this process reads the file, then the time.
+            // The time first: the tool reads the slot's file, then its time.
             slot.since.store(Clock::now().time_since_epoch().count());
             slot.file.store(file + 1);
             if (!crashOn_.empty() && files_[file] == crashOn_) {
