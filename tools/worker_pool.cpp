@@ -320,24 +320,29 @@ private:
     // outcome was taken.
     bool Collect(size_t index) {
         Worker& worker = workers_[index];
-        bool ended = false;
-        char chunk[1 << 16];
-        for (;;) {
-            const ssize_t got = recv(worker.socket, chunk, sizeof chunk, MSG_DONTWAIT);
-            if (got > 0) {
-                worker.received.append(chunk, static_cast<size_t>(got));
-                // Less than asked for: the socket is empty (an end comes
-                // with the next wake).
-                if (static_cast<size_t>(got) < sizeof chunk) break;
-                continue;
-            }
-            if (got < 0 && errno == EINTR) continue;
-            ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-            break;
-        }
+        bool ended = Receive(worker, false);
         const bool collected = TakeOutcomes(worker, ended);
         if (ended) End(index, "");
         return collected;
+    }
+
+    // Appends what the worker's socket holds to what was received from it:
+    // what is there now, or with `toTheEnd` everything until the socket
+    // ends. Whether it ended (or failed).
+    static bool Receive(Worker& worker, bool toTheEnd) {
+        char chunk[1 << 16];
+        for (;;) {
+            const ssize_t got = recv(worker.socket, chunk, sizeof chunk, toTheEnd ? 0 : MSG_DONTWAIT);
+            if (got > 0) {
+                worker.received.append(chunk, static_cast<size_t>(got));
+                // Less than asked for: the socket is empty for now (an end
+                // comes with the next wake).
+                if (!toTheEnd && static_cast<size_t>(got) < sizeof chunk) return false;
+                continue;
+            }
+            if (got < 0 && errno == EINTR) continue;
+            return got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        }
     }
 
     // Hands on each whole outcome received; sets `damaged` for bytes that
@@ -367,13 +372,7 @@ private:
         kill(worker.pid, SIGKILL);  // of no effect on one that has ended
         // It can send nothing more: whatever is left in the socket is read
         // to its end.
-        char chunk[1 << 16];
-        for (;;) {
-            const ssize_t got = recv(worker.socket, chunk, sizeof chunk, 0);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            worker.received.append(chunk, static_cast<size_t>(got));
-        }
+        Receive(worker, true);
         bool damaged = false;
         TakeOutcomes(worker, damaged);
         close(worker.socket);
